@@ -1,0 +1,52 @@
+// The one global record of the running saver, and the scene lifecycle: create the scene at window
+// creation, advance it once per frame, rebuild it with a new direction when the fade cycle completes.
+#pragma once
+
+#include <cstdint>
+
+#include "app/frame_clock.h"
+#include "sim/swarm.h"
+
+struct ClientRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+struct AppState {
+    uint32_t spriteList;  // display list of the sprite quad, also drawn by the fade overlay
+    int32_t quantity;     // particles setting, 20..120
+    float sizeValue;      // 0.5..10.0
+    float speedValue;     // 5.0..20.0
+    uint8_t colour;       // 0..3 a colour scheme, 4 Random, 5 Cycle
+    uint8_t direction;    // 0 Up, 1 Down, 2 In, 3 Random, 4 Cycle
+    FrameClock* clock;    // owned; none until the scene is created
+    uint32_t glowTexture;
+    FadeOverlay* fade;  // owned
+    int32_t clientHeight;
+    Swarm* swarm;  // owned; survives every rebuild, only its wisps are replaced
+    int32_t clientWidth;
+    ClientRect clientRect;
+    void* hglrc;  // the platform's rendering context (HGLRC on Windows, GLXContext on X11)
+    void* hdc;    // the platform's drawable (HDC on Windows)
+};
+
+extern AppState appState;
+
+constexpr uint32_t kMaxFrameStepMs = 40000;
+constexpr uint32_t kSceneDuration = 300000000;  // µs: the direction cycle's 5 minutes
+constexpr uint32_t kSceneFadeIn = 2000000;
+constexpr uint32_t kSceneFadeOut = 2000000;
+constexpr uint32_t kSceneHold = 2000000;
+
+// Builds clock, overlay and swarm for the first scene. A swarm that cannot be set up ends the
+// process with status -1, as does a scene object that cannot be allocated.
+void CreateScene(AppState& app);
+// One frame's time step: clock tick, overlay advance and swarm update by the measured step.
+void AdvanceFrame(AppState& app);
+// After the frame is shown: rebuild the scene when the overlay's cycle has completed.
+void CompleteFrame(AppState& app);
+void RecreateScene(AppState& app);
+// Frees the scene objects (when the saver window goes away) and leaves the references empty.
+void ReleaseScene(AppState& app);

@@ -1,0 +1,68 @@
+# Shared build settings: warnings, float determinism, static Windows linking, test helpers.
+
+option(FENLIGHT_BUILD_TESTS "Build the tests" ON)
+option(FENLIGHT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(WIN32 OR CMAKE_CROSSCOMPILING)
+  set(FENLIGHT_BUILD_BENCH OFF CACHE BOOL "Build the benchmarks")
+else()
+  set(FENLIGHT_BUILD_BENCH ON CACHE BOOL "Build the benchmarks")
+endif()
+
+# Every build must produce the same scene bit for bit from the same seed: SSE arithmetic
+# (no x87 excess precision on i686) and no fused multiply-add contraction.
+add_compile_options(-ffp-contract=off)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "i.86")
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()
+
+if(FENLIGHT_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  # One self-contained file: no libstdc++, libgcc or winpthread DLLs beside the program.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# Our own code builds with every warning as an error; third-party code (GoogleTest) does not.
+function(fenlight_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# Test framework: Debian's GoogleTest natively, built from its sources for Windows targets.
+macro(fenlight_find_gtest)
+  if(NOT TARGET GTest::gtest_main)
+    if(CMAKE_CROSSCOMPILING)
+      set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+      set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+      set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+      add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    else()
+      find_package(GTest REQUIRED)
+    endif()
+  endif()
+endmacro()
+
+# fenlight_add_test(NAME name SOURCES ... LIBS ... [NATIVE_ONLY] [WINDOWS_ONLY] [LABELS ...])
+# One GoogleTest program, run as one CTest test (under Wine when cross-compiling).
+function(fenlight_add_test)
+  cmake_parse_arguments(T "NATIVE_ONLY;WINDOWS_ONLY" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(T_NATIVE_ONLY AND WIN32)
+    return()
+  endif()
+  if(T_WINDOWS_ONLY AND NOT WIN32)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  fenlight_warnings(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)
+  if(T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
