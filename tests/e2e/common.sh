@@ -1,0 +1,99 @@
+# Shared helpers of the end-to-end checks. Source it from a bash test script:
+#   . "$(dirname "$0")/../common.sh"      (from tests/e2e/<folder>/)
+# Every check gets its own Xvfb display, its own WINEPREFIX and temporary folder, and kills what it
+# started (by pid, and Wine through its own prefix's wineserver) however it ends.
+set -u
+
+E2E_TMP=$(mktemp -d /tmp/fenlight-e2e.XXXXXX)
+E2E_PIDS=()
+E2E_FAILURES=0
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+e2e_cleanup() {
+    local pid
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${E2E_PIDS[$i]}
+        kill "$pid" 2>/dev/null && { timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -9 "$pid" 2>/dev/null; }
+    done
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Records a pid to kill at the end.
+e2e_track() { E2E_PIDS+=("$1"); }
+
+e2e_log() { printf '  %s\n' "$*"; }
+E2E_PASSES=0
+e2e_pass() { printf 'PASS %s\n' "$*"; E2E_PASSES=$((E2E_PASSES + 1)); }
+e2e_fail() { printf 'FAIL %s\n' "$*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
+e2e_skip() { printf 'SKIP %s\n' "$*"; }
+
+# e2e_check "description" command...: runs the command, records PASS or FAIL.
+e2e_check() {
+    local what=$1; shift
+    if "$@"; then e2e_pass "$what"; else e2e_fail "$what"; fi
+}
+
+# Ends the script: a closing count line, non-zero status when anything failed.
+e2e_finish() {
+    echo "$E2E_PASSES passed, $E2E_FAILURES failed"
+    [ "$E2E_FAILURES" -eq 0 ]
+}
+
+# e2e_wait_for SECONDS command...: polls the command every 0.1 s until it succeeds or time runs out.
+e2e_wait_for() {
+    local deadline=$((SECONDS + $1)); shift
+    while ! "$@" 2>/dev/null; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+}
+
+# e2e_start_xvfb [WIDTHxHEIGHT]: a private X display; sets and exports DISPLAY.
+e2e_start_xvfb() {
+    local geometry=${1:-1280x1024} n
+    for n in $(shuf -i 140-900 -n 40); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 "${geometry}x24" -nolisten tcp -noreset >"$E2E_TMP/xvfb-$n.log" 2>&1 &
+        local pid=$!
+        e2e_track "$pid"
+        if e2e_wait_for 10 xdpyinfo -display ":$n" >/dev/null; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+
+# e2e_new_wineprefix: a prefix of this check's own. The first one made is kept as a template in
+# $FENLIGHT_WINE_TEMPLATE (default /tmp/fenlight-wine-template-$UID) and copied, since wineboot is slow.
+e2e_new_wineprefix() {
+    local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$template/system.reg" ]; then
+        mkdir -p "$template"
+        (
+            flock 9
+            if [ ! -f "$template/system.reg" ]; then
+                WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+                WINEPREFIX="$template" wineserver -w
+            fi
+        ) 9>"$template.lock"
+    fi
+    export WINEPREFIX="$E2E_TMP/prefix"
+    cp -a "$template" "$WINEPREFIX"
+}
+
+# e2e_screenshot FILE: the whole screen of $DISPLAY as PNG.
+e2e_screenshot() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
+
+# e2e_pixels FILE [THRESHOLD]: prints "bright R G B hue" — the count of pixels whose brightest channel
+# exceeds THRESHOLD (default 40) and their mean colour and hue in degrees (-1 when none).
+e2e_pixels() { convert "$1" -depth 8 ppm:- | python3 "$E2E_DIR/pixels.py" "${2:-40}"; }
+
+# e2e_find_window NAME: the first visible X window whose name matches (xdotool search).
+e2e_find_window() { xdotool search --all --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
