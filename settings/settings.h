@@ -1,0 +1,87 @@
+// The five user settings as they are stored (registry values on Windows, options in the Linux hack):
+// defaults, ranges, the validation applied when they are read back, and the conversions between the
+// stored slider positions and the size and speed values the scene uses.
+#pragma once
+
+#include <cstdint>
+
+#include "app/app_state.h"
+
+// The stored form: every value unsigned 32-bit, exactly as it sits in the store.
+struct StoredSettings {
+    uint32_t color;      // 0..3 a colour scheme, 4 Random, 5 Cycle
+    uint32_t direction;  // 0 Up, 1 Down, 2 In, 3 Random, 4 Cycle
+    uint32_t quantity;   // particles, 20..120 (the swarm holds twice as many wisps)
+    uint32_t size;       // size slider position, 0..100
+    uint32_t speed;      // speed slider position, 0..100
+};
+
+constexpr uint32_t kDefaultColor = 5;      // Cycle
+constexpr uint32_t kDefaultDirection = 1;  // Down
+constexpr uint32_t kDefaultQuantity = 77;
+constexpr uint32_t kDefaultSize = 26;
+constexpr uint32_t kDefaultSpeed = 33;
+constexpr StoredSettings kDefaultSettings{kDefaultColor, kDefaultDirection, kDefaultQuantity, kDefaultSize,
+                                          kDefaultSpeed};
+
+// Accepted ranges, inclusive, compared as unsigned.
+constexpr uint32_t kColorMin = 0;
+constexpr uint32_t kColorMax = 5;
+constexpr uint32_t kDirectionMin = 0;
+constexpr uint32_t kDirectionMax = 4;
+constexpr uint32_t kQuantityMin = 20;
+constexpr uint32_t kQuantityMax = 120;
+constexpr uint32_t kSizeMin = 0;
+constexpr uint32_t kSizeMax = 100;
+constexpr uint32_t kSpeedMin = 0;
+constexpr uint32_t kSpeedMax = 100;
+
+// The store's key and value names (HKEY_CURRENT_USER on Windows). The values are read and written in
+// this order.
+constexpr const char* kSettingsKeyPath = "Software\\Ostrel\\Fenlight";
+enum SettingField : int32_t {
+    kFieldColor = 0,
+    kFieldDirection = 1,
+    kFieldQuantity = 2,
+    kFieldSize = 3,
+    kFieldSpeed = 4,
+    kFieldCount = 5
+};
+struct SettingRule {
+    const char* name;  // registry value name
+    uint32_t min;
+    uint32_t max;
+    uint32_t fallback;
+};
+constexpr SettingRule kSettingRules[kFieldCount] = {
+    {"Color", kColorMin, kColorMax, kDefaultColor},
+    {"Direction", kDirectionMin, kDirectionMax, kDefaultDirection},
+    {"Quantity", kQuantityMin, kQuantityMax, kDefaultQuantity},
+    {"Size", kSizeMin, kSizeMax, kDefaultSize},
+    {"Speed", kSpeedMin, kSpeedMax, kDefaultSpeed},
+};
+
+uint32_t GetSettingField(const StoredSettings& settings, SettingField field);
+void SetSettingField(StoredSettings& settings, SettingField field, uint32_t value);
+
+// One value as the store handed it back: `found` is false when it is absent or could not be read,
+// `byteCount` is how many bytes the store delivered and `bytes` holds them (little-endian). Only a
+// value read as exactly 4 bytes and inside its range is taken; anything else gives the field's default.
+uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, const uint8_t bytes[4]);
+
+// Range check of all five values: each one outside its range becomes its default.
+StoredSettings ValidateSettings(const StoredSettings& settings);
+
+// Slider position -> value, in double from the integer position, rounded to float.
+float SizeValueFromPosition(uint32_t position);   // position × 9.5 / 100 + 0.5: 0.5 .. 10.0
+float SpeedValueFromPosition(uint32_t position);  // position × 15 / 100 + 5: 5.0 .. 20.0
+// Value -> slider position, in double, rounded to the nearest integer, so a position survives the
+// round trip. A value beyond the slider's ends gives the nearest end, one that is not a number the
+// default position.
+uint32_t PositionFromSizeValue(float sizeValue);
+uint32_t PositionFromSpeedValue(float speedValue);
+
+// Validates and stores the five values into the settings fields of the application record.
+void ApplySettings(AppState& app, const StoredSettings& settings);
+// The stored form of the application record's settings fields (what a save writes).
+StoredSettings StoredFromApp(const AppState& app);

@@ -1,0 +1,97 @@
+#include "settings/win32/config_dialog.h"
+
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "config_dialog_ids.h"
+#include "settings/settings.h"
+#include "settings/win32/registry_store.h"
+
+// The list items in value order: an item's index is the setting's value.
+static const char* const kDirectionItems[] = {"Up", "Down", "In", "Random", "Cycle"};
+static const char* const kColourItems[] = {"Emerald", "Lapis", "Amber", "Amethyst", "Random", "Cycle"};
+
+static void InitCommonControlsForDialog() {
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_BAR_CLASSES | ICC_USEREX_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+BOOL WINAPI RegisterConfigClasses(HINSTANCE) {
+    // The dialog needs no classes of its own. The trackbar class has to exist before the template is
+    // instantiated (the dialog procedure's own call comes after its controls are created), so the common
+    // controls are made ready here.
+    InitCommonControlsForDialog();
+    return TRUE;
+}
+
+static void FillList(HWND dialog, int id, const char* const* items, int count, uint32_t selected) {
+    for (int i = 0; i < count; ++i) {
+        SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i]));
+    }
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, selected, 0);
+}
+
+static void SetUpSlider(HWND dialog, int id, uint32_t min, uint32_t max, uint32_t position) {
+    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMIN, FALSE, min);
+    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMAX, FALSE, max);
+    SendDlgItemMessageA(dialog, id, TBM_SETTICFREQ, 10, 0);
+    SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, position);
+}
+
+static void ShowSettings(HWND dialog, const StoredSettings& shown) {
+    SendDlgItemMessageA(dialog, IDC_DIRECTION_LIST, CB_SETCURSEL, shown.direction, 0);
+    SendDlgItemMessageA(dialog, IDC_COLORS_LIST, CB_SETCURSEL, shown.color, 0);
+    SendDlgItemMessageA(dialog, IDC_PARTICLES_SLIDER, TBM_SETPOS, TRUE, shown.quantity);
+    SendDlgItemMessageA(dialog, IDC_SIZE_SLIDER, TBM_SETPOS, TRUE, shown.size);
+    SendDlgItemMessageA(dialog, IDC_SPEED_SLIDER, TBM_SETPOS, TRUE, shown.speed);
+}
+
+// What the controls show, in stored form. A list without a selection reads as CB_ERR, which is far out
+// of range once unsigned and so becomes the default when the values are applied.
+static StoredSettings ReadControls(HWND dialog) {
+    StoredSettings shown;
+    shown.direction =
+        static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_DIRECTION_LIST, CB_GETCURSEL, 0, 0));
+    shown.color = static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_COLORS_LIST, CB_GETCURSEL, 0, 0));
+    shown.quantity =
+        static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_PARTICLES_SLIDER, TBM_GETPOS, 0, 0));
+    shown.size = static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_SIZE_SLIDER, TBM_GETPOS, 0, 0));
+    shown.speed = static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_SPEED_SLIDER, TBM_GETPOS, 0, 0));
+    return shown;
+}
+
+static void InitDialog(HWND dialog) {
+    LoadSettings(appState);
+    InitCommonControlsForDialog();
+    const StoredSettings loaded = StoredFromApp(appState);
+    FillList(dialog, IDC_DIRECTION_LIST, kDirectionItems, 5, loaded.direction);
+    FillList(dialog, IDC_COLORS_LIST, kColourItems, 6, loaded.color);
+    SetUpSlider(dialog, IDC_PARTICLES_SLIDER, kQuantityMin, kQuantityMax, loaded.quantity);
+    SetUpSlider(dialog, IDC_SIZE_SLIDER, kSizeMin, kSizeMax, loaded.size);
+    SetUpSlider(dialog, IDC_SPEED_SLIDER, kSpeedMin, kSpeedMax, loaded.speed);
+}
+
+INT_PTR CALLBACK ConfigDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        InitDialog(hwnd);
+        return TRUE;  // the system sets the default focus
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+        case IDOK:
+            ApplySettings(appState, ReadControls(hwnd));
+            SaveSettings(appState);
+            EndDialog(hwnd, TRUE);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(hwnd, FALSE);
+            return TRUE;
+        case IDC_RESET:
+            ShowSettings(hwnd, kDefaultSettings);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}

@@ -1,0 +1,10 @@
+// The setup dialog (dialog resource 2003): direction and colour lists, particles, size and speed
+// sliders, Reset, OK saves, Cancel discards.
+#pragma once
+
+#include <windows.h>
+
+// Called by the host before the dialog is shown; returns TRUE, so the dialog is always shown.
+BOOL WINAPI RegisterConfigClasses(HINSTANCE instance);
+// The dialog procedure: ends the dialog with TRUE after OK (the settings saved), FALSE after Cancel.
+INT_PTR CALLBACK ConfigDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
