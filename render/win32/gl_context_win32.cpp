@@ -1,0 +1,59 @@
+#include "render/win32/gl_context_win32.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "render/gl_context.h"
+#include "render/pixel_format.h"
+
+namespace {
+
+PIXELFORMATDESCRIPTOR BlankDescriptor() {
+    PIXELFORMATDESCRIPTOR pfd;
+    std::memset(&pfd, 0, sizeof pfd);
+    pfd.nSize = 40;
+    pfd.nVersion = 1;
+    return pfd;
+}
+
+int32_t DescribeFromDevice(void* device, int32_t index, PixelFormatInfo* info) {
+    PIXELFORMATDESCRIPTOR pfd = BlankDescriptor();
+    const int count = DescribePixelFormat(static_cast<HDC>(device), index, 40, &pfd);
+    info->dwFlags = pfd.dwFlags;
+    info->iPixelType = pfd.iPixelType;
+    info->cColorBits = pfd.cColorBits;
+    info->cDepthBits = pfd.cDepthBits;
+    return count;
+}
+
+}  // namespace
+
+int32_t PickPixelFormat(HDC hdc, int32_t* colorBits, int32_t* depthBits, int32_t* doubleBuffer,
+                        int32_t* accelerated) {
+    return PickPixelFormat(DescribeFromDevice, hdc, colorBits, depthBits, doubleBuffer, accelerated);
+}
+
+void CreateGLContext(HWND hwnd, HDC* hdc, HGLRC* hglrc) {
+    PIXELFORMATDESCRIPTOR pfd;
+    std::memset(&pfd, 0, sizeof pfd);
+    pfd.nSize = 40;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DOUBLEBUFFER | PFD_SUPPORT_OPENGL;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 16;
+
+    *hdc = GetDC(hwnd);
+
+    int32_t colorBits = -1;
+    int32_t depthBits = -1;
+    int32_t doubleBuffer = 1;
+    int32_t accelerated = 1;
+    const int32_t format = PickPixelFormat(*hdc, &colorBits, &depthBits, &doubleBuffer, &accelerated);
+
+    SetPixelFormat(*hdc, format, &pfd);
+    *hglrc = wglCreateContext(*hdc);
+    wglMakeCurrent(*hdc, *hglrc);
+
+    // Byte-aligned unpacking, the glow texture and the sprite list.
+    CreateGLResources(appState);
+}
