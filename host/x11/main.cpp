@@ -1,0 +1,114 @@
+// fenlight: the Linux hack. Reads the options, draws into the window xscreensaver hands over (or a
+// given one, or its own), and runs one frame per delay until a signal, a close or the window's end.
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+
+#include "app/app_state.h"
+#include "host/x11/fps_overlay.h"
+#include "host/x11/hack_view.h"
+#include "host/x11/options.h"
+#include "host/x11/x11_window.h"
+#include "render/frame_draw.h"
+#include "render/gl_context.h"
+#include "render/gl_include.h"
+#include "settings/settings.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnStopSignal(int) {
+    stopRequested = 1;
+}
+
+// No SA_RESTART: a signal cuts the wait between frames short, so the loop ends at once.
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+uint64_t NowMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000000u + uint64_t(now.tv_nsec) / 1000u;
+}
+
+// Handles the window's events; false when the hack should end.
+bool KeepRunning(HackWindow& hack) {
+    const int32_t event = HandleWindowEvents(hack);
+    if (event == kEventClose) return false;
+    if (event == kEventResized && ResizeView(appState, hack.width, hack.height)) {
+        glViewport(0, 0, appState.clientWidth, appState.clientHeight);
+    }
+    return stopRequested == 0 && !HackWindowFailed();
+}
+
+void RunFrames(HackWindow& hack, const HackOptions& options) {
+    FpsCounter fps{};
+    StartFpsCounter(fps, NowMicroseconds());
+    char fpsText[kFpsTextSize];
+    while (KeepRunning(hack)) {
+        const uint64_t frameStart = NowMicroseconds();
+        AdvanceFrame(appState);
+        DrawFrame(appState);
+        if (options.showFps) {
+            FormatFps(fps.rate, fpsText);
+            DrawFpsOverlay(fpsText, appState.clientWidth, appState.clientHeight);
+        }
+        ShowFrame(hack);
+        CompleteFrame(appState);
+        CountFrame(fps, NowMicroseconds());
+        // Sleep out the rest of the delay, still answering the window's events.
+        for (;;) {
+            const uint32_t wait =
+                WaitBeforeNextFrame(frameStart, NowMicroseconds(), options.delayMicroseconds);
+            if (wait == 0 || !KeepRunning(hack)) break;
+            WaitForEvents(hack, wait);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    HackOptions options = DefaultHackOptions();
+    const ParseResult parsed = ParseHackOptions(options, argc, argv);
+    if (parsed.outcome == kParseHelp) {
+        std::fputs(HackUsage(), stdout);
+        return 0;
+    }
+    if (parsed.outcome == kParseError) {
+        std::fprintf(stderr, "%s\n", parsed.message.c_str());
+        return 1;
+    }
+    CatchStopSignals();
+
+    HackWindow hack{};
+    if (OpenHackWindow(hack, options) != 0) {
+        CloseHackWindow(hack);
+        return 1;
+    }
+    // The creation sequence of the saver window: measure, settings, GL resources and state, scene.
+    ResizeView(appState, hack.width, hack.height);
+    ApplySettings(appState, options.settings);
+    appState.hglrc = hack.context;
+    CreateGLResources(appState);
+    SetupGLState(appState.clientWidth, appState.clientHeight);
+    appState.clock = nullptr;
+    appState.fade = nullptr;
+    appState.swarm = nullptr;
+    CreateScene(appState);
+
+    RunFrames(hack, options);
+
+    const bool failed = HackWindowFailed();
+    appState.hglrc = nullptr;
+    CloseHackWindow(hack);
+    ReleaseScene(appState);
+    return failed ? 1 : 0;
+}

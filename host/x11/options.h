@@ -1,0 +1,51 @@
+// The Linux hack's command line, in xscreensaver's conventions: single- or double-dash options, the five
+// settings spelled with the setup dialog's words and ranges, where to draw, the frame delay and the frame
+// rate display. Pure parsing: nothing here touches X11.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/settings.h"
+
+enum class HackTarget : uint8_t {
+    kOwnWindow,  // a window of our own that closes on Escape, q or the window manager's close
+    kRoot,       // $XSCREENSAVER_WINDOW, else the virtual root, else the root window
+    kWindowId,   // a window someone else made, by its id
+};
+
+struct HackOptions {
+    StoredSettings settings;
+    HackTarget target;
+    uint32_t windowId;           // with kWindowId
+    uint32_t delayMicroseconds;  // pause between frames
+    bool showFps;
+    const char* display;  // X display name; nullptr means $DISPLAY
+};
+
+constexpr uint32_t kDefaultDelayMicroseconds = 10000;
+constexpr uint32_t kMaxDelayMicroseconds = 10000000;
+
+enum ParseOutcome : int32_t {
+    kParseRun = 0,    // options are good: run
+    kParseHelp = 1,   // --help: print HackUsage() and exit 0
+    kParseError = 2,  // message says what was wrong; exit 1
+};
+
+struct ParseResult {
+    ParseOutcome outcome;
+    std::string message;  // for kParseError: one line naming the option and the accepted values
+};
+
+HackOptions DefaultHackOptions();
+
+// Reads argv[1..argc-1] into options (which start from DefaultHackOptions()). Options may be written
+// -name, --name, and those taking a value also --name=value. A later option overrides an earlier one.
+ParseResult ParseHackOptions(HackOptions& options, int argc, const char* const* argv);
+
+// The --help text, several lines ending with a newline.
+const char* HackUsage();
+
+// An X window id as xscreensaver and users write it: decimal, or hexadecimal after 0x. Zero, signs,
+// spaces, trailing characters and values above 32 bits are refused.
+bool ParseWindowId(const char* text, uint32_t& id);

@@ -1,0 +1,44 @@
+// The X11 side of the hack: picking or making the window to draw into, its GLX context, and the
+// window's events.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <GL/glx.h>
+
+#include <cstdint>
+
+#include "host/x11/options.h"
+
+struct HackWindow {
+    Display* display;
+    Window window;
+    Colormap colormap;  // ours to free when we made the window
+    bool ownWindow;     // made by us: keys and the window manager's close end the hack
+    bool doubleBuffered;
+    GLXContext context;
+    Atom wmProtocols;
+    Atom wmDeleteWindow;
+    int32_t width;
+    int32_t height;
+};
+
+enum WindowEvent : int32_t {
+    kEventNone = 0,
+    kEventResized = 1,  // width and height hold the new size
+    kEventClose = 2,    // Escape, q, the window manager's close, or the window went away
+};
+
+// Opens the display and the window the options ask for, makes a GLX context current on it and
+// measures it. Returns 0, or 1 after printing why not.
+int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
+// Handles every queued event; returns kEventClose if any asked to close, else kEventResized if the size
+// changed, else kEventNone.
+int32_t HandleWindowEvents(HackWindow& hack);
+// Waits up to the given microseconds for the display's connection to have something to read; returns
+// early on a signal.
+void WaitForEvents(HackWindow& hack, uint32_t microseconds);
+void ShowFrame(HackWindow& hack);
+// Releases the context, our window if we made one, and the display.
+void CloseHackWindow(HackWindow& hack);
+// True once an X protocol error hit the window we draw into (for instance it was destroyed under us).
+bool HackWindowFailed();
