@@ -35,9 +35,13 @@ void AdvanceFade(FadeOverlay& fade, uint32_t amount) {
     if (fade.enabled) fade.elapsed += amount;
 }
 
-void ResetFade(FadeOverlay& fade) { fade.elapsed = 0; }
+void ResetFade(FadeOverlay& fade) {
+    fade.elapsed = 0;
+}
 
-bool FadeFinished(const FadeOverlay& fade) { return fade.enabled && fade.elapsed > fade.duration; }
+bool FadeFinished(const FadeOverlay& fade) {
+    return fade.enabled && fade.elapsed > fade.duration;
+}
 
 float FadeAlpha(const FadeOverlay& fade) {
     if (!fade.enabled) return 0.0f;

@@ -8,7 +8,9 @@ AppState appState{};
 
 namespace {
 
-void EndProcess() { std::exit(-1); }
+void EndProcess() {
+    std::exit(-1);
+}
 
 template <typename T>
 T* CreateObject() {

@@ -20,6 +20,10 @@ uint32_t SystemTickCount() {
 #endif
 }
 
-uint32_t ReadTickCount() { return tickSource != nullptr ? tickSource() : SystemTickCount(); }
+uint32_t ReadTickCount() {
+    return tickSource != nullptr ? tickSource() : SystemTickCount();
+}
 
-void SetTickSource(TickSource source) { tickSource = source; }
+void SetTickSource(TickSource source) {
+    tickSource = source;
+}

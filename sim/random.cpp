@@ -4,9 +4,13 @@ namespace {
 uint32_t randomState = 0;
 }
 
-void SeedRandom(uint32_t seed) { randomState = seed; }
+void SeedRandom(uint32_t seed) {
+    randomState = seed;
+}
 
-uint32_t RandomState() { return randomState; }
+uint32_t RandomState() {
+    return randomState;
+}
 
 int32_t RandomDraw() {
     randomState = randomState * 214013u + 2531011u;

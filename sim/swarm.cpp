@@ -14,8 +14,12 @@ const Vec3 kSchemeB[kSchemeCount] = {
 
 }  // namespace
 
-Vec3 SchemeColourA(uint8_t scheme) { return kSchemeA[scheme % kSchemeCount]; }
-Vec3 SchemeColourB(uint8_t scheme) { return kSchemeB[scheme % kSchemeCount]; }
+Vec3 SchemeColourA(uint8_t scheme) {
+    return kSchemeA[scheme % kSchemeCount];
+}
+Vec3 SchemeColourB(uint8_t scheme) {
+    return kSchemeB[scheme % kSchemeCount];
+}
 
 uint8_t DrawNextScheme(uint8_t scheme) {
     uint8_t next;

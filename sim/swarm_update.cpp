@@ -34,7 +34,9 @@ Vec3 DrawEntryPosition(const Swarm& s) {
     return p;
 }
 
-Vec3 Blend(Vec3 from, Vec3 to, float f) { return Vec3Add(from, Vec3Scale(Vec3Sub(to, from), f)); }
+Vec3 Blend(Vec3 from, Vec3 to, float f) {
+    return Vec3Add(from, Vec3Scale(Vec3Sub(to, from), f));
+}
 
 void CycleColours(Swarm& s, uint32_t elapsed) {
     s.cycleTimer += elapsed;

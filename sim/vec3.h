@@ -8,10 +8,18 @@ struct Vec3 {
     float z;
 };
 
-inline Vec3 Vec3Zero() { return {0.0f, 0.0f, 0.0f}; }
-inline Vec3 Vec3UnitY() { return {0.0f, 1.0f, 0.0f}; }
-inline Vec3 Vec3UnitZ() { return {0.0f, 0.0f, 1.0f}; }
-inline Vec3 Vec3Set(float x, float y, float z) { return {x, y, z}; }
+inline Vec3 Vec3Zero() {
+    return {0.0f, 0.0f, 0.0f};
+}
+inline Vec3 Vec3UnitY() {
+    return {0.0f, 1.0f, 0.0f};
+}
+inline Vec3 Vec3UnitZ() {
+    return {0.0f, 0.0f, 1.0f};
+}
+inline Vec3 Vec3Set(float x, float y, float z) {
+    return {x, y, z};
+}
 
 inline Vec3 Vec3Add(Vec3 a, Vec3 b) {
     return {float(double(a.x) + b.x), float(double(a.y) + b.y), float(double(a.z) + b.z)};
@@ -19,7 +27,9 @@ inline Vec3 Vec3Add(Vec3 a, Vec3 b) {
 inline Vec3 Vec3Sub(Vec3 a, Vec3 b) {
     return {float(double(a.x) - b.x), float(double(a.y) - b.y), float(double(a.z) - b.z)};
 }
-inline Vec3 Vec3Negate(Vec3 a) { return {-a.x, -a.y, -a.z}; }
+inline Vec3 Vec3Negate(Vec3 a) {
+    return {-a.x, -a.y, -a.z};
+}
 inline Vec3 Vec3Scale(Vec3 v, float s) {
     return {float(double(v.x) * s), float(double(v.y) * s), float(double(v.z) * s)};
 }

@@ -9,7 +9,9 @@
 namespace {
 
 uint32_t fakeTick = 0;
-uint32_t FakeTick() { return fakeTick; }
+uint32_t FakeTick() {
+    return fakeTick;
+}
 
 const char* const kDirectionNames[] = {"Up", "Down", "In"};
 const char* const kSchemeNames[] = {"Emerald", "Lapis", "Amber", "Amethyst"};

@@ -1,0 +1,12 @@
+// The program's own window procedure for the saver window: window creation, the frame timer and
+// window destruction; every other message goes to the host's default saver procedure.
+#pragma once
+
+#include <windows.h>
+
+constexpr UINT_PTR kFrameTimerId = 1;
+constexpr UINT kFrameIntervalMs = 10;
+
+LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// One frame: time step, picture, buffer swap, end-of-frame check.
+void FrameTick(HDC hdc);

@@ -1,0 +1,92 @@
+// A day of the saver at 16 ms frames with the direction and the colours cycling: memory does not
+// grow, nothing is allocated outside a scene rebuild, and every wisp stays finite and in range.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "app/app_state.h"
+#include "fake_tick.h"
+
+namespace {
+long allocations = 0;
+long liveAllocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    ++liveAllocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    ++allocations;
+    ++liveAllocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+    if (p != nullptr) --liveAllocations;
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+
+namespace {
+
+TEST(LongRun, ADayOfCyclingScenes) {
+    FakeTickScope tick(0xFFF00000u);  // the tick count wraps during the run, too
+    AppState app{};
+    app.quantity = 20;
+    app.sizeValue = 2.97f;
+    app.speedValue = 9.95f;
+    app.colour = kColourCycle;
+    app.direction = kDirectionCycle;
+    app.clientWidth = 1280;
+    app.clientHeight = 720;
+
+    CreateScene(app);
+    const long liveAfterCreation = liveAllocations;
+    const long allocationsAfterCreation = allocations;
+    long rebuilds = 0;
+    const long frames = 24L * 3600 * 1000 / 16;
+    for (long frame = 0; frame < frames; ++frame) {
+        fakeTick += 16;
+        const long before = allocations;
+        AdvanceFrame(app);
+        ASSERT_EQ(allocations, before) << "allocation during a frame";
+        if (FadeFinished(*app.fade)) ++rebuilds;
+        CompleteFrame(app);
+        if (frame % 4096 == 0 || allocations != before) {
+            ASSERT_EQ(liveAllocations, liveAfterCreation) << "memory grows at frame " << frame;
+            const Swarm& s = *app.swarm;
+            for (int32_t i = 0; i < s.wispCount; ++i) {
+                const Wisp& w = s.wisps[i];
+                ASSERT_TRUE(std::isfinite(w.position.x) && std::isfinite(w.position.y) &&
+                            std::isfinite(w.position.z));
+                ASSERT_LE(std::sqrt(double(Vec3LengthSquared(w.jitter))), 0.07 + 1e-7);
+                ASSERT_GE(w.glow, 0.0f);
+                ASSERT_LE(w.glow, 1.0f);
+            }
+        }
+    }
+    // 86,400 s at one rebuild per 300 s and one frame.
+    EXPECT_EQ(rebuilds, 287);
+    EXPECT_EQ(allocations - allocationsAfterCreation, rebuilds) << "one wisp array per rebuild, nothing else";
+    ReleaseScene(app);
+}
+
+}  // namespace
