@@ -37,7 +37,7 @@ void DrawSprite(const SpriteLook& look, float alpha, float scaleX, float scaleY,
 
 AspectFactors ComputeAspectFactors(int32_t viewWidth, int32_t viewHeight) {
     if (viewWidth <= 0 || viewHeight <= 0) return {kSpriteEnlargement, kSpriteEnlargement};
-    const double enlargement = double(kSpriteEnlargement);
+    const double enlargement = 1.3;
     if (viewWidth > viewHeight) {
         return {float(double(viewHeight) / double(viewWidth) * enlargement), kSpriteEnlargement};
     }

@@ -1,0 +1,85 @@
+// Drawing frames takes nothing from the heap: a counting global operator new watches many frames of
+// the largest scene. The drawing runs against the recording stand-in with its record switched off,
+// so only our own code is counted, not a GL implementation's internals.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "app/app_state.h"
+#include "app/tick.h"
+#include "recording_gl.h"
+#include "render/frame_draw.h"
+#include "render/gl_context.h"
+
+namespace {
+long allocations = 0;
+uint32_t fakeTick = 1;
+uint32_t FakeTick() {
+    return fakeTick;
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
+    recordingCalls = false;
+    SetTickSource(FakeTick);
+    AppState app{};
+    app.quantity = 120;
+    app.sizeValue = 5.0f;
+    app.speedValue = 12.0f;
+    app.colour = kColourCycle;
+    app.direction = kDirectionCycle;  // the overlay draws too
+    app.clientWidth = 320;
+    app.clientHeight = 180;
+    CreateGLResources(app);
+    SetupGLState(320, 180);
+    CreateScene(app);
+    ASSERT_EQ(app.swarm->wispCount, 240);
+
+    long drawing = 0, stepping = 0;
+    for (int i = 0; i < 2000; ++i) {  // 32 s of frames: through the fade-in and a colour change
+        fakeTick += 16;
+        long before = allocations;
+        AdvanceFrame(app);
+        stepping += allocations - before;
+        before = allocations;
+        DrawFrame(app);
+        drawing += allocations - before;
+    }
+    EXPECT_EQ(drawing, 0);
+    EXPECT_EQ(stepping, 0);
+    ReleaseScene(app);
+    SetTickSource(nullptr);
+}
+
+}  // namespace
