@@ -17,6 +17,7 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+bool closeRequested = false;
 
 void OnStopSignal(int) {
     stopRequested = 1;
@@ -38,14 +39,15 @@ uint64_t NowMicroseconds() {
     return uint64_t(now.tv_sec) * 1000000u + uint64_t(now.tv_nsec) / 1000u;
 }
 
-// Handles the window's events; false when the hack should end.
+// Handles the window's events; false once the hack should end (the answer stays false).
 bool KeepRunning(HackWindow& hack) {
+    if (closeRequested) return false;
     const int32_t event = HandleWindowEvents(hack);
-    if (event == kEventClose) return false;
+    if (event == kEventClose) closeRequested = true;
     if (event == kEventResized && ResizeView(appState, hack.width, hack.height)) {
         glViewport(0, 0, appState.clientWidth, appState.clientHeight);
     }
-    return stopRequested == 0 && !HackWindowFailed();
+    return !closeRequested && stopRequested == 0 && !HackWindowFailed();
 }
 
 void RunFrames(HackWindow& hack, const HackOptions& options) {

@@ -19,10 +19,18 @@ constexpr int32_t kOwnWindowHeight = 600;
 bool trapping = false;
 int32_t trappedErrors = 0;
 bool failed = false;
+// Errors about the window we draw into mean it was destroyed under us (its owner went away before
+// telling us): the hack then ends quietly, as it does on the window's DestroyNotify.
+Window drawnWindow = None;
+bool windowGone = false;
 
 int OnXError(Display* display, XErrorEvent* error) {
     if (trapping) {
         ++trappedErrors;
+        return 0;
+    }
+    if (drawnWindow != None && error->resourceid == drawnWindow) {
+        windowGone = true;
         return 0;
     }
     char text[160];
@@ -199,6 +207,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
             break;
     }
     if (result != 0) return result;
+    drawnWindow = hack.window;
     if (hack.context == nullptr || !glXMakeCurrent(hack.display, hack.window, hack.context)) {
         std::fprintf(stderr, "fenlight: cannot make an OpenGL context for window 0x%lx\n", hack.window);
         return 1;
@@ -215,7 +224,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
 }
 
 int32_t HandleWindowEvents(HackWindow& hack) {
-    int32_t result = kEventNone;
+    int32_t result = windowGone ? kEventClose : kEventNone;
     while (XPending(hack.display) > 0) {
         XEvent event{};
         XNextEvent(hack.display, &event);
@@ -230,8 +239,8 @@ int32_t HandleWindowEvents(HackWindow& hack) {
                 break;
             case DestroyNotify:
                 if (event.xdestroywindow.window == hack.window) {
-                    // Nothing left to draw into; our handles to it are gone too.
-                    hack.window = None;
+                    // Nothing left to draw into.
+                    windowGone = true;
                     result = kEventClose;
                 }
                 break;
@@ -272,7 +281,8 @@ void CloseHackWindow(HackWindow& hack) {
     if (hack.display == nullptr) return;
     glXMakeCurrent(hack.display, None, nullptr);
     if (hack.context != nullptr) glXDestroyContext(hack.display, hack.context);
-    if (hack.ownWindow && hack.window != None) XDestroyWindow(hack.display, hack.window);
+    if (hack.ownWindow && !windowGone) XDestroyWindow(hack.display, hack.window);
+    drawnWindow = None;
     if (hack.colormap != None) XFreeColormap(hack.display, hack.colormap);
     XCloseDisplay(hack.display);
     hack = HackWindow{};

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The Linux hack on a private Xvfb: bad options draw nothing; --root (plain and virtual root),
+# --window-id and its own window show lights of the chosen colours; more particles show more light; a
+# resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0.
+#   hack.sh FENLIGHT X11_TEST_WINDOW
+. "$(dirname "$0")/../common.sh"
+
+FENLIGHT=$1
+HELPER=$2
+# Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations
+# from ours; the portable code's leaks are checked by the native tests.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+unset XSCREENSAVER_WINDOW
+e2e_start_xvfb 1024x768 || exit 1
+
+HACK_PID=
+start_hack() {
+    "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
+    HACK_PID=$!
+    e2e_track "$HACK_PID"
+}
+
+# new_window WIDTH HEIGHT [vroot]: a window of the helper's; sets WINDOW_ID and WINDOW_PID.
+new_window() {
+    local out=$E2E_TMP/window-$RANDOM
+    "$HELPER" new "$@" >"$out" &
+    WINDOW_PID=$!
+    e2e_track "$WINDOW_PID"
+    e2e_wait_for 10 grep -q '^0x' "$out" || return 1
+    WINDOW_ID=$(head -n 1 "$out")
+}
+
+running() {
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# ends_in SECONDS PID: polls until the process has ended; then its exit status is in ENDED_STATUS.
+ends_in() {
+    local deadline=$(($(date +%s%N) + $1 * 1000000000))
+    while running "$2"; do
+        [ "$(date +%s%N)" -ge "$deadline" ] && return 1
+        sleep 0.05
+    done
+    wait "$2"
+    ENDED_STATUS=$?
+}
+
+# ends_cleanly SIGNAL-OR-ACTION...: ends the running hack by the given command and expects status 0
+# within a second.
+ends_cleanly() {
+    "$@"
+    ends_in 1 "$HACK_PID" && [ "$ENDED_STATUS" -eq 0 ] ||
+        { e2e_log "status ${ENDED_STATUS:-still running}: $(cat "$E2E_TMP/hack.err")"; return 1; }
+}
+
+shot() { import -display "$DISPLAY" -window "$1" "$2" 2>/dev/null; }
+
+# shows_lights TARGET HUE_LOW HUE_HIGH: TARGET (root or a window id) shows lights of that hue.
+shows_lights() {
+    local n r g b hue
+    running "$HACK_PID" || return 1
+    shot "$1" "$E2E_TMP/lights.png" || return 1
+    read -r n r g b hue < <(e2e_pixels "$E2E_TMP/lights.png")
+    LIGHTS="$n bright pixels, hue $hue"
+    [ "$n" -gt 300 ] && [ "$hue" -ge "$2" ] && [ "$hue" -le "$3" ]
+}
+
+# The hues of the four schemes' two colours, with room for blending towards white.
+declare -A HUES=([emerald]="70 110" [lapis]="175 225" [amber]="35 65" [amethyst]="245 295")
+
+echo "== bad options: exit 1 with a message, nothing drawn"
+e2e_screenshot "$E2E_TMP/before.png"
+bad_option() {
+    local expected=$1 status; shift
+    timeout 10 "$FENLIGHT" "$@" >"$E2E_TMP/bad.out" 2>"$E2E_TMP/bad.err"
+    status=$?
+    e2e_log "$* -> $status: $(cat "$E2E_TMP/bad.err")"
+    [ "$status" -eq 1 ] && [ ! -s "$E2E_TMP/bad.out" ] && grep -qF -- "$expected" "$E2E_TMP/bad.err"
+}
+e2e_check "--particles 500 is refused" bad_option "--particles '500' is not accepted; expected a whole number from 20 to 120" --root --particles 500
+e2e_check "--direction sideways is refused" bad_option "--direction 'sideways' is not accepted; expected up, down, in, random or cycle" --direction sideways
+e2e_check "--bogus is refused" bad_option "unknown option '--bogus'" --bogus
+e2e_screenshot "$E2E_TMP/after.png"
+same_screen() { [ "$(compare -metric AE "$E2E_TMP/before.png" "$E2E_TMP/after.png" null: 2>&1)" = 0 ]; }
+no_hack_window() { [ -z "$(e2e_find_window '^Fenlight$')" ]; }
+e2e_check "nothing was drawn and no window appeared" eval 'same_screen && no_hack_window'
+e2e_check "--help lists the options and exits 0" eval '"$FENLIGHT" --help | grep -q -- "--particles N"'
+
+echo "== --root in each colour; SIGTERM ends it within a second with status 0"
+for colour in amber emerald lapis amethyst; do
+    start_hack --root --colors "$colour"
+    e2e_check "--root --colors $colour shows ${colour} lights" e2e_wait_for 15 shows_lights root ${HUES[$colour]}
+    e2e_log "$LIGHTS"
+    e2e_check "SIGTERM ends --root --colors $colour with 0 within a second" ends_cleanly kill -TERM "$HACK_PID"
+done
+
+echo "== --root draws into the virtual root"
+new_window 320 240 vroot
+start_hack -root -colors emerald
+e2e_check "the virtual root shows the lights" e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[emerald]}
+e2e_log "$LIGHTS"
+kill "$WINDOW_PID"
+e2e_check "the hack ends with 0 when its window is destroyed" eval 'ends_in 5 "$HACK_PID" && [ "$ENDED_STATUS" -eq 0 ]'
+
+echo "== --particles 20 shows fewer lights than --particles 120"
+declare -A LIGHT_PIXELS
+for particles in 20 120; do
+    new_window 480 360
+    start_hack --window-id "$WINDOW_ID" --particles "$particles" --colors amber --direction down
+    if e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[amber]}; then
+        total=0
+        for i in 1 2 3; do
+            shot "$WINDOW_ID" "$E2E_TMP/count.png"
+            total=$((total + $(e2e_pixels "$E2E_TMP/count.png" | cut -d' ' -f1)))
+        done
+        LIGHT_PIXELS[$particles]=$total
+    else
+        LIGHT_PIXELS[$particles]=0
+    fi
+    e2e_log "--particles $particles: ${LIGHT_PIXELS[$particles]} bright pixels in three frames"
+    ends_cleanly kill -TERM "$HACK_PID" || e2e_fail "--particles $particles ends cleanly"
+    kill "$WINDOW_PID"
+done
+e2e_check "120 particles light at least twice the pixels of 20" \
+    test "${LIGHT_PIXELS[120]}" -ge $((2 * ${LIGHT_PIXELS[20]})) -a "${LIGHT_PIXELS[20]}" -gt 0
+
+echo "== a resized window is re-measured: lights fill it and stay round"
+new_window 400 400
+start_hack --window-id "$WINDOW_ID" --particles 40 --colors lapis
+e2e_check "--window-id shows lapis lights" e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[lapis]}
+xdotool windowsize "$WINDOW_ID" 900 300
+# Lights right of x = 600 mean the viewport followed the new size (the old one ended at 400).
+resized() {
+    shot "$WINDOW_ID" "$E2E_TMP/resized.png" || return 1
+    [ "$(identify -format %wx%h "$E2E_TMP/resized.png")" = 900x300 ] || return 1
+    read -r BLOBS ASPECT RIGHT < <(convert "$E2E_TMP/resized.png" -depth 8 ppm:- | python3 "$(dirname "$0")/blobs.py" 100)
+    [ "$RIGHT" -gt 600 ]
+}
+e2e_check "after the resize the lights reach across the wider window" e2e_wait_for 15 resized
+e2e_log "$BLOBS separate lights, median width/height $ASPECT, rightmost light at x = $RIGHT"
+e2e_check "the lights stay round (median width/height 0.75..1.33)" \
+    python3 -c "import sys; sys.exit(0 if $BLOBS >= 5 and 0.75 <= $ASPECT <= 1.33 else 1)"
+e2e_check "SIGTERM ends --window-id with 0" ends_cleanly kill -TERM "$HACK_PID"
+kill "$WINDOW_PID"
+
+echo "== its own window: lights, and Escape, q or the window manager's close end it with 0"
+own_window() { OWN_WINDOW=$(e2e_find_window '^Fenlight$'); [ -n "$OWN_WINDOW" ]; }
+for ending in Escape q close; do
+    start_hack --colors amethyst
+    if ! e2e_wait_for 15 own_window; then
+        e2e_fail "the default window appears"
+        kill "$HACK_PID"
+        continue
+    fi
+    e2e_check "the default window shows amethyst lights" e2e_wait_for 15 shows_lights "$OWN_WINDOW" ${HUES[amethyst]}
+    if [ "$ending" = close ]; then
+        e2e_check "the window manager's close ends it with 0" ends_cleanly "$HELPER" close "$OWN_WINDOW"
+    else
+        e2e_check "$ending ends it with 0" ends_cleanly xdotool key --window "$OWN_WINDOW" "$ending"
+    fi
+done
+
+e2e_finish
