@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The hack under the real xscreensaver daemon on a private Xvfb: a ~/.xscreensaver naming only fenlight,
+# `xscreensaver-command -activate`, and the daemon starts the hack on its own window, which then shows
+# the lights; `-deactivate` ends it again.
+#   xscreensaver.sh FENLIGHT
+# The daemon will not launch hacks as root, so as root the check runs it as an ordinary user it makes
+# (fenlight-e2e); as any other user it runs as that user.
+. "$(dirname "$0")/../common.sh"
+
+FENLIGHT=$1
+TEST_USER=fenlight-e2e
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+
+if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/dev/null; then
+    e2e_skip "the xscreensaver daemon is not installed (Debian package xscreensaver)"
+    exit 0
+fi
+
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    if ! id -u "$TEST_USER" >/dev/null 2>&1; then
+        useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+            "$TEST_USER" 2>/dev/null || true
+    fi
+    if ! id -u "$TEST_USER" >/dev/null 2>&1; then
+        e2e_skip "running as root and no user $TEST_USER could be made: the daemon refuses to launch hacks as root"
+        exit 0
+    fi
+    as_user=(setpriv --reuid="$(id -u "$TEST_USER")" --regid="$(id -g "$TEST_USER")" --clear-groups)
+fi
+
+e2e_start_xvfb 800x600 || exit 1
+
+# The user's own home with only fenlight in its list, and a copy of the program it can run.
+chmod 755 "$E2E_TMP"
+HOME_DIR=$E2E_TMP/home
+mkdir -p "$HOME_DIR" "$E2E_TMP/bin"
+install -m 755 "$FENLIGHT" "$E2E_TMP/bin/fenlight"
+cat >"$HOME_DIR/.xscreensaver" <<EOF
+timeout:	0:30:00
+cycle:		0:00:00
+lock:		False
+splash:		False
+fade:		False
+unfade:		False
+dpmsEnabled:	False
+mode:		one
+selected:	0
+programs:	\\
+	GL: $E2E_TMP/bin/fenlight --root --colors amber \\n\\
+
+EOF
+[ ${#as_user[@]} -gt 0 ] && chown -R "$TEST_USER:" "$HOME_DIR"
+user_env=(env HOME="$HOME_DIR" DISPLAY="$DISPLAY" ASAN_OPTIONS="$ASAN_OPTIONS")
+
+"${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose --log "$HOME_DIR/daemon.log" \
+    >/dev/null 2>&1 &
+e2e_track $!
+command_daemon() { "${as_user[@]}" "${user_env[@]}" xscreensaver-command "$1" >/dev/null 2>&1; }
+e2e_check "the daemon starts and answers" e2e_wait_for 15 command_daemon -time
+
+e2e_check "xscreensaver-command -activate is accepted" command_daemon -activate
+hack_started() {
+    HACK_PID=$(pgrep -f -x "$E2E_TMP/bin/fenlight --root --colors amber" | head -n 1)
+    [ -n "$HACK_PID" ]
+}
+if e2e_wait_for 15 hack_started; then
+    e2e_pass "the daemon starts fenlight"
+else
+    e2e_fail "the daemon starts fenlight"
+    tail -n 20 "$HOME_DIR/daemon.log"
+    e2e_finish
+    exit
+fi
+e2e_track "$HACK_PID"
+
+# The daemon logs the window it hands over; the hack gets the same one in XSCREENSAVER_WINDOW.
+handed_over() {
+    local logged given
+    logged=$(grep -o "fenlight --root --colors amber\" in pid $HACK_PID on window 0x[0-9a-f]*" \
+        "$HOME_DIR/daemon.log" | grep -o '0x[0-9a-f]*$')
+    given=$(tr '\0' '\n' <"/proc/$HACK_PID/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p')
+    e2e_log "daemon's window $logged, XSCREENSAVER_WINDOW $given"
+    [ -n "$logged" ] && [ "$((logged))" -eq "$((given))" ]
+}
+e2e_check "the hack is handed the daemon's window" handed_over
+
+shows_amber() {
+    local n r g b hue
+    e2e_screenshot "$E2E_TMP/screen.png" || return 1
+    read -r n r g b hue < <(e2e_pixels "$E2E_TMP/screen.png")
+    LIGHTS="$n bright pixels, hue $hue"
+    [ "$n" -gt 300 ] && [ "$hue" -ge 35 ] && [ "$hue" -le 65 ]
+}
+e2e_check "the screen shows fenlight's amber lights" e2e_wait_for 20 shows_amber
+e2e_log "$LIGHTS"
+
+hack_ended() { ! kill -0 "$HACK_PID" 2>/dev/null; }
+command_daemon -deactivate
+e2e_check "-deactivate ends the hack" e2e_wait_for 10 hack_ended
+
+e2e_finish
