@@ -37,6 +37,12 @@ TEST(WglContext, ChoosesAFormatMakesTheContextAndDrawsAFrame) {
     PIXELFORMATDESCRIPTOR pfd{};
     const int count = DescribePixelFormat(probe, 1, sizeof pfd, &pfd);
     ReleaseDC(hwnd, probe);
+    if (count <= 0) {
+        DestroyWindow(hwnd);
+        // Wine reaches OpenGL through the host's GL libraries of the same word size (for the 32-bit
+        // build: libgl1:i386, libglx-mesa0:i386, libgl1-mesa-dri:i386).
+        GTEST_SKIP() << "this system offers no OpenGL pixel formats";
+    }
     ASSERT_GT(index, 0);
     ASSERT_LE(index, count);
     EXPECT_EQ(doubleBuffer, 1);
