@@ -88,6 +88,34 @@ no_hack_window() { [ -z "$(e2e_find_window '^Fenlight$')" ]; }
 e2e_check "nothing was drawn and no window appeared" eval 'same_screen && no_hack_window'
 e2e_check "--help lists the options and exits 0" eval '"$FENLIGHT" --help | grep -q -- "--particles N"'
 
+echo "== every choice of xscreensaver's settings dialog is an accepted option"
+# Each menu entry's arguments and each slider's ends and default, run against a display that does not
+# exist: accepted options get as far as opening it.
+dialog_arguments() {
+    python3 - "$(dirname "$0")/../../../host/x11/fenlight.xml" <<'PY'
+import sys
+import xml.etree.ElementTree as tree
+for element in tree.parse(sys.argv[1]).iter():
+    if element.get("arg-set"):
+        print(element.get("arg-set"))
+    if element.tag == "number":
+        for key in ("low", "high", "default"):
+            print(element.get("arg").replace("%", element.get(key)))
+PY
+}
+dialog_choices_accepted() {
+    local args count=0
+    while read -r args; do
+        count=$((count + 1))
+        # shellcheck disable=SC2086
+        DISPLAY=:no-such-display "$FENLIGHT" $args 2>&1 | grep -q "cannot open display" ||
+            { e2e_log "refused: $args"; return 1; }
+    done < <(dialog_arguments)
+    e2e_log "$count dialog choices"
+    [ "$count" -ge 20 ]
+}
+e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
+
 echo "== --root in each colour; SIGTERM ends it within a second with status 0"
 for colour in amber emerald lapis amethyst; do
     start_hack --root --colors "$colour"
