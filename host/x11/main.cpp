@@ -23,7 +23,11 @@ void OnStopSignal(int) {
     stopRequested = 1;
 }
 
-// No SA_RESTART: a signal cuts the wait between frames short, so the loop ends at once.
+// The stop signals are held back while a frame is worked on and let in only while the loop waits
+// (ppoll's mask), so one that comes at any moment cuts the next wait short, and Mesa's worker threads
+// never take it in the main thread's place.
+sigset_t waitMask;
+
 void CatchStopSignals() {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -31,6 +35,13 @@ void CatchStopSignals() {
     action.sa_flags = 0;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    sigprocmask(SIG_BLOCK, &stops, &waitMask);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGINT);
 }
 
 uint64_t NowMicroseconds() {
@@ -65,13 +76,13 @@ void RunFrames(HackWindow& hack, const HackOptions& options) {
         ShowFrame(hack);
         CompleteFrame(appState);
         CountFrame(fps, NowMicroseconds());
-        // Sleep out the rest of the delay, still answering the window's events.
-        for (;;) {
-            const uint32_t wait =
-                WaitBeforeNextFrame(frameStart, NowMicroseconds(), options.delayMicroseconds);
-            if (wait == 0 || !KeepRunning(hack)) break;
-            WaitForEvents(hack, wait);
-        }
+        // Sleep out the rest of the delay, still answering the window's events. Even without a delay
+        // the wait runs once, with no timeout, to let a pending stop signal in.
+        uint32_t wait = 0;
+        do {
+            wait = WaitBeforeNextFrame(frameStart, NowMicroseconds(), options.delayMicroseconds);
+            WaitForEvents(hack, wait, &waitMask);
+        } while (wait > 0 && KeepRunning(hack));
     }
 }
 

@@ -262,11 +262,11 @@ int32_t HandleWindowEvents(HackWindow& hack) {
     return result;
 }
 
-void WaitForEvents(HackWindow& hack, uint32_t microseconds) {
+void WaitForEvents(HackWindow& hack, uint32_t microseconds, const sigset_t* signalMask) {
     XFlush(hack.display);
     pollfd connection{ConnectionNumber(hack.display), POLLIN, 0};
     const timespec timeout{time_t(microseconds / 1000000u), long(microseconds % 1000000u) * 1000};
-    ppoll(&connection, 1, &timeout, nullptr);
+    ppoll(&connection, 1, &timeout, signalMask);
 }
 
 void ShowFrame(HackWindow& hack) {

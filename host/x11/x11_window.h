@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <GL/glx.h>
 
+#include <csignal>
 #include <cstdint>
 
 #include "host/x11/options.h"
@@ -34,9 +35,9 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
 // Handles every queued event; returns kEventClose if any asked to close, else kEventResized if the size
 // changed, else kEventNone.
 int32_t HandleWindowEvents(HackWindow& hack);
-// Waits up to the given microseconds for the display's connection to have something to read; returns
-// early on a signal.
-void WaitForEvents(HackWindow& hack, uint32_t microseconds);
+// Waits up to the given microseconds for the display's connection to have something to read, with
+// signalMask in force meanwhile; returns early on a signal.
+void WaitForEvents(HackWindow& hack, uint32_t microseconds, const sigset_t* signalMask);
 void ShowFrame(HackWindow& hack);
 // Releases the context, our window if we made one, and the display.
 void CloseHackWindow(HackWindow& hack);

@@ -116,13 +116,17 @@ dialog_choices_accepted() {
 }
 e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
 
-echo "== --root in each colour; SIGTERM ends it within a second with status 0"
+echo "== --root in each colour; SIGTERM and SIGINT end it within a second with status 0"
 for colour in amber emerald lapis amethyst; do
     start_hack --root --colors "$colour"
     e2e_check "--root --colors $colour shows ${colour} lights" e2e_wait_for 15 shows_lights root ${HUES[$colour]}
     e2e_log "$LIGHTS"
     e2e_check "SIGTERM ends --root --colors $colour with 0 within a second" ends_cleanly kill -TERM "$HACK_PID"
 done
+# A stop signal cuts a long wait between frames short; SIGINT ends it as SIGTERM does.
+start_hack --root --colors amber --delay 4000000
+e2e_wait_for 15 shows_lights root ${HUES[amber]}
+e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second" ends_cleanly kill -INT "$HACK_PID"
 
 echo "== --root draws into the virtual root"
 new_window 320 240 vroot
