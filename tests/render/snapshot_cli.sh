@@ -23,9 +23,11 @@ cmp -s "$work/a.png" "$work/c.png" && fail "different seeds gave the same pictur
 [ "$(brightest "$work/a.png")" -gt 100 ] || fail "picture has no bright wisps"
 
 # A cycling direction starts under a fully black overlay and clears within two seconds.
-"$snapshot" --out "$work/start.png" --width 160 --height 100 --seconds 0 --direction 4 || fail "snapshot at 0 s"
+"$snapshot" --out "$work/start.png" --width 160 --height 100 --seconds 0 --direction 4 \
+    || fail "snapshot at 0 s"
 [ "$(brightest "$work/start.png")" -eq 0 ] || fail "cycling scene is not black at its start"
-"$snapshot" --out "$work/later.png" --width 160 --height 100 --seconds 3 --direction 4 || fail "snapshot at 3 s"
+"$snapshot" --out "$work/later.png" --width 160 --height 100 --seconds 3 --direction 4 \
+    || fail "snapshot at 3 s"
 [ "$(brightest "$work/later.png")" -gt 50 ] || fail "cycling scene still dark after 3 s"
 
 # Refused input: exit status 2, nothing written.
