@@ -1,0 +1,160 @@
+// The portable settings path: what a load makes of stored values, and what a save writes back.
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+
+namespace {
+
+// A stand-in for the store: value name -> bytes as stored; absent names are missing values.
+using FakeStore = std::map<std::string, std::string>;
+
+std::string Dword(uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    return bytes;
+}
+
+// The load path as the registry store runs it: a four-byte buffer per value, then the record.
+AppState Load(const FakeStore& store) {
+    StoredSettings stored = kDefaultSettings;
+    for (int32_t i = 0; i < kFieldCount; ++i) {
+        const auto field = static_cast<SettingField>(i);
+        uint8_t buffer[4] = {0, 0, 0, 0};
+        const auto it = store.find(kSettingRules[i].name);
+        const bool found = it != store.end() && it->second.size() <= 4;  // a longer one does not fit
+        const uint32_t size = it == store.end() ? 0 : static_cast<uint32_t>(it->second.size());
+        if (found) it->second.copy(reinterpret_cast<char*>(buffer), 4);
+        SetSettingField(stored, field, AcceptStoredValue(field, found, size, buffer));
+    }
+    AppState app{};
+    ApplySettings(app, stored);
+    return app;
+}
+
+FakeStore Save(const AppState& app) {
+    const StoredSettings stored = StoredFromApp(app);
+    FakeStore store;
+    for (int32_t i = 0; i < kFieldCount; ++i) {
+        store[kSettingRules[i].name] = Dword(GetSettingField(stored, static_cast<SettingField>(i)));
+    }
+    return store;
+}
+
+FakeStore Stored(uint32_t color, uint32_t direction, uint32_t quantity, uint32_t size, uint32_t speed) {
+    return {{"Color", Dword(color)},
+            {"Direction", Dword(direction)},
+            {"Quantity", Dword(quantity)},
+            {"Size", Dword(size)},
+            {"Speed", Dword(speed)}};
+}
+
+void ExpectDefaults(const AppState& app) {
+    EXPECT_EQ(app.quantity, 77);
+    EXPECT_EQ(app.sizeValue, 2.97f);
+    EXPECT_EQ(app.speedValue, 9.95f);
+    EXPECT_EQ(app.colour, kColourCycle);
+    EXPECT_EQ(app.direction, kDirectionDown);
+}
+
+TEST(SettingsLoad, NothingStoredGivesTheDefaults) {
+    ExpectDefaults(Load({}));
+    EXPECT_EQ(Save(Load({})), Stored(5, 1, 77, 26, 33));
+}
+
+TEST(SettingsLoad, EveryPositionSurvivesLoadAndSave) {
+    for (uint32_t p = 0; p <= 100; ++p) {
+        const FakeStore stored = Stored(p % 6, p % 5, 20 + p, p, 100 - p);
+        const AppState app = Load(stored);
+        EXPECT_EQ(app.sizeValue, static_cast<float>(p * 9.5 / 100 + 0.5)) << p;
+        EXPECT_EQ(app.speedValue, static_cast<float>((100 - p) * 15.0 / 100 + 5)) << p;
+        EXPECT_EQ(Save(app), stored) << "position " << p;
+    }
+    EXPECT_EQ(Load(Stored(0, 0, 20, 0, 0)).sizeValue, 0.5f);
+    EXPECT_EQ(Load(Stored(0, 0, 20, 100, 100)).sizeValue, 10.0f);
+    EXPECT_EQ(Load(Stored(0, 0, 20, 0, 0)).speedValue, 5.0f);
+    EXPECT_EQ(Load(Stored(0, 0, 20, 100, 100)).speedValue, 20.0f);
+}
+
+TEST(SettingsLoad, RangeEndsAndOutOfRangeValues) {
+    EXPECT_EQ(Load(Stored(0, 0, 20, 0, 0)).quantity, 20);
+    EXPECT_EQ(Load(Stored(0, 0, 120, 0, 0)).quantity, 120);
+    EXPECT_EQ(Load(Stored(0, 0, 19, 0, 0)).quantity, 77);
+    EXPECT_EQ(Load(Stored(0, 0, 121, 0, 0)).quantity, 77);
+
+    // 101 in Size or Speed, 6 colours, 5 directions: only that value falls back.
+    EXPECT_EQ(Save(Load(Stored(0, 2, 40, 101, 7))), Stored(0, 2, 40, 26, 7));
+    EXPECT_EQ(Save(Load(Stored(0, 2, 40, 7, 101))), Stored(0, 2, 40, 7, 33));
+    EXPECT_EQ(Save(Load(Stored(6, 4, 40, 7, 7))), Stored(5, 4, 40, 7, 7));
+    EXPECT_EQ(Save(Load(Stored(3, 5, 40, 7, 7))), Stored(3, 1, 40, 7, 7));
+
+    // 0xFFFFFFFF (negative when read signed) in each value takes that value's default alone.
+    const FakeStore base = Stored(0, 0, 20, 0, 0);
+    const uint32_t defaults[kFieldCount] = {5, 1, 77, 26, 33};
+    for (int32_t i = 0; i < kFieldCount; ++i) {
+        FakeStore stored = base;
+        stored[kSettingRules[i].name] = Dword(0xFFFFFFFFu);
+        FakeStore expected = base;
+        expected[kSettingRules[i].name] = Dword(defaults[i]);
+        EXPECT_EQ(Save(Load(stored)), expected) << kSettingRules[i].name;
+    }
+}
+
+TEST(SettingsLoad, OnlyFourByteValuesCount) {
+    // Shorter values come back with a smaller size, longer ones do not fit: both give the default.
+    for (size_t length : {0u, 1u, 2u, 3u, 5u}) {
+        FakeStore stored = Stored(0, 0, 20, 0, 0);
+        stored["Direction"] = std::string(length, '\0');
+        if (length > 0) stored["Direction"][0] = 3;
+        EXPECT_EQ(Save(Load(stored)), Stored(0, 1, 20, 0, 0)) << length;
+    }
+    uint8_t three[4] = {3, 0, 0, 0};
+    EXPECT_EQ(AcceptStoredValue(kFieldDirection, true, 4, three), 3u);
+    for (uint32_t size : {0u, 1u, 2u, 3u, 5u, 8u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(AcceptStoredValue(kFieldDirection, true, size, three), kDefaultDirection) << size;
+    }
+    EXPECT_EQ(AcceptStoredValue(kFieldDirection, false, 4, three), kDefaultDirection);
+    const uint8_t quantity[4] = {0x78, 0, 0, 0};  // 120, little-endian
+    EXPECT_EQ(AcceptStoredValue(kFieldQuantity, true, 4, quantity), 120u);
+    const uint8_t highByte[4] = {0x78, 0, 0, 1};
+    EXPECT_EQ(AcceptStoredValue(kFieldQuantity, true, 4, highByte), kDefaultQuantity);
+}
+
+TEST(SettingsSave, ValuesOffTheSlidersAreHeldToIt) {
+    // Whatever sits in the record, a save writes a position the next load accepts.
+    AppState app{};
+    ApplySettings(app, kDefaultSettings);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float value;
+        uint32_t size;
+        uint32_t speed;
+    };
+    for (const Case& c : {Case{nan, 26, 33}, Case{inf, 100, 100}, Case{-inf, 0, 0}, Case{-3.0f, 0, 0},
+                          Case{1e30f, 100, 100}, Case{0.49f, 0, 0}, Case{10.04f, 100, 34}}) {
+        EXPECT_EQ(PositionFromSizeValue(c.value), c.size) << c.value;
+        EXPECT_EQ(PositionFromSpeedValue(c.value), c.speed) << c.value;
+    }
+    // Nearest position for values between two positions.
+    EXPECT_EQ(PositionFromSizeValue(SizeValueFromPosition(40) + 0.04f), 40u);
+    EXPECT_EQ(PositionFromSpeedValue(SpeedValueFromPosition(60) - 0.07f), 60u);
+}
+
+TEST(SettingsApply, ValidatesWhatItStores) {
+    AppState app{};
+    ApplySettings(app, StoredSettings{9, 9, 500, 700, 0xFFFFFFFFu});
+    ExpectDefaults(app);
+    ApplySettings(app, StoredSettings{2, 2, 120, 100, 0});
+    EXPECT_EQ(app.colour, kColourAmber);
+    EXPECT_EQ(app.direction, kDirectionIn);
+    EXPECT_EQ(app.quantity, 120);
+    EXPECT_EQ(app.sizeValue, 10.0f);
+    EXPECT_EQ(app.speedValue, 5.0f);
+}
+
+}  // namespace
