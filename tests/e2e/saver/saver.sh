@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# The Windows saver end to end under Wine on a private Xvfb display:
+#   full screen  - a top-most "Screen Saver" window covers the screen and shows amber glows on black;
+#                  a 3-pixel mouse move leaves it running, a larger one or a key press ends it with 0;
+#                  a second start while one runs ends at once with 0 and makes no second window
+#   preview      - "/p HWND" fills the parent's client area with a drawing child that ignores keys and
+#                  ends when the parent goes away
+#   rejected     - bad preview numbers and unknown switches end with -1 and show nothing
+#   setup        - "/c" and an empty command line open "Fenlight Setup"
+#   resources    - description string, icon, dialog, manifest and version record
+# Usage: saver.sh Fenlight.scr saver_probe.exe [full|basic]   (basic: full-screen checks only)
+. "$(dirname "$0")/../common.sh"
+
+SCR=$(readlink -f "$1")
+PROBE=$(readlink -f "$2")
+SCOPE=${3:-full}
+WIDTH=800
+HEIGHT=600
+
+e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
+e2e_new_wineprefix
+# Amber: every glow's hue lies between 41 and 59 degrees.
+wine reg add 'HKCU\Software\Ostrel\Fenlight' /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
+
+# The probe prints with Windows line ends.
+probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+
+SAVER_PID=
+start_saver() {
+    wine "$SCR" "$@" >/dev/null 2>&1 &
+    SAVER_PID=$!
+    e2e_track "$SAVER_PID"
+}
+
+running() { kill -0 "$1" 2>/dev/null; }
+gone() { ! running "$1"; }
+
+# exits_with PID CODE: the process ends within 20 s with that exit code (0..255 as the shell sees it).
+exits_with() {
+    local pid=$1 want=$2 code
+    if ! e2e_wait_for 20 gone "$pid"; then
+        e2e_log "process $pid still running"
+        return 1
+    fi
+    wait "$pid"
+    code=$?
+    [ "$code" -eq "$want" ] || e2e_log "exit code $code, expected $want"
+    [ "$code" -eq "$want" ]
+}
+
+# Waits until the full-screen window exists; FOUND holds the probe's line: handle x y w h topmost visible.
+FOUND=
+saver_window_shown() {
+    FOUND=$(probe find)
+    [[ $FOUND == *" visible" ]]
+}
+
+covers_screen() {
+    local handle x y w h top visible
+    read -r handle x y w h top visible <<<"$FOUND"
+    e2e_log "saver window: $FOUND"
+    [ "$x" = 0 ] && [ "$y" = 0 ] && [ "$w" = "$WIDTH" ] && [ "$h" = "$HEIGHT" ] && [ "$top" = topmost ] &&
+        [ -n "$(xdotool search --onlyvisible --name '^Screen Saver$' 2>/dev/null)" ]
+}
+
+# glows FILE MIN [CROP]: at least MIN bright pixels (in the crop, when given); BRIGHT and HUE are set.
+BRIGHT=0
+HUE=-1
+glows() {
+    local file=$1 min=$2 crop=${3:-}
+    e2e_screenshot "$file" || return 1
+    if [ -n "$crop" ]; then convert "$file" -crop "$crop" +repage "$file" || return 1; fi
+    local r g b
+    read -r BRIGHT r g b HUE < <(e2e_pixels "$file")
+    [ "$BRIGHT" -ge "$min" ]
+}
+
+amber() { e2e_log "bright pixels $BRIGHT, mean hue $HUE"; [ "$HUE" -ge 30 ] && [ "$HUE" -le 70 ]; }
+
+# Mostly black: the glows are small lights, not a coloured wash.
+mostly_black() { [ "$BRIGHT" -lt $((WIDTH * HEIGHT / 2)) ]; }
+
+check_full_screen() {
+    start_saver /s
+    e2e_check "/s shows a window" e2e_wait_for 30 saver_window_shown
+    e2e_check "/s window is top-most and covers the screen" covers_screen
+    local shot="$E2E_TMP/full.png"
+    e2e_check "/s draws glows" e2e_wait_for 15 glows "$shot" 500
+    # FENLIGHT_SCREENSHOTS=folder keeps the picture.
+    [ -n "${FENLIGHT_SCREENSHOTS:-}" ] && cp "$shot" "$FENLIGHT_SCREENSHOTS/saver-$SCOPE.png"
+    e2e_check "glows are amber on black" eval 'amber && mostly_black'
+
+    # The cursor starts in the middle of the screen; the anchor is wherever it was at creation.
+    local cx=$((WIDTH / 2)) cy=$((HEIGHT / 2))
+    xdotool mousemove $((cx + 2)) $((cy + 1))
+    # Nothing to poll for: give the saver time to see the move, then make sure it is still there.
+    sleep 1.5
+    e2e_check "a 3-pixel move leaves it running" running "$SAVER_PID"
+    xdotool mousemove $((cx + 4)) $((cy + 2))
+    e2e_check "a 6-pixel move ends it with 0" exits_with "$SAVER_PID" 0
+    e2e_check "its window is gone" e2e_wait_for 10 eval '! saver_window_shown'
+}
+
+check_key_and_second_start() {
+    start_saver /s
+    local first=$SAVER_PID
+    e2e_check "/s shows a window again" e2e_wait_for 30 saver_window_shown
+    start_saver /s
+    e2e_check "a second /s ends at once with 0" exits_with "$SAVER_PID" 0
+    e2e_check "and makes no second window" eval '[ "$(probe count)" = 1 ]'
+    e2e_check "the first one still runs" running "$first"
+    xdotool key space
+    e2e_check "a key press ends it with 0" exits_with "$first" 0
+}
+
+check_preview() {
+    local stop="$E2E_TMP/stop-parent" handle=
+    rm -f "$stop"
+    wine "$PROBE" parent 40 60 320 240 "Z:${stop//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
+    local parent_pid=$!
+    e2e_track "$parent_pid"
+    parent_ready() { handle=$(tr -d '\r' <"$E2E_TMP/parent.out" | head -n 1); [ -n "$handle" ]; }
+    if ! e2e_wait_for 30 parent_ready; then
+        e2e_fail "preview parent window made"
+        return
+    fi
+    start_saver /p "$handle"
+    local child=
+    child_fills_parent() { child=$(probe child "$handle"); [ "$child" = "0 0 320 240 parent 320 240 child" ]; }
+    e2e_check "/p $handle makes a child that fills the parent" e2e_wait_for 30 child_fills_parent
+    e2e_log "preview child: $child"
+    e2e_check "the preview draws glows" e2e_wait_for 15 glows "$E2E_TMP/preview.png" 100 320x240+40+60
+    e2e_check "the preview draws nothing outside its parent" glows_outside_parent_none
+    xdotool mousemove 200 180 key space key Escape
+    xdotool mousemove 100 100
+    sleep 1.5
+    e2e_check "keys and mouse moves do not end the preview" running "$SAVER_PID"
+    touch "$stop"
+    e2e_check "destroying the parent ends the preview with 0" exits_with "$SAVER_PID" 0
+    e2e_wait_for 20 gone "$parent_pid"
+}
+
+glows_outside_parent_none() {
+    e2e_screenshot "$E2E_TMP/outside.png" &&
+        convert "$E2E_TMP/outside.png" -fill black -draw "rectangle 40,60 359,299" "$E2E_TMP/outside.png" &&
+        read -r BRIGHT _ < <(e2e_pixels "$E2E_TMP/outside.png") && [ "$BRIGHT" -eq 0 ]
+}
+
+# launches_with TAIL CODE: the saver started with exactly TAIL as its command tail ends with CODE
+# and shows no window of its class.
+launches_with() {
+    local out
+    out=$(probe launch "$SCR" "$1")
+    [ "$out" = "exit $2" ] || e2e_log "tail [$1]: $out"
+    [ "$out" = "exit $2" ] && [ "$(probe count)" = 0 ]
+}
+
+check_rejected() {
+    local tail
+    for tail in "/p 0" "/p abc" "/p" "/p 4000000" "/x" "/?" $'/\ts'; do
+        e2e_check "tail [${tail//$'\t'/<tab>}] ends with -1 and shows nothing" launches_with "$tail" -1
+    done
+}
+
+check_setup_dialog() {
+    local tail pid
+    for tail in "/c" ""; do
+        wine "$SCR" $tail >/dev/null 2>&1 &
+        pid=$!
+        e2e_track "$pid"
+        dialog_up() { [ -n "$(e2e_find_window '^Fenlight Setup$')" ]; }
+        e2e_check "tail [$tail] opens Fenlight Setup" e2e_wait_for 30 dialog_up
+        xdotool windowfocus --sync "$(e2e_find_window "^Fenlight Setup$")" 2>/dev/null
+        xdotool key Escape
+        e2e_check "Escape closes the dialog with 0" exits_with "$pid" 0
+    done
+}
+
+check_resources() {
+    local report
+    report=$(probe resources "$SCR")
+    e2e_log "$(echo "$report" | tr '\n' ' ')"
+    for line in "string1=My Screen Saver #1" icon128=yes icon256=yes dialog2003=yes manifest=yes \
+        manifest-comctl6=yes manifest-dpi=yes fileversion=1.1.0.0 "description=Screen Saver" \
+        filename=Fenlight.scr; do
+        e2e_check "resource $line" grep -qxF "$line" <<<"$report"
+    done
+}
+
+check_full_screen
+if [ "$SCOPE" = full ]; then
+    check_key_and_second_start
+    check_preview
+    check_rejected
+    check_setup_dialog
+    check_resources
+fi
+e2e_finish

@@ -1,0 +1,206 @@
+// A small Windows helper for the saver's end-to-end checks, run under Wine next to the saver:
+//   parent X Y WIDTH HEIGHT STOPFILE  a window to preview in; prints its handle in decimal, destroys
+//                                     the window once STOPFILE exists (or after two minutes)
+//   find                              the full-screen saver window: handle, rectangle, top-most flag
+//   count                             how many top-level saver windows exist
+//   child PARENT                      the preview child of PARENT: its size and the parent's client size
+//   launch PROGRAM TAIL               runs PROGRAM with exactly that command tail; prints its exit code
+//   resources PROGRAM                 the program's description string, icon, dialog, manifest and version
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kSaverClass = "WindowsScreenSaverClass";
+const char* stopFile = nullptr;
+DWORD parentDeadline = 0;
+
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            if (GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES || GetTickCount() > parentDeadline) {
+                DestroyWindow(window);
+            }
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int RunParent(int x, int y, int width, int height, const char* stop) {
+    stopFile = stop;
+    parentDeadline = GetTickCount() + 120000;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ParentProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "FenlightPreviewParent";
+    RegisterClassA(&windowClass);
+    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Fenlight Preview Parent", style, x, y, width,
+                                  height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr) return 1;
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+    std::fflush(stdout);
+    SetTimer(window, 1, 50, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int Find() {
+    HWND window = FindWindowA(kSaverClass, "Screen Saver");
+    if (window == nullptr) {
+        std::printf("none\n");
+        return 1;
+    }
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    std::printf(
+        "%lu %ld %ld %ld %ld %s %s\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)),
+        rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+        (exStyle & WS_EX_TOPMOST) ? "topmost" : "normal", IsWindowVisible(window) ? "visible" : "hidden");
+    return 0;
+}
+
+int countedWindows = 0;
+
+BOOL CALLBACK CountSaver(HWND window, LPARAM) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, kSaverClass) == 0) ++countedWindows;
+    return TRUE;
+}
+
+int Count() {
+    EnumWindows(CountSaver, 0);
+    std::printf("%d\n", countedWindows);
+    return 0;
+}
+
+int Child(const char* parentNumber) {
+    HWND parent = reinterpret_cast<HWND>(uintptr_t(std::strtoul(parentNumber, nullptr, 10)));
+    HWND child = FindWindowExA(parent, nullptr, kSaverClass, "Preview");
+    if (child == nullptr) {
+        std::printf("none\n");
+        return 1;
+    }
+    RECT childRect, parentRect;
+    GetWindowRect(child, &childRect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&childRect), 2);
+    GetClientRect(parent, &parentRect);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    std::printf("%ld %ld %ld %ld parent %ld %ld %s\n", childRect.left, childRect.top,
+                childRect.right - childRect.left, childRect.bottom - childRect.top, parentRect.right,
+                parentRect.bottom, (style & WS_CHILD) ? "child" : "not-child");
+    return 0;
+}
+
+int Launch(const char* program, const char* tail) {
+    std::string commandLine = std::string("\"") + program + "\" " + tail;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::printf("cannot start\n");
+        return 1;
+    }
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+        std::printf("still running\n");
+        TerminateProcess(process.hProcess, 99);
+        return 1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::printf("exit %ld\n", static_cast<long>(static_cast<int32_t>(code)));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
+}
+
+std::string VersionString(const void* data, const char* name) {
+    char* value = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(data, path.c_str(), reinterpret_cast<void**>(&value), &length) || length == 0)
+        return "-";
+    return value;
+}
+
+int Resources(const char* program) {
+    HMODULE module = LoadLibraryExA(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) {
+        std::printf("cannot load\n");
+        return 1;
+    }
+    char text[128] = "";
+    LoadStringA(module, 1, text, sizeof text);
+    std::printf("string1=%s\n", text);
+    std::printf("icon128=%s\n", FindResourceA(module, MAKEINTRESOURCEA(128), RT_GROUP_ICON) ? "yes" : "no");
+    HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, 256, 256, 0));
+    std::printf("icon256=%s\n", icon ? "yes" : "no");
+    std::printf("dialog2003=%s\n", FindResourceA(module, MAKEINTRESOURCEA(2003), RT_DIALOG) ? "yes" : "no");
+    HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
+    std::string manifestText;
+    if (manifest != nullptr) {
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, manifest)));
+        manifestText.assign(bytes, SizeofResource(module, manifest));
+    }
+    std::printf("manifest=%s\n", manifest ? "yes" : "no");
+    const bool commonControls6 =
+        manifestText.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+        manifestText.find("version=\"6.0.0.0\"") != std::string::npos;
+    std::printf("manifest-comctl6=%s\n", commonControls6 ? "yes" : "no");
+    std::printf("manifest-dpi=%s\n", manifestText.find("PerMonitorV2, PerMonitor") != std::string::npos &&
+                                             manifestText.find("true/pm") != std::string::npos
+                                         ? "yes"
+                                         : "no");
+    FreeLibrary(module);
+
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(program, &ignored);
+    std::string data(size, '\0');
+    if (size == 0 || !GetFileVersionInfoA(program, 0, size, data.data())) {
+        std::printf("version=none\n");
+        return 0;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed != nullptr) {
+        std::printf("fileversion=%u.%u.%u.%u\n", HIWORD(fixed->dwFileVersionMS),
+                    LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                    LOWORD(fixed->dwFileVersionLS));
+    }
+    std::printf("description=%s\n", VersionString(data.data(), "FileDescription").c_str());
+    std::printf("filename=%s\n", VersionString(data.data(), "OriginalFilename").c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "parent" && argc == 7) {
+        return RunParent(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                         argv[6]);
+    }
+    if (command == "find") return Find();
+    if (command == "count") return Count();
+    if (command == "child" && argc == 3) return Child(argv[2]);
+    if (command == "launch" && argc == 4) return Launch(argv[2], argv[3]);
+    if (command == "resources" && argc == 3) return Resources(argv[2]);
+    std::fprintf(stderr, "usage: saver_probe parent|find|count|child|launch|resources ...\n");
+    return 2;
+}
