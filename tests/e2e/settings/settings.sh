@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# The settings end to end, with the real Fenlight.scr under Wine on a private Xvfb display:
+#   setup dialog - "/c" on a fresh prefix shows the defaults and OK stores them; changes made with the
+#                  keyboard as a person would are stored exactly; Reset then Escape stores nothing;
+#                  Reset then OK stores the defaults
+#   saver        - values written with "wine reg add" change what "/s" shows: Color 2 amber lights,
+#                  Color 1 blue ones; Quantity 20 visibly fewer lights than Quantity 120
+# Usage: settings.sh Fenlight.scr [--screenshot FILE]   (FILE: the dialog as it first opens, as PNG)
+. "$(dirname "$0")/../common.sh"
+
+SCR=$(readlink -f "$1")
+SHOT_OUT=
+if [ "${2:-}" = --screenshot ]; then SHOT_OUT=$(readlink -f "$3"); fi
+WIDTH=800
+HEIGHT=600
+KEY='HKCU\Software\Ostrel\Fenlight'
+
+e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
+e2e_new_wineprefix
+
+running() { kill -0 "$1" 2>/dev/null; }
+gone() { ! running "$1"; }
+
+# exits_with PID CODE: the process ends within 20 s with that exit code.
+exits_with() {
+    local pid=$1 want=$2 code
+    if ! e2e_wait_for 20 gone "$pid"; then
+        e2e_log "process $pid still running"
+        return 1
+    fi
+    wait "$pid"
+    code=$?
+    [ "$code" -eq "$want" ] || e2e_log "exit code $code, expected $want"
+    [ "$code" -eq "$want" ]
+}
+
+# stored: the key's values as "Color Direction Quantity Size Speed" in decimal, "none" without a key.
+stored() {
+    local out name value line=
+    out=$(wine reg query "$KEY" 2>/dev/null) || { echo none; return; }
+    out=$(tr -d '\r' <<<"$out")
+    for name in Color Direction Quantity Size Speed; do
+        value=$(awk -v n="$name" '$1 == n && $2 == "REG_DWORD" { print $3 }' <<<"$out")
+        line+="${line:+ }$((${value:-0xFFFFFFFF}))"
+    done
+    echo "$line"
+}
+
+stored_is() {
+    local now
+    now=$(stored)
+    [ "$now" = "$1" ] || e2e_log "stored: $now, expected $1"
+    [ "$now" = "$1" ]
+}
+
+# --- The setup dialog, driven with the keyboard. ---
+
+# Wine draws the window frames itself here (there is no window manager), so the screenshot has its caption.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+# The caption's close glyph comes from Marlett, which Debian ships apart from Wine (fonts-wine).
+[ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+
+DIALOG_PID=
+DIALOG=
+dialog_up() {
+    DIALOG=$(e2e_find_window '^Fenlight Setup$')
+    [ -n "$DIALOG" ]
+}
+open_dialog() {
+    wine "$SCR" /c >/dev/null 2>&1 &
+    DIALOG_PID=$!
+    e2e_track "$DIALOG_PID"
+    e2e_wait_for 30 dialog_up || return 1
+    xdotool windowfocus --sync "$DIALOG"
+}
+# keys KEY...: typed into the dialog, which has the keyboard focus.
+keys() { xdotool key --delay 30 "$@"; }
+
+# dialog_screenshot FILE: the dialog's window cut out of the screen.
+dialog_screenshot() {
+    local geometry X Y WIDTH HEIGHT
+    geometry=$(xdotool getwindowgeometry --shell "$DIALOG") || return 1
+    eval "$geometry"
+    e2e_screenshot "$E2E_TMP/screen.png" &&
+        convert "$E2E_TMP/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"
+}
+
+check_dialog() {
+    e2e_check "no settings stored on a fresh prefix" stored_is none
+
+    e2e_check "/c opens Fenlight Setup" open_dialog
+    if [ -n "$SHOT_OUT" ]; then
+        # Taken once two pictures in a row are the same: the dialog has finished drawing.
+        rm -f "$E2E_TMP/dialog.png"
+        dialog_settled() {
+            dialog_screenshot "$E2E_TMP/next.png" || return 1
+            local same=1
+            [ -f "$E2E_TMP/dialog.png" ] &&
+                [ "$(compare -metric AE "$E2E_TMP/dialog.png" "$E2E_TMP/next.png" null: 2>&1)" = 0 ] && same=0
+            mv "$E2E_TMP/next.png" "$E2E_TMP/dialog.png"
+            return $same
+        }
+        e2e_check "dialog screenshot" e2e_wait_for 10 dialog_settled
+        cp "$E2E_TMP/dialog.png" "$SHOT_OUT" && e2e_log "screenshot: $SHOT_OUT"
+    fi
+    keys Return
+    e2e_check "OK on the opened dialog ends it with 1" exits_with "$DIALOG_PID" 1
+    e2e_check "and stores what it showed: Cycle, Down, 77, 26, 33" stored_is "5 1 77 26 33"
+
+    # Tab order: OK, Cancel, particles, direction, colours, size, speed, Reset.
+    e2e_check "/c opens again" open_dialog
+    keys Tab Tab End Tab Home Tab Home Down Down Tab Home Right Right Tab End Return
+    e2e_check "changes made with the keyboard end with 1" exits_with "$DIALOG_PID" 1
+    e2e_check "and are stored: Amber, Up, 120, 2, 100" stored_is "2 0 120 2 100"
+
+    e2e_check "/c opens a third time" open_dialog
+    keys shift+Tab space Escape
+    e2e_check "Reset then Escape ends with 0" exits_with "$DIALOG_PID" 0
+    e2e_check "and stores nothing" stored_is "2 0 120 2 100"
+
+    e2e_check "/c opens a fourth time" open_dialog
+    keys shift+Tab space Tab Return
+    e2e_check "Reset then OK ends with 1" exits_with "$DIALOG_PID" 1
+    e2e_check "and stores the defaults" stored_is "5 1 77 26 33"
+
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /f >/dev/null 2>&1
+}
+
+# --- The saver shows what is stored. ---
+
+SAVER_PID=
+# run_saver COLOR QUANTITY: stores the two values, runs "/s" and samples the lights it shows; sets
+# MEDIAN (bright pixels, the median of five screenshots) and HUE (their mean hue, degrees).
+MEDIAN=0
+HUE=-1
+run_saver() {
+    wine reg add "$KEY" /v Color /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wine reg add "$KEY" /v Quantity /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+    wine "$SCR" /s >/dev/null 2>&1 &
+    SAVER_PID=$!
+    e2e_track "$SAVER_PID"
+    local shot="$E2E_TMP/saver-$1-$2.png" counts=() hues=() bright r g b hue i
+    glowing() {
+        e2e_screenshot "$shot" && read -r bright r g b hue < <(e2e_pixels "$shot") && [ "$bright" -ge 300 ]
+    }
+    e2e_wait_for 30 glowing || return 1
+    for i in 1 2 3 4 5; do
+        sleep 0.4  # samples spread over two seconds, as the lights pulse and drift
+        e2e_screenshot "$shot" && read -r bright r g b hue < <(e2e_pixels "$shot") || return 1
+        counts+=("$bright")
+        hues+=("$hue")
+    done
+    MEDIAN=$(printf '%s\n' "${counts[@]}" | sort -n | sed -n 3p)
+    HUE=$(printf '%s\n' "${hues[@]}" | sort -n | sed -n 3p)
+    e2e_log "Color $1, Quantity $2: bright pixels ${counts[*]} (median $MEDIAN), hues ${hues[*]}"
+    xdotool key space
+    exits_with "$SAVER_PID" 0
+}
+
+between() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
+
+check_saver() {
+    wine reg delete "$KEY" /f >/dev/null 2>&1
+    e2e_check "/s with Color 2 and Quantity 20 draws lights" run_saver 2 20
+    local fewer=$MEDIAN
+    e2e_check "Color 2 gives amber lights (hue $HUE)" between "$HUE" 30 70
+    e2e_check "/s with Color 1 and Quantity 120 draws lights" run_saver 1 120
+    local more=$MEDIAN
+    e2e_check "Color 1 gives blue lights (hue $HUE)" between "$HUE" 170 250
+    e2e_check "Quantity 20 shows far fewer lights than 120 ($fewer vs $more bright pixels)" \
+        test $((fewer * 3)) -le "$more"
+}
+
+check_dialog
+check_saver
+e2e_finish
