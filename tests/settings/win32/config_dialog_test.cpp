@@ -240,7 +240,7 @@ TEST_F(ConfigDialog, StoredNonsenseOpensAsTheDefaults) {
 
 // --- The template, as stored in the resource and as the system builds it. ---
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const char* className;
     WORD classOrdinal;  // 0 when the template names the class as a string
@@ -256,7 +256,7 @@ constexpr DWORD kLeft = SS_LEFT | WS_GROUP;
 constexpr DWORD kCentre = SS_CENTER | WS_GROUP;
 constexpr DWORD kNoWrap = SS_LEFTNOWORDWRAP | WS_GROUP;
 
-const ControlSpec kControls[] = {
+const ControlLayout kControls[] = {
     {IDOK, "Button", 0x80, "OK", {50, 229, 50, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP, 0},
     {IDCANCEL, "Button", 0x80, "Cancel", {112, 229, 50, 14}, BS_PUSHBUTTON | WS_TABSTOP, 0},
     {IDC_PARTICLES_SLIDER, "msctls_trackbar32", 0, "", {51, 95, 100, 20}, kTrackbarStyle, WS_EX_TRANSPARENT},
@@ -346,23 +346,23 @@ TEST(ConfigDialogTemplate, ResourceMatchesTheLayout) {
     r.Word();                  // italic, character set
     EXPECT_EQ(r.String(), "MS Shell Dlg");
     for (size_t i = 0; i < count && i < kControlCount; ++i) {
-        const ControlSpec& spec = kControls[i];
-        SCOPED_TRACE(spec.text[0] ? spec.text : spec.className);
+        const ControlLayout& want = kControls[i];
+        SCOPED_TRACE(want.text[0] ? want.text : want.className);
         r.AlignDword(base);
         r.Dword();  // help id
-        EXPECT_EQ(r.Dword(), spec.exStyle);
-        EXPECT_EQ(r.Dword(), spec.style | WS_CHILD | WS_VISIBLE);
+        EXPECT_EQ(r.Dword(), want.exStyle);
+        EXPECT_EQ(r.Dword(), want.style | WS_CHILD | WS_VISIBLE);
         const short cx0 = r.Short(), cy0 = r.Short(), cw = r.Short(), ch = r.Short();
         EXPECT_EQ((std::vector<LONG>{cx0, cy0, cw, ch}),
-                  (std::vector<LONG>{spec.units.left, spec.units.top, spec.units.right, spec.units.bottom}));
-        EXPECT_EQ(static_cast<int>(r.Dword()), spec.id);
+                  (std::vector<LONG>{want.units.left, want.units.top, want.units.right, want.units.bottom}));
+        EXPECT_EQ(static_cast<int>(r.Dword()), want.id);
         const std::string className = r.StringOrOrdinal(ordinal);
-        if (spec.classOrdinal != 0) {
-            EXPECT_EQ(ordinal, spec.classOrdinal);
+        if (want.classOrdinal != 0) {
+            EXPECT_EQ(ordinal, want.classOrdinal);
         } else {
-            EXPECT_EQ(lstrcmpiA(className.c_str(), spec.className), 0) << className;
+            EXPECT_EQ(lstrcmpiA(className.c_str(), want.className), 0) << className;
         }
-        EXPECT_EQ(r.StringOrOrdinal(ordinal), spec.text);
+        EXPECT_EQ(r.StringOrOrdinal(ordinal), want.text);
         r.at += r.Word();  // creation data
     }
 }
@@ -386,17 +386,17 @@ TEST(ConfigDialogTemplate, WindowShowsEveryControlInPlace) {
     for (HWND child = GetWindow(dialog.hwnd, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         ASSERT_LT(index, kControlCount) << "more controls than the layout has";
-        const ControlSpec& spec = kControls[index++];
-        SCOPED_TRACE(spec.text[0] ? spec.text : spec.className);
-        EXPECT_EQ(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)), spec.id);
+        const ControlLayout& want = kControls[index++];
+        SCOPED_TRACE(want.text[0] ? want.text : want.className);
+        EXPECT_EQ(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)), want.id);
         char className[64] = {};
         GetClassNameA(child, className, sizeof className);
-        EXPECT_EQ(lstrcmpiA(className, spec.className), 0) << className;
-        if (spec.classOrdinal != 0x85) {
-            EXPECT_EQ(Text(child), spec.text);
+        EXPECT_EQ(lstrcmpiA(className, want.className), 0) << className;
+        if (want.classOrdinal != 0x85) {
+            EXPECT_EQ(Text(child), want.text);
         }
         // The system maps the position and the size separately, each rounded on its own.
-        RECT place{spec.units.left, spec.units.top, spec.units.right, spec.units.bottom};
+        RECT place{want.units.left, want.units.top, want.units.right, want.units.bottom};
         MapDialogRect(dialog.hwnd, &place);
         RECT actual;
         GetWindowRect(child, &actual);
@@ -405,7 +405,7 @@ TEST(ConfigDialogTemplate, WindowShowsEveryControlInPlace) {
         EXPECT_EQ(actual.top, place.top);
         EXPECT_EQ(actual.right - actual.left, place.right);
         // A closed drop-down list is one line high; the template's height is the open list's.
-        if (spec.classOrdinal != 0x85) {
+        if (want.classOrdinal != 0x85) {
             EXPECT_EQ(actual.bottom - actual.top, place.bottom);
         }
         EXPECT_TRUE(IsWindowVisible(child));
