@@ -48,6 +48,7 @@ TEST_F(RegistryStore, FirstSaveCreatesTheKeyWithFiveDwords) {
 TEST_F(RegistryStore, MissingOrMalformedValuesTakeOnlyTheirOwnDefault) {
     WriteSettings(StoredSettings{0, 2, 40, 10, 90});
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kSettingsKeyPath, "Quantity");
+    ASSERT_EQ(ReadSnapshot().count("Quantity"), 0u);
     AppState app = Load();
     EXPECT_EQ(app.quantity, 77);
     EXPECT_EQ(StoredFromApp(app), (StoredSettings{0, 2, 77, 10, 90}));
@@ -56,12 +57,14 @@ TEST_F(RegistryStore, MissingOrMalformedValuesTakeOnlyTheirOwnDefault) {
     WriteSettings(StoredSettings{0, 2, 40, 10, 90});
     const uint16_t shortSize = 50;
     WriteRawValue("Size", REG_DWORD, &shortSize, sizeof shortSize);
+    ASSERT_EQ(ReadSnapshot()["Size"].bytes.size(), 2u);
     EXPECT_EQ(StoredFromApp(Load()), (StoredSettings{0, 2, 40, 26, 90}));
 
     // Eight bytes do not fit the four-byte buffer.
     WriteSettings(StoredSettings{0, 2, 40, 10, 90});
     const uint64_t longSpeed = 50;
     WriteRawValue("Speed", REG_QWORD, &longSpeed, sizeof longSpeed);
+    ASSERT_EQ(ReadSnapshot()["Speed"].bytes.size(), 8u);
     EXPECT_EQ(StoredFromApp(Load()), (StoredSettings{0, 2, 40, 10, 33}));
 
     // The type is not checked: four bytes of REG_BINARY are a value.
