@@ -228,16 +228,6 @@ TEST_F(ConfigDialog, OkWithoutChangesWritesBackWhatWasLoaded) {
     }
 }
 
-TEST_F(ConfigDialog, StoredNonsenseOpensAsTheDefaults) {
-    WriteSettings(StoredSettings{6, 0xFFFFFFFFu, 19, 101, 0xFFFFFFFFu});
-    RunningDialog dialog;
-    Open(dialog);
-    EXPECT_EQ(ReadShown(dialog), (Shown{"Down", "Cycle", 77, 26, 33}));
-    Press(dialog, IDOK);
-    EXPECT_EQ(WaitClosed(dialog), TRUE);
-    EXPECT_EQ(ReadStoredDwords(), kDefaultSettings);
-}
-
 // --- The template, as stored in the resource and as the system builds it. ---
 
 struct ControlLayout {
