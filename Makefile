@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run bench clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run bench fuzz install snapshot clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
@@ -22,6 +22,9 @@ test: deps
 	@status=0; for p in $(PRESETS); do \
 	  echo "==== $$p"; $(MAKE) --no-print-directory test-$$p || status=1; \
 	done; \
+	echo "==== fuzz (settings load path, 20 s)"; mkdir -p build; \
+	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E 'Done [0-9]+ runs' build/fuzz.log || true; \
+	else tail -n 30 build/fuzz.log; status=1; fi; \
 	if [ $$status -eq 0 ]; then echo "make test: all presets passed"; else echo "make test: FAILED"; fi; \
 	exit $$status
 
@@ -30,6 +33,20 @@ run: deps
 
 bench: build-linux-release
 	@tools/bench
+
+# The settings load path under libFuzzer for a bounded time (also part of `make test`).
+fuzz: deps
+	@tools/fuzz
+
+# The Linux hack into xscreensaver's folders (PREFIX defaults to /usr).
+PREFIX ?= /usr
+install: deps
+	@tools/install-linux $(PREFIX)
+
+# The README's picture, drawn offscreen.
+snapshot: build-linux-release
+	@build/linux-release/tools/snapshot/fenlight-snapshot --out docs/screenshot.png --width 960 --height 540 \
+	  --seconds 30 --seed 11 --direction 0 --colour 3 --particles 120 --size 35
 
 clean:
 	rm -rf build
