@@ -2,26 +2,12 @@
 import colorsys
 import sys
 
+from ppm import read_ppm
+
 
 def main():
     threshold = int(sys.argv[1]) if len(sys.argv) > 1 else 40
-    data = sys.stdin.buffer.read()
-    fields = []
-    pos = 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[pos:pos + width * height * 3]
+    width, height, pixels = read_ppm(sys.stdin.buffer.read())
     r = pixels[0::3]
     g = pixels[1::3]
     b = pixels[2::3]

@@ -167,7 +167,7 @@ xdotool windowsize "$WINDOW_ID" 900 300
 resized() {
     shot "$WINDOW_ID" "$E2E_TMP/resized.png" || return 1
     [ "$(identify -format %wx%h "$E2E_TMP/resized.png")" = 900x300 ] || return 1
-    read -r BLOBS ASPECT RIGHT < <(convert "$E2E_TMP/resized.png" -depth 8 ppm:- | python3 "$(dirname "$0")/blobs.py" 100)
+    read -r BLOBS ASPECT RIGHT < <(convert "$E2E_TMP/resized.png" -depth 8 ppm:- | python3 "$E2E_DIR/blobs.py" 100)
     [ "$RIGHT" -gt 600 ]
 }
 e2e_check "after the resize the lights reach across the wider window" e2e_wait_for 15 resized

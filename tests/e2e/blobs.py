@@ -6,22 +6,7 @@ of their bounding boxes (1.0 for round lights, -1 when there are none), and the 
 """
 import sys
 
-
-def read_ppm(data):
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos + 1:pos + 1 + width * height * 3]
+from ppm import read_ppm
 
 
 def main():
