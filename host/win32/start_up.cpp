@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/win32/saver_host.h"
@@ -103,6 +105,14 @@ void HostStart() {
     const int32_t result = SelectMode(GetModuleHandleA(nullptr), tail);
     ExitProcess(UINT(result));
 }
+
+// The program throws no exceptions; should the runtime ever terminate it, it ends without the runtime's
+// message printer, which would bring a C++ name demangler of some 45 KB into the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HostStart();

@@ -5,6 +5,7 @@ set -u
 objdump=$1
 program=$2
 status=0
+shopt -s nocasematch
 allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|COMCTL32|OPENGL32|msvcrt|SHELL32|ole32|IMM32)\.dll$'
 imports=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')
 echo "imports: $(echo $imports)"
