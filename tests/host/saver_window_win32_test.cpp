@@ -1,0 +1,148 @@
+// The saver window for real under Windows (Wine in the tests): creation loads the settings, makes
+// the OpenGL context and the scene and starts the frame timer; every timer message, whatever its id,
+// runs a frame; a resize does not change the drawing size; destruction releases everything and ends
+// the message loop. The preview runs until its parent goes away.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/tick.h"
+#include "app/win32/saver_proc.h"
+#include "host/host_state.h"
+#include "host/saver_window.h"
+#include "host/win32/saver_host.h"
+
+namespace {
+
+uint32_t fakeTick = 50000;
+uint32_t FakeTick() {
+    return fakeTick;
+}
+
+// Dispatches what is pending (a window's paint request stays pending until it is dispatched); true
+// when the loop's quit message was among it.
+bool PumpMessages() {
+    bool quit = false;
+    MSG message;
+    for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (message.message == WM_QUIT) {
+            quit = true;
+            EXPECT_EQ(message.wParam, 0u);
+        } else {
+            DispatchMessageA(&message);
+        }
+    }
+    return quit;
+}
+
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class SaverWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        appState = AppState{};
+        hostState = kInitialHostState;
+        hostState.instance = GetModuleHandleA(nullptr);
+        WNDCLASSA parentClass{};
+        parentClass.lpfnWndProc = ParentProc;
+        parentClass.hInstance = GetModuleHandleA(nullptr);
+        parentClass.lpszClassName = "SaverTestParent";
+        RegisterClassA(&parentClass);
+        parent = CreateWindowExA(0, "SaverTestParent", "Parent", WS_POPUP | WS_VISIBLE, 10, 10, 200, 150,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+    }
+
+    void TearDown() override {
+        SetTickSource(nullptr);
+        if (IsWindow(parent)) DestroyWindow(parent);
+        UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
+        UnregisterClassA("SaverTestParent", GetModuleHandleA(nullptr));
+        PumpMessages();
+    }
+
+    HWND parent = nullptr;
+};
+
+TEST_F(SaverWindow, LivesFromCreationToDestruction) {
+    SetTickSource(FakeTick);
+    hostState.preview = TRUE;
+    WNDCLASSA saverClass{};
+    saverClass.style = kSaverClassStyle;
+    saverClass.lpfnWndProc = SaverClassProc;
+    saverClass.hInstance = GetModuleHandleA(nullptr);
+    saverClass.lpszClassName = kSaverClassName;
+    ASSERT_NE(RegisterClassA(&saverClass), 0);
+    HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(saver, nullptr);
+
+    EXPECT_EQ(appState.clientWidth, 200);
+    EXPECT_EQ(appState.clientHeight, 150);
+    EXPECT_NE(appState.hdc, nullptr);
+    EXPECT_NE(appState.hglrc, nullptr);
+    ASSERT_NE(appState.clock, nullptr);
+    ASSERT_NE(appState.swarm, nullptr);
+    EXPECT_EQ(appState.swarm->wispCount, 2 * appState.quantity);
+    EXPECT_GE(appState.quantity, 20);
+    EXPECT_EQ(appState.clock->current, fakeTick);
+
+    // A timer of any id draws a frame: the clock reads the tick count again.
+    fakeTick += 16;
+    SendMessageA(saver, WM_TIMER, 7, 0);
+    EXPECT_EQ(appState.clock->current, fakeTick);
+    EXPECT_EQ(appState.clock->step, 16u);
+    fakeTick += 20;
+    SendMessageA(saver, WM_TIMER, kFrameTimerId, 0);
+    EXPECT_EQ(appState.clock->step, 20u);
+
+    // The size measured at creation stays.
+    SetWindowPos(saver, nullptr, 0, 0, 120, 90, SWP_NOZORDER | SWP_NOMOVE);
+    fakeTick += 10;
+    SendMessageA(saver, WM_TIMER, kFrameTimerId, 0);
+    EXPECT_EQ(appState.clientWidth, 200);
+    EXPECT_EQ(appState.clientHeight, 150);
+
+    // The real timer runs frames on its own.
+    SetTickSource(nullptr);
+    const uint32_t before = appState.clock->current;
+    const DWORD deadline = GetTickCount() + 5000;
+    MSG message;
+    while (appState.clock->current == before && GetTickCount() < deadline) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        } else {
+            Sleep(1);
+        }
+    }
+    EXPECT_NE(appState.clock->current, before);
+
+    DestroyWindow(saver);
+    EXPECT_EQ(appState.hglrc, nullptr);
+    EXPECT_EQ(appState.hdc, nullptr);
+    EXPECT_EQ(appState.swarm, nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_TRUE(PumpMessages());
+}
+
+VOID CALLBACK EndPreview(HWND parentWindow, UINT, UINT_PTR timer, DWORD) {
+    // Once some frames have been drawn the settings page goes away, taking the preview with it.
+    if (appState.clock != nullptr && appState.clock->current - appState.clock->start >= 100) {
+        KillTimer(parentWindow, timer);
+        DestroyWindow(parentWindow);
+    }
+}
+
+TEST_F(SaverWindow, PreviewRunsUntilItsParentIsDestroyed) {
+    SetTimer(parent, 99, 20, EndPreview);
+    EXPECT_EQ(RunSaver(parent), 0);
+    EXPECT_TRUE(hostState.preview);
+    EXPECT_FALSE(IsWindow(parent));
+    EXPECT_EQ(appState.hglrc, nullptr);
+    EXPECT_EQ(hostState.passwordModule, nullptr);
+}
+
+}  // namespace
