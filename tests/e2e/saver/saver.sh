@@ -8,6 +8,7 @@
 #   rejected     - bad preview numbers and unknown switches end with -1 and show nothing
 #   setup        - "/c" and an empty command line open "Fenlight Setup"
 #   resources    - description string, icon, dialog, manifest and version record
+# FENLIGHT_SCREENSHOTS=folder keeps the full-screen and preview pictures there.
 # Usage: saver.sh Fenlight.scr saver_probe.exe [full|basic]   (basic: full-screen checks only)
 . "$(dirname "$0")/../common.sh"
 
@@ -86,8 +87,7 @@ check_full_screen() {
     e2e_check "/s window is top-most and covers the screen" covers_screen
     local shot="$E2E_TMP/full.png"
     e2e_check "/s draws glows" e2e_wait_for 15 glows "$shot" 500
-    # FENLIGHT_SCREENSHOTS=folder keeps the picture.
-    [ -n "${FENLIGHT_SCREENSHOTS:-}" ] && cp "$shot" "$FENLIGHT_SCREENSHOTS/saver-$SCOPE.png"
+    if [ -n "${FENLIGHT_SCREENSHOTS:-}" ]; then cp "$shot" "$FENLIGHT_SCREENSHOTS/saver-$SCOPE.png"; fi
     e2e_check "glows are amber on black" eval 'amber && mostly_black'
 
     # The cursor starts in the middle of the screen; the anchor is wherever it was at creation.
@@ -130,6 +130,7 @@ check_preview() {
     e2e_check "/p $handle makes a child that fills the parent" e2e_wait_for 30 child_fills_parent
     e2e_log "preview child: $child"
     e2e_check "the preview draws glows" e2e_wait_for 15 glows "$E2E_TMP/preview.png" 100 320x240+40+60
+    if [ -n "${FENLIGHT_SCREENSHOTS:-}" ]; then cp "$E2E_TMP/preview.png" "$FENLIGHT_SCREENSHOTS/saver-preview.png"; fi
     e2e_check "the preview draws nothing outside its parent" glows_outside_parent_none
     xdotool mousemove 200 180 key space key Escape
     xdotool mousemove 100 100
