@@ -40,7 +40,7 @@ int RunParent(int x, int y, int width, int height, const char* stop) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = ParentProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
     windowClass.lpszClassName = "FenlightPreviewParent";
     RegisterClassA(&windowClass);
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
