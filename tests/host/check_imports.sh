@@ -23,6 +23,9 @@ if [ "$size" -gt $((300 * 1024)) ]; then
     status=1
 fi
 headers=$("$objdump" -x "$program")
-grep -q 'Subsystem[[:space:]]*00000002' <<<"$headers" || { echo "FAIL not a GUI-subsystem program"; status=1; }
+if ! grep -q 'Subsystem[[:space:]]*00000002' <<<"$headers"; then
+    echo "FAIL not a GUI-subsystem program"
+    status=1
+fi
 grep -q '\.rsrc' <<<"$headers" || { echo "FAIL no resources"; status=1; }
 exit $status

@@ -131,7 +131,10 @@ check_preview() {
     SAVER_PID=$!
     e2e_track "$SAVER_PID"
     local child=
-    child_fills_parent() { child=$(probe child "$handle"); [ "$child" = "0 0 320 240 parent 320 240 child" ]; }
+    child_fills_parent() {
+        child=$(probe child "$handle")
+        [ "$child" = "0 0 320 240 parent 320 240 child" ]
+    }
     e2e_check "/p $handle makes a child that fills the parent" e2e_wait_for 30 child_fills_parent
     e2e_log "preview child: $child"
     presents_frames() { [ "$(grep -c wglSwapBuffers "$trace")" -ge "$1" ]; }
