@@ -49,21 +49,14 @@ constexpr uint32_t kNeverVerified = 0xFFFFFFFFu;
 // prompt must not bring it straight back.
 constexpr uint32_t kVerifyHoldOffMs = 200;
 
-constexpr HostState kInitialHostState{nullptr,
-                                      nullptr,
-                                      0,
-                                      0,
-                                      0,
-                                      nullptr,
-                                      nullptr,
-                                      0,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      0,
-                                      kMouseThreshold,
-                                      kAcLineUnknown,
-                                      kNeverVerified,
-                                      {0, 0}};
+// Everything empty, no anchor, except the tolerated travel, the unknown power status and "never
+// verified".
+constexpr HostState kInitialHostState = [] {
+    HostState state{};
+    state.mouseThreshold = kMouseThreshold;
+    state.acLineStatus = kAcLineUnknown;
+    state.lastVerifyTick = kNeverVerified;
+    return state;
+}();
 
 extern HostState hostState;
