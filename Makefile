@@ -1,20 +1,21 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run bench fuzz install snapshot clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run bench bench-saver fuzz install snapshot clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
 deps:
 	@tools/install-deps
 
-build-%: deps
+# Static pattern rules: make skips implicit-rule search for phony targets, so plain % rules would do nothing.
+$(addprefix build-,$(PRESETS) linux-release): build-%: deps
 	@cmake --preset $* >/dev/null
 	@cmake --build --preset $*
 
 build: $(addprefix build-,$(PRESETS))
 
-test-%: build-%
+$(addprefix test-,$(PRESETS)): test-%: build-%
 	@ctest --preset $*
 
 # Every preset is built and tested even when an earlier one fails; the exit status says whether all passed.
@@ -33,6 +34,10 @@ run: deps
 
 bench: build-linux-release
 	@tools/bench
+
+# What Fenlight.scr costs under Wine (first frame, CPU) against an empty OpenGL window.
+bench-saver: deps
+	@tools/bench-saver
 
 # The settings load path under libFuzzer for a bounded time (also part of `make test`).
 fuzz: deps

@@ -51,6 +51,23 @@ e2e_wait_for() {
     done
 }
 
+# running PID / gone PID: whether a child of this script is still alive.
+running() { kill -0 "$1" 2>/dev/null; }
+gone() { ! running "$1"; }
+
+# exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).
+exits_with() {
+    local pid=$1 want=$2 code
+    if ! e2e_wait_for 20 gone "$pid"; then
+        e2e_log "process $pid still running"
+        return 1
+    fi
+    wait "$pid"
+    code=$?
+    [ "$code" -eq "$want" ] || e2e_log "exit code $code, expected $want"
+    [ "$code" -eq "$want" ]
+}
+
 # e2e_start_xvfb [WIDTHxHEIGHT]: a private X display; sets and exports DISPLAY.
 e2e_start_xvfb() {
     local geometry=${1:-1280x1024} n

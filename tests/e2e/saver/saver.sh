@@ -33,22 +33,6 @@ start_saver() {
     e2e_track "$SAVER_PID"
 }
 
-running() { kill -0 "$1" 2>/dev/null; }
-gone() { ! running "$1"; }
-
-# exits_with PID CODE: the process ends within 20 s with that exit code (0..255 as the shell sees it).
-exits_with() {
-    local pid=$1 want=$2 code
-    if ! e2e_wait_for 20 gone "$pid"; then
-        e2e_log "process $pid still running"
-        return 1
-    fi
-    wait "$pid"
-    code=$?
-    [ "$code" -eq "$want" ] || e2e_log "exit code $code, expected $want"
-    [ "$code" -eq "$want" ]
-}
-
 # Waits until the full-screen window exists; FOUND holds the probe's line: handle x y w h topmost visible.
 FOUND=
 saver_window_shown() {

@@ -18,22 +18,6 @@ KEY='HKCU\Software\Ostrel\Fenlight'
 e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
 e2e_new_wineprefix
 
-running() { kill -0 "$1" 2>/dev/null; }
-gone() { ! running "$1"; }
-
-# exits_with PID CODE: the process ends within 20 s with that exit code.
-exits_with() {
-    local pid=$1 want=$2 code
-    if ! e2e_wait_for 20 gone "$pid"; then
-        e2e_log "process $pid still running"
-        return 1
-    fi
-    wait "$pid"
-    code=$?
-    [ "$code" -eq "$want" ] || e2e_log "exit code $code, expected $want"
-    [ "$code" -eq "$want" ]
-}
-
 # stored: the key's values as "Color Direction Quantity Size Speed" in decimal, "none" without a key.
 stored() {
     local out name value line=
