@@ -264,6 +264,9 @@ int32_t HandleWindowEvents(HackWindow& hack) {
 
 void WaitForEvents(HackWindow& hack, uint32_t microseconds, const sigset_t* signalMask) {
     XFlush(hack.display);
+    // Events Xlib has already read (a reply awaited during the frame brings them along) would not make
+    // the connection readable: handle them now rather than after the whole wait.
+    if (XEventsQueued(hack.display, QueuedAlready) > 0) microseconds = 0;
     pollfd connection{ConnectionNumber(hack.display), POLLIN, 0};
     const timespec timeout{time_t(microseconds / 1000000u), long(microseconds % 1000000u) * 1000};
     ppoll(&connection, 1, &timeout, signalMask);

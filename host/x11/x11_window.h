@@ -36,7 +36,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
 // changed, else kEventNone.
 int32_t HandleWindowEvents(HackWindow& hack);
 // Waits up to the given microseconds for the display's connection to have something to read, with
-// signalMask in force meanwhile; returns early on a signal.
+// signalMask in force meanwhile; returns early on a signal, and at once when events are already queued.
 void WaitForEvents(HackWindow& hack, uint32_t microseconds, const sigset_t* signalMask);
 void ShowFrame(HackWindow& hack);
 // Releases the context, our window if we made one, and the display.

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The Linux hack on a private Xvfb: bad options draw nothing; --root (plain and virtual root),
 # --window-id and its own window show lights of the chosen colours; more particles show more light; a
-# resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0.
-#   hack.sh FENLIGHT X11_TEST_WINDOW
+# resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
+# an event Xlib has already read cuts a long wait between frames short.
+#   hack.sh FENLIGHT X11_TEST_WINDOW X11_WAIT_CHECK
 . "$(dirname "$0")/../common.sh"
 
 FENLIGHT=$1
 HELPER=$2
+WAIT_CHECK=$3
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations
 # from ours; the portable code's leaks are checked by the native tests.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
@@ -193,5 +195,15 @@ for ending in Escape q close; do
         e2e_check "$ending ends it with 0" ends_cleanly xdotool key --window "$OWN_WINDOW" "$ending"
     fi
 done
+
+echo "== an event Xlib has already read ends the wait between frames at once"
+wait_check() {
+    local status
+    timeout 20 "$WAIT_CHECK" >"$E2E_TMP/wait.out" 2>&1
+    status=$?
+    e2e_log "$(cat "$E2E_TMP/wait.out")"
+    return $status
+}
+e2e_check "a queued close cuts a 5 s wait short" wait_check
 
 e2e_finish
