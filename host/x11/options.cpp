@@ -250,7 +250,7 @@ const char* HackUsage() {
            "\n"
            "Frames:\n"
            "  --delay MICROSECONDS  pause between frames, 0 to 10000000 (default 10000)\n"
-           "  --fps                 show the frame rate\n"
+           "  --fps                 show the frame rate (--no-fps hides it again)\n"
            "  --help                show this text\n"
            "\n"
            "Options may also be written with one dash (-root) and values after '=' (--size=40).\n";
