@@ -67,19 +67,24 @@ protected:
         PumpMessages();
     }
 
+    // The saver class with the program's procedure, for preview windows the test makes itself.
+    static bool RegisterPreviewClass() {
+        hostState.preview = TRUE;
+        WNDCLASSA saverClass{};
+        saverClass.style = kSaverClassStyle;
+        saverClass.lpfnWndProc = SaverClassProc;
+        saverClass.hInstance = GetModuleHandleA(nullptr);
+        saverClass.lpszClassName = kSaverClassName;
+        UseSaverProc(SaverProc);
+        return RegisterClassA(&saverClass) != 0;
+    }
+
     HWND parent = nullptr;
 };
 
 TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     SetTickSource(FakeTick);
-    hostState.preview = TRUE;
-    WNDCLASSA saverClass{};
-    saverClass.style = kSaverClassStyle;
-    saverClass.lpfnWndProc = SaverClassProc;
-    saverClass.hInstance = GetModuleHandleA(nullptr);
-    saverClass.lpszClassName = kSaverClassName;
-    ASSERT_NE(RegisterClassA(&saverClass), 0);
-    UseSaverProc(SaverProc);
+    ASSERT_TRUE(RegisterPreviewClass());
     HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(saver, nullptr);
@@ -142,14 +147,7 @@ bool AllWispsFinite(const Swarm& swarm) {
 
 TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
     // A settings page may hand over a preview parent that has no size yet.
-    WNDCLASSA saverClass{};
-    saverClass.style = kSaverClassStyle;
-    saverClass.lpfnWndProc = SaverClassProc;
-    saverClass.hInstance = GetModuleHandleA(nullptr);
-    saverClass.lpszClassName = kSaverClassName;
-    ASSERT_NE(RegisterClassA(&saverClass), 0);
-    UseSaverProc(SaverProc);
-    hostState.preview = TRUE;
+    ASSERT_TRUE(RegisterPreviewClass());
     SetTickSource(FakeTick);
     const struct {
         int width;
