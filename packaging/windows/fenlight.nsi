@@ -60,7 +60,8 @@ UninstPage custom un.ChoicePage un.ChoicePageLeave
 
 ; Screen saver on or off for the current user, stored and announced to running programs.
 !macro SetSaverActive ON
-  System::Call "user32::SystemParametersInfo(i ${SPI_SETSCREENSAVEACTIVE}, i ${ON}, p 0, i ${SPIF_STORE_AND_ANNOUNCE})"
+  System::Call \
+      "user32::SystemParametersInfo(i ${SPI_SETSCREENSAVEACTIVE}, i ${ON}, p 0, i ${SPIF_STORE_AND_ANNOUNCE})"
 !macroend
 
 ; The 64-bit registry on 64-bit Windows, for the installer and the uninstaller alike.
@@ -101,7 +102,7 @@ Function ChoicePage
   !insertmacro MUI_HEADER_TEXT "Screen saver" "Choose whether ${PRODUCT} becomes your screen saver now."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateCheckbox} 0 0 100% 12u "Use ${PRODUCT} as my screen saver"
+  ${NSD_CreateCheckbox} 0 0 100% 12u "&Use ${PRODUCT} as my screen saver"
   Pop $SelectBox
   ${If} $Select == 1
     ${NSD_Check} $SelectBox
@@ -150,8 +151,8 @@ Section
     ${IfNot} ${Errors}
       ${Break}
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$0 could not be replaced. Close ${PRODUCT} if it is running \
-        and try again." /SD IDCANCEL IDRETRY retry_saver
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$0 is in use. Close ${PRODUCT} and try again." \
+        /SD IDCANCEL IDRETRY retry_saver
     ${EnableX64FSRedirection}
     Abort "$0 could not be replaced."
     retry_saver:
@@ -199,7 +200,7 @@ Function un.ChoicePage
   ${NSD_CreateLabel} 0 0 100% 24u "Your settings of ${PRODUCT} (direction, colours, particles, size and \
       speed) stay for a later install unless you remove them too."
   Pop $0
-  ${NSD_CreateCheckbox} 0 30u 100% 12u "Also remove my settings"
+  ${NSD_CreateCheckbox} 0 30u 100% 12u "&Also remove my settings"
   Pop $RemoveSettingsBox
   nsDialogs::Show
 FunctionEnd
