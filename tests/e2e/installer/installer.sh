@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows installer end to end: built with tools/make-installer from the two saver builds, then
-# installed and uninstalled for real under Wine on a private Xvfb display.
+# The Windows installer end to end: built with tools/make-installer from the two saver builds (under
+# 500 KB; the same bytes from a second build; a clear error without makensis), then installed and
+# uninstalled for real under Wine on a private Xvfb display.
 #   win64 - a fresh 64-bit prefix: "setup.exe /S" puts the x86_64 build into the real System32, writes the
 #           Apps & features entry in the 64-bit registry and makes it the screen saver; the installed saver
 #           covers the screen and draws; an install while it runs fails and says so; a second install
@@ -32,11 +33,36 @@ for scr in "$SCR_X64" "$SCR_X86"; do
 done
 
 # --- Building the installer. ---
-"$E2E_DIR/../../tools/make-installer" "$VERSION" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
+MAKE_INSTALLER=$(readlink -f "$E2E_DIR/../../tools/make-installer")
+"$MAKE_INSTALLER" "$VERSION" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
     { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
 size=$(stat -c %s "$SETUP")
 e2e_log "setup.exe: $size bytes"
 e2e_check "the installer is under 500 KB" [ "$size" -lt 512000 ]
+
+# The same inputs, copied with other file times, in another folder: the same bytes.
+same_again() {
+    mkdir -p "$E2E_TMP/again"
+    cp "$SCR_X64" "$E2E_TMP/again/x64.scr" && cp "$SCR_X86" "$E2E_TMP/again/x86.scr" &&
+        touch -d '2001-02-03 04:05:06' "$E2E_TMP/again/"*.scr &&
+        "$MAKE_INSTALLER" "$VERSION" "$E2E_TMP/again/x64.scr" "$E2E_TMP/again/x86.scr" \
+            "$E2E_TMP/again/setup.exe" >/dev/null &&
+        cmp "$SETUP" "$E2E_TMP/again/setup.exe"
+}
+
+# Without makensis: an error naming the package, and no file.
+without_makensis() {
+    local out
+    out=$(PATH=/nonexistent /bin/bash "$MAKE_INSTALLER" "$VERSION" "$SCR_X64" "$SCR_X86" \
+        "$E2E_TMP/none.exe" 2>&1) && return 1
+    e2e_log "$out"
+    [[ $out == *"nsis package"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
+}
+
+if [ "$MODE" = win64 ]; then
+    e2e_check "a second build gives the same installer" same_again
+    e2e_check "without makensis make-installer fails and names the package" without_makensis
+fi
 
 e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
 e2e_new_wineprefix "$MODE"
