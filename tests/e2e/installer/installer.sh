@@ -4,11 +4,11 @@
 # uninstalled for real under Wine on a private Xvfb display.
 #   win64 - a fresh 64-bit prefix: "setup.exe /S" puts the x86_64 build into the real System32, writes the
 #           Apps & features entry in the 64-bit registry and makes it the screen saver; the installed saver
-#           covers the screen and draws; an install while it runs fails and says so; a second install
-#           leaves one entry; /NOSELECT leaves the user's choice alone; "uninst.exe /S" removes the file,
-#           folder and entry, clears the selection and keeps the settings, also after the saver was
-#           deleted by hand; through the pages, the check box is honoured and "Also remove my settings"
-#           removes them
+#           covers the screen and draws; an install while it runs fails; a second install leaves one
+#           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
+#           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
+#           keeps the settings, also after the saver was deleted by hand; through the pages, the check
+#           box is honoured and "Also remove my settings" removes them
 #   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
 #           installed, it draws, and the uninstaller removes it
 # Usage: installer.sh win64|win32 VERSION SCR_X64 SCR_X86 saver_probe.exe
@@ -102,11 +102,12 @@ entries() {
 no_entry() { ! wine reg query "$UNINSTALL_KEY\\Fenlight" "${VIEW[@]}" >/dev/null 2>&1; }
 
 # setup ARGS...: runs the installer to its end; its exit code.
-setup() {
-    wine "$SETUP" "$@" >/dev/null 2>&1 &
+setup() { setup_with "$SETUP" "$@"; }
+setup_with() {
+    wine "$@" >/dev/null 2>&1 &
     local pid=$!
     e2e_track "$pid"
-    e2e_wait_for 60 gone "$pid" || { e2e_log "setup.exe $* still running"; return 1; }
+    e2e_wait_for 60 gone "$pid" || { e2e_log "$* still running"; return 1; }
     wait "$pid"
 }
 
@@ -220,9 +221,19 @@ EOF
     e2e_check "a second setup.exe /S ends with 0" setup /S
     e2e_check "and leaves one entry" eval '[ "$(entries /reg:64)" = 1 ] && [ "$(entries /reg:32)" = 0 ]'
 
+    # A newer version, its saver told apart by a few bytes more at the end.
+    local newer=${VERSION%.*}.$((${VERSION##*.} + 1))
+    mkdir -p "$E2E_TMP/newer"
+    cp "$SCR_X64" "$E2E_TMP/newer/Fenlight.scr"
+    head -c 16 /dev/zero >>"$E2E_TMP/newer/Fenlight.scr"
+    "$MAKE_INSTALLER" "$newer" "$E2E_TMP/newer/Fenlight.scr" "$SCR_X86" "$E2E_TMP/newer/setup.exe" >/dev/null
     wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\Other.scr' /f >/dev/null 2>&1
     wine reg add "$DESKTOP" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
-    e2e_check "setup.exe /S /NOSELECT ends with 0" setup /S /NOSELECT
+    e2e_check "version $newer's setup.exe /S /NOSELECT ends with 0" \
+        setup_with "$E2E_TMP/newer/setup.exe" /S /NOSELECT
+    e2e_check "and replaces the saver" installed_is "$E2E_TMP/newer/Fenlight.scr"
+    e2e_check "and the entry's version, leaving one entry" eval \
+        'value_is "$key" DisplayVersion "$newer" /reg:64 && [ "$(entries /reg:64)$(entries /reg:32)" = 10 ]'
     e2e_check "and leaves SCRNSAVE.EXE alone" value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Other.scr'
     e2e_check "and the saver off" value_is "$DESKTOP" ScreenSaveActive 0
 
