@@ -86,17 +86,20 @@ e2e_start_xvfb() {
     return 1
 }
 
-# e2e_new_wineprefix: a prefix of this check's own. The first one made is kept as a template in
-# $FENLIGHT_WINE_TEMPLATE (default /tmp/fenlight-wine-template-$UID) and copied, since wineboot is slow.
+# e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows. The first
+# one made of each kind is kept as a template in $FENLIGHT_WINE_TEMPLATE (default
+# /tmp/fenlight-wine-template-$UID, "-win32" added for the 32-bit one) and copied, since wineboot is slow.
 e2e_new_wineprefix() {
+    local arch=${1:-win64}
     local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
+    [ "$arch" = win64 ] || template+=-$arch
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$template/system.reg" ]; then
         mkdir -p "$template"
         (
             flock 9
             if [ ! -f "$template/system.reg" ]; then
-                WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+                WINEARCH=$arch WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
                 WINEPREFIX="$template" wineserver -w
             fi
         ) 9>"$template.lock"
