@@ -54,7 +54,8 @@ renders() {
     done
     grep -q -- "--particles N" "$E2E_TMP/man.txt"
 }
-e2e_check "man -l renders the manual page with its six sections" renders "$E2E_TMP/root/usr/share/man/man6/fenlight.6.gz"
+e2e_check "man -l renders the manual page with its six sections" \
+    renders "$E2E_TMP/root/usr/share/man/man6/fenlight.6.gz"
 # The page names every option the hack accepts.
 options_documented() {
     local option
@@ -79,7 +80,10 @@ fi
 dpkg_run() {
     local deadline=$((SECONDS + 180))
     while ! dpkg "$@" >"$E2E_TMP/dpkg.out" 2>&1; do
-        grep -q "lock" "$E2E_TMP/dpkg.out" && [ $SECONDS -lt $deadline ] || { cat "$E2E_TMP/dpkg.out"; return 1; }
+        if ! grep -q "lock" "$E2E_TMP/dpkg.out" || [ $SECONDS -ge $deadline ]; then
+            cat "$E2E_TMP/dpkg.out"
+            return 1
+        fi
         sleep 1
     done
 }
@@ -108,7 +112,8 @@ e2e_check "the installed hack draws amber lights on the root window" e2e_wait_fo
 kill "$HACK_PID"
 e2e_check "and ends with 0 on SIGTERM" exits_with "$HACK_PID" 0
 
-e2e_check "man fenlight shows the page" eval 'MANWIDTH=80 man fenlight 2>/dev/null | grep -q "soft coloured lights"'
+man_shows() { MANWIDTH=80 man fenlight 2>/dev/null | grep -q "soft coloured lights"; }
+e2e_check "man fenlight shows the page" man_shows
 
 removed() {
     dpkg_run -r fenlight || return 1
