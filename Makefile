@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run bench bench-saver fuzz install snapshot clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run bench bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
@@ -17,6 +17,8 @@ build: $(addprefix build-,$(PRESETS))
 
 $(addprefix test-,$(PRESETS)): test-%: build-%
 	@ctest --preset $*
+# The installer's checks in the i686 build carry the x86_64 saver too.
+test-windows-x86: build-windows
 
 # Every preset is built and tested even when an earlier one fails; the exit status says whether all passed.
 test: deps
@@ -26,6 +28,8 @@ test: deps
 	echo "==== fuzz (settings, command line, hack options: 20 s each)"; mkdir -p build; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log || true; \
 	else tail -n 60 build/fuzz.log; status=1; fi; \
+	echo "==== dist-check (release artifacts twice, byte for byte; the Debian package)"; \
+	tools/dist-check || status=1; \
 	if [ $$status -eq 0 ]; then echo "make test: all presets passed"; else echo "make test: FAILED"; fi; \
 	exit $$status
 
@@ -52,6 +56,23 @@ install: deps
 snapshot: build-linux-release
 	@build/linux-release/tools/snapshot/fenlight-snapshot --out docs/screenshot.png --width 960 --height 540 \
 	  --seconds 30 --seed 11 --direction 0 --colour 3 --particles 120 --size 35
+
+# The release artifacts in build/dist: the Debian package, the Windows zip, the installer, SHA256SUMS.
+dist: deps
+	@tools/dist
+
+# Builds the release artifacts twice and compares their bytes, then tests the Debian package (also part of
+# `make test`).
+dist-check: deps
+	@tools/dist-check
+
+# Fenlight's version, from the project() line of CMakeLists.txt.
+print-version:
+	@tools/version
+
+# The README's animated picture, drawn offscreen frame by frame.
+docs: build-linux-release
+	@tools/animation build/linux-release/tools/snapshot/fenlight-snapshot docs/fenlight.gif
 
 clean:
 	rm -rf build

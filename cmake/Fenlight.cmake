@@ -33,7 +33,28 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   # One self-contained file: no libstdc++, libgcc or winpthread DLLs beside the program.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # The same sources give the same bytes: no link time in the PE header.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
+
+# Shipped builds carry no folder names: file names in the binaries are relative to the source or build folder,
+# so two builds of one commit in different folders are byte-identical. Debug builds keep full paths for the
+# debugger.
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/= -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+endif()
+
+# Installed folders are world-readable whatever the umask of the build, so packages come out the same.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                WORLD_READ WORLD_EXECUTE)
+
+# fenlight_gzip(TARGET SOURCE OUTPUT): OUTPUT is SOURCE compressed as Debian wants it, with no name or time in
+# the gzip header; TARGET makes it with every build.
+function(fenlight_gzip target source output)
+  add_custom_command(OUTPUT ${output} COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" sh ${source} ${output}
+                     DEPENDS ${source} VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()
 
 # Our own code builds with every warning as an error; third-party code (GoogleTest) does not.
 function(fenlight_warnings target)

@@ -1,6 +1,5 @@
 // fenlight: the Linux hack. Reads the options, draws into the window xscreensaver hands over (or a
 // given one, or its own), and runs one frame per delay until a signal, a close or the window's end.
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 
@@ -15,33 +14,7 @@
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
 bool closeRequested = false;
-
-void OnStopSignal(int) {
-    stopRequested = 1;
-}
-
-// The stop signals are held back while a frame is worked on and let in only while the loop waits
-// (ppoll's mask), so one that comes at any moment cuts the next wait short, and Mesa's worker threads
-// never take it in the main thread's place.
-sigset_t waitMask;
-
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-    sigprocmask(SIG_BLOCK, &stops, &waitMask);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGINT);
-}
 
 uint64_t NowMicroseconds() {
     timespec now{};
@@ -57,7 +30,7 @@ bool KeepRunning(HackWindow& hack) {
     if (event == kEventResized && ResizeView(appState, hack.width, hack.height)) {
         glViewport(0, 0, appState.clientWidth, appState.clientHeight);
     }
-    return !closeRequested && stopRequested == 0 && !HackWindowFailed();
+    return !closeRequested && !StopRequested() && !HackWindowFailed();
 }
 
 // The hack's side of the shared start-up and frame: the window's GLX context, and the frame rate drawn
@@ -90,11 +63,11 @@ void RunFrames(HackWindow& hack, const HackOptions& options, const SaverPlatform
         FrameTick(appState, platform);
         CountFrame(fps, NowMicroseconds());
         // Sleep out the rest of the delay, still answering the window's events. Even without a delay
-        // the wait runs once, with no timeout, to let a pending stop signal in.
+        // the wait runs once, with no timeout, and sends off what the frame queued.
         uint32_t wait = 0;
         do {
             wait = WaitBeforeNextFrame(frameStart, NowMicroseconds(), options.delayMicroseconds);
-            WaitForEvents(hack, wait, &waitMask);
+            WaitForEvents(hack, wait);
         } while (wait > 0 && KeepRunning(hack));
     }
 }

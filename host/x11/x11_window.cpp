@@ -4,7 +4,10 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -15,30 +18,89 @@ constexpr int32_t kOwnWindowWidth = 800;
 constexpr int32_t kOwnWindowHeight = 600;
 
 // X errors: while a lookup that may race with other clients runs (a window vanishing between listing
-// and reading it), errors are only counted; otherwise one is reported and ends the hack.
+// and reading it), or while the hack tears down, errors are only counted. Otherwise the handler, which
+// must not talk to the server, records what came and the hack acts on it after the call that caused it.
 bool trapping = false;
 int32_t trappedErrors = 0;
-bool failed = false;
-// Errors about the window we draw into mean it was destroyed under us (its owner went away before
-// telling us): the hack then ends quietly, as it does on the window's DestroyNotify.
+// Errors saying the window we draw into is no longer there mean it was destroyed under us (its owner
+// went away before telling us): the hack then ends quietly, as it does on the window's DestroyNotify.
 Window drawnWindow = None;
+int glxErrorBase = 0;
+constexpr int kGlxBadDrawable = 2;  // GLXBadDrawable of the GLX protocol, counted from its error base
 bool windowGone = false;
+// Any other error ends the hack with a message naming the first one.
+bool failed = false;
+bool failureReported = false;
+XErrorEvent firstFailure{};
 
-int OnXError(Display* display, XErrorEvent* error) {
+// The stop signals, SIGTERM and SIGINT. The first asks the hack to stop: the frame loop looks at the
+// request between frames, and the wait between frames ends at once. A second one ends the process
+// at once with the signal's default action wherever it is, even inside Xlib or GLX waiting on an X
+// server that stopped answering.
+volatile std::sig_atomic_t stopRequested = 0;
+pid_t mainThread = 0;
+
+void OnStopSignal(int signal) {
+    const int savedErrno = errno;
+    if (pid_t(syscall(SYS_gettid)) != mainThread) {
+        // Taken by another thread (Mesa's workers) while the main thread held it back: the main
+        // thread's wait is the one to end.
+        syscall(SYS_tgkill, getpid(), mainThread, signal);
+    } else {
+        stopRequested = 1;
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        sigemptyset(&byDefault.sa_mask);
+        sigaction(SIGTERM, &byDefault, nullptr);
+        sigaction(SIGINT, &byDefault, nullptr);
+    }
+    errno = savedErrno;
+}
+
+void StopSignals(sigset_t& stops) {
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+}
+
+bool SaysWindowGone(const XErrorEvent& error) {
+    if (drawnWindow == None || error.resourceid != drawnWindow) return false;
+    return error.error_code == BadWindow || error.error_code == BadDrawable ||
+           (glxErrorBase != 0 && error.error_code == glxErrorBase + kGlxBadDrawable);
+}
+
+int OnXError(Display*, XErrorEvent* error) {
     if (trapping) {
         ++trappedErrors;
-        return 0;
-    }
-    if (drawnWindow != None && error->resourceid == drawnWindow) {
+    } else if (SaysWindowGone(*error)) {
         windowGone = true;
-        return 0;
+    } else if (!failed) {
+        failed = true;
+        firstFailure = *error;
     }
-    char text[160];
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "fenlight: X error: %s (request %d, resource 0x%lx)\n", text, error->request_code,
-                 error->resourceid);
-    failed = true;
     return 0;
+}
+
+// Prints the error that ended the hack, once.
+void ReportFailure(Display* display) {
+    if (!failed || failureReported) return;
+    failureReported = true;
+    char text[160];
+    XGetErrorText(display, firstFailure.error_code, text, sizeof text);
+    // Core requests have names in Xlib's error database; extension requests show their numbers alone.
+    char number[16];
+    std::snprintf(number, sizeof number, "%d", firstFailure.request_code);
+    char name[64];
+    XGetErrorDatabaseText(display, "XRequest", number, "", name, sizeof name);
+    char request[96];
+    if (*name != '\0') {
+        std::snprintf(request, sizeof request, "%s (%d.%d)", name, firstFailure.request_code,
+                      firstFailure.minor_code);
+    } else {
+        std::snprintf(request, sizeof request, "%d.%d", firstFailure.request_code, firstFailure.minor_code);
+    }
+    std::fprintf(stderr, "fenlight: X error: %s (request %s, resource 0x%lx)\n", text, request,
+                 firstFailure.resourceid);
 }
 
 void BeginTrap() {
@@ -99,13 +161,18 @@ bool VisualSupports(Display* display, XVisualInfo* visual, int attribute) {
     return glXGetConfig(display, visual, attribute, &value) == 0 && value != 0;
 }
 
-// Adopts a window someone else made: its visual must be one GLX can draw into with RGBA colour.
+// Adopts a window someone else made: it must show pixels, and its visual must be one GLX can draw
+// into with RGBA colour.
 int32_t AdoptWindow(HackWindow& hack, Window window) {
     XWindowAttributes attributes{};
     BeginTrap();
     const Status status = XGetWindowAttributes(hack.display, window, &attributes);
     if (!EndTrap(hack.display) || status == 0) {
         std::fprintf(stderr, "fenlight: window 0x%lx does not exist\n", window);
+        return 1;
+    }
+    if (attributes.c_class == InputOnly) {
+        std::fprintf(stderr, "fenlight: window 0x%lx is input-only: it has no pixels to draw into\n", window);
         return 1;
     }
     XVisualInfo wanted{};
@@ -194,6 +261,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
         std::fprintf(stderr, "fenlight: the display has no GLX extension\n");
         return 1;
     }
+    glxErrorBase = errorBase;
     int32_t result = 0;
     switch (options.target) {
         case HackTarget::kRoot:
@@ -220,10 +288,12 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
             hack.height = attributes.height;
         }
     }
+    ReportFailure(hack.display);
     return failed ? 1 : 0;
 }
 
 int32_t HandleWindowEvents(HackWindow& hack) {
+    ReportFailure(hack.display);
     int32_t result = windowGone ? kEventClose : kEventNone;
     while (XPending(hack.display) > 0) {
         XEvent event{};
@@ -262,14 +332,37 @@ int32_t HandleWindowEvents(HackWindow& hack) {
     return result;
 }
 
-void WaitForEvents(HackWindow& hack, uint32_t microseconds, const sigset_t* signalMask) {
+void CatchStopSignals() {
+    mainThread = pid_t(syscall(SYS_gettid));
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    // One stop signal's handler is not cut into by the other's: the first of them is the only first.
+    StopSignals(action.sa_mask);
+    // System calls a signal interrupts inside Xlib and Mesa resume; ppoll never does, and ends early.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool StopRequested() {
+    return stopRequested != 0;
+}
+
+void WaitForEvents(HackWindow& hack, uint32_t microseconds) {
     XFlush(hack.display);
     // Events Xlib has already read (a reply awaited during the frame brings them along) would not make
     // the connection readable: handle them now rather than after the whole wait.
     if (XEventsQueued(hack.display, QueuedAlready) > 0) microseconds = 0;
     pollfd connection{ConnectionNumber(hack.display), POLLIN, 0};
     const timespec timeout{time_t(microseconds / 1000000u), long(microseconds % 1000000u) * 1000};
-    ppoll(&connection, 1, &timeout, signalMask);
+    // The stop signals are held back from the last look at the request until ppoll lets them in, so
+    // one that comes just before the wait still cuts it short.
+    sigset_t stops;
+    StopSignals(stops);
+    sigset_t outside;
+    pthread_sigmask(SIG_BLOCK, &stops, &outside);
+    if (stopRequested == 0) ppoll(&connection, 1, &timeout, &outside);
+    pthread_sigmask(SIG_SETMASK, &outside, nullptr);
 }
 
 void ShowFrame(HackWindow& hack) {
@@ -282,12 +375,17 @@ void ShowFrame(HackWindow& hack) {
 
 void CloseHackWindow(HackWindow& hack) {
     if (hack.display == nullptr) return;
+    ReportFailure(hack.display);
+    // What the hack did is settled; errors from freeing what it made (on a window already gone, or
+    // after the server refused a request) would only mislead.
+    BeginTrap();
     glXMakeCurrent(hack.display, None, nullptr);
     if (hack.context != nullptr) glXDestroyContext(hack.display, hack.context);
     if (hack.ownWindow && !windowGone) XDestroyWindow(hack.display, hack.window);
     drawnWindow = None;
     if (hack.colormap != None) XFreeColormap(hack.display, hack.colormap);
     XCloseDisplay(hack.display);
+    trapping = false;
     hack = HackWindow{};
 }
 

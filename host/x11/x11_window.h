@@ -35,11 +35,16 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
 // Handles every queued event; returns kEventClose if any asked to close, else kEventResized if the size
 // changed, else kEventNone.
 int32_t HandleWindowEvents(HackWindow& hack);
-// Waits up to the given microseconds for the display's connection to have something to read, with
-// signalMask in force meanwhile; returns early on a signal, and at once when events are already queued.
-void WaitForEvents(HackWindow& hack, uint32_t microseconds, const sigset_t* signalMask);
+// SIGTERM and SIGINT: the first asks the hack to stop (StopRequested turns true, and the wait between
+// frames ends at once); a second ends the process at once, wherever it is. Call from the main thread.
+void CatchStopSignals();
+bool StopRequested();
+// Waits up to the given microseconds for the display's connection to have something to read; returns
+// early on a stop signal, and at once when events are already queued or a stop was asked for.
+void WaitForEvents(HackWindow& hack, uint32_t microseconds);
 void ShowFrame(HackWindow& hack);
 // Releases the context, our window if we made one, and the display.
 void CloseHackWindow(HackWindow& hack);
-// True once an X protocol error hit the window we draw into (for instance it was destroyed under us).
+// True once the X server refused a request (the error was printed): the hack ends with status 1. Errors
+// saying the drawn window is gone count instead as its close.
 bool HackWindowFailed();

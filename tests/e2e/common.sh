@@ -68,16 +68,19 @@ exits_with() {
     [ "$code" -eq "$want" ]
 }
 
-# e2e_start_xvfb [WIDTHxHEIGHT]: a private X display; sets and exports DISPLAY.
+# e2e_start_xvfb [WIDTHxHEIGHT [XVFB-ARGUMENTS...]]: a private X display (screen 0 of that size, 24 bits
+# deep, then the arguments, say more screens); sets and exports DISPLAY, and E2E_XVFB_PID.
 e2e_start_xvfb() {
     local geometry=${1:-1280x1024} n
+    [ $# -gt 0 ] && shift
     for n in $(shuf -i 140-900 -n 40); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "${geometry}x24" -nolisten tcp -noreset >"$E2E_TMP/xvfb-$n.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${geometry}x24" "$@" -nolisten tcp -noreset >"$E2E_TMP/xvfb-$n.log" 2>&1 &
         local pid=$!
         e2e_track "$pid"
         if e2e_wait_for 10 xdpyinfo -display ":$n" >/dev/null; then
             export DISPLAY=":$n"
+            E2E_XVFB_PID=$pid
             return 0
         fi
         kill "$pid" 2>/dev/null
@@ -86,17 +89,20 @@ e2e_start_xvfb() {
     return 1
 }
 
-# e2e_new_wineprefix: a prefix of this check's own. The first one made is kept as a template in
-# $FENLIGHT_WINE_TEMPLATE (default /tmp/fenlight-wine-template-$UID) and copied, since wineboot is slow.
+# e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows. The first
+# one made of each kind is kept as a template in $FENLIGHT_WINE_TEMPLATE (default
+# /tmp/fenlight-wine-template-$UID, "-win32" added for the 32-bit one) and copied, since wineboot is slow.
 e2e_new_wineprefix() {
+    local arch=${1:-win64}
     local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
+    [ "$arch" = win64 ] || template+=-$arch
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$template/system.reg" ]; then
         mkdir -p "$template"
         (
             flock 9
             if [ ! -f "$template/system.reg" ]; then
-                WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+                WINEARCH=$arch WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
                 WINEPREFIX="$template" wineserver -w
             fi
         ) 9>"$template.lock"

@@ -2,18 +2,20 @@
 # The Linux hack on a private Xvfb: bad options draw nothing; --root (plain and virtual root),
 # --window-id and its own window show lights of the chosen colours; more particles show more light; a
 # resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
-# an event Xlib has already read cuts a long wait between frames short.
-#   hack.sh FENLIGHT X11_TEST_WINDOW X11_WAIT_CHECK
+# windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
+# already read cuts a long wait between frames short; a second signal ends it on a stalled X server.
+#   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK
 . "$(dirname "$0")/../common.sh"
 
 FENLIGHT=$1
 HELPER=$2
-WAIT_CHECK=$3
+WINDOW_CHECK=$3
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations
 # from ours; the portable code's leaks are checked by the native tests.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 unset XSCREENSAVER_WINDOW
-e2e_start_xvfb 1024x768 || exit 1
+# The second screen is 8 bits deep: OpenGL can use none of its visuals.
+e2e_start_xvfb 1024x768 -screen 1 160x120x8 || exit 1
 
 HACK_PID=
 start_hack() {
@@ -22,7 +24,7 @@ start_hack() {
     e2e_track "$HACK_PID"
 }
 
-# new_window WIDTH HEIGHT [vroot]: a window of the helper's; sets WINDOW_ID and WINDOW_PID.
+# new_window WIDTH HEIGHT [vroot|inputonly]: a window of the helper's; sets WINDOW_ID and WINDOW_PID.
 new_window() {
     local out=$E2E_TMP/window-$RANDOM
     "$HELPER" new "$@" >"$out" &
@@ -196,14 +198,45 @@ for ending in Escape q close; do
     fi
 done
 
-echo "== an event Xlib has already read ends the wait between frames at once"
-wait_check() {
+echo "== windows it cannot draw into are refused, other X errors fail it: status 1 and one message"
+refused() { bad_option "$1" --window-id "$WINDOW_ID" && [ "$(wc -l <"$E2E_TMP/bad.err")" -eq 1 ]; }
+new_window 320 240 inputonly
+e2e_check "an input-only window is refused" refused "is input-only: it has no pixels to draw into"
+kill "$WINDOW_PID"
+DISPLAY=$DISPLAY.1 new_window 160 120
+e2e_check "a window OpenGL cannot use is refused" refused "OpenGL cannot draw into"
+kill "$WINDOW_PID"
+
+echo "== the window code on its own: a queued close ends the wait at once; other X errors fail the hack"
+window_check() {
     local status
-    timeout 20 "$WAIT_CHECK" >"$E2E_TMP/wait.out" 2>&1
+    timeout 20 "$WINDOW_CHECK" >"$E2E_TMP/check.out" 2>&1
     status=$?
-    e2e_log "$(cat "$E2E_TMP/wait.out")"
-    return $status
+    e2e_log "$(cat "$E2E_TMP/check.out")"
+    [ "$status" -eq 0 ] &&
+        grep -q '^fenlight: X error: BadMatch .*(request X_GetImage (73.0), resource 0x' "$E2E_TMP/check.out"
 }
-e2e_check "a queued close cuts a 5 s wait short" wait_check
+e2e_check "a queued close cuts a 5 s wait short; BadMatch on the drawn window fails, named" window_check
+
+echo "== a second stop signal ends a hack stuck on a stalled X server within 2 s"
+# The stopped server answers nothing, so the hack waits inside Xlib for good. The first signal is taken
+# before the second is sent, or the two would merge into one.
+signal_taken() { ! grep -E '^(SigPnd|ShdPnd):' "/proc/$1/status" | grep -q '[1-9a-f]'; }
+stalled_hack_ends() {
+    local ended
+    ENDED_STATUS=
+    start_hack --root --colors amber --delay 0
+    e2e_wait_for 15 shows_lights root ${HUES[amber]} || return 1
+    kill -STOP "$E2E_XVFB_PID"
+    kill -TERM "$HACK_PID"
+    e2e_wait_for 5 signal_taken "$HACK_PID"
+    kill -TERM "$HACK_PID"
+    ends_in 2 "$HACK_PID"
+    ended=$?
+    kill -CONT "$E2E_XVFB_PID"
+    e2e_log "status ${ENDED_STATUS:-still running}"
+    return $ended
+}
+e2e_check "two SIGTERMs end it with the server stopped" stalled_hack_ends
 
 e2e_finish

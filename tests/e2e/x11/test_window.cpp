@@ -1,7 +1,9 @@
 // A stand-in for the windows other programs hand the hack:
-//   x11-test-window new WIDTH HEIGHT [vroot]   makes and maps a black window with the default visual,
+//   x11-test-window new WIDTH HEIGHT [vroot|inputonly]
+//                                               makes and maps a black window with the default visual,
 //                                               prints its id, and stays until killed; with vroot the
-//                                               window also names itself the virtual root (__SWM_VROOT)
+//                                               window also names itself the virtual root (__SWM_VROOT);
+//                                               inputonly makes it of class InputOnly (no pixels)
 //   x11-test-window close ID                    asks window ID to close as a window manager would
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -12,10 +14,15 @@
 
 namespace {
 
-int MakeWindow(Display* display, int width, int height, bool vroot) {
+int MakeWindow(Display* display, int width, int height, const char* kind) {
     const int screen = DefaultScreen(display);
-    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width),
-                                              unsigned(height), 0, 0, BlackPixel(display, screen));
+    const bool vroot = std::strcmp(kind, "vroot") == 0;
+    const Window window =
+        std::strcmp(kind, "inputonly") == 0
+            ? XCreateWindow(display, RootWindow(display, screen), 0, 0, unsigned(width), unsigned(height), 0,
+                            CopyFromParent, InputOnly, CopyFromParent, 0, nullptr)
+            : XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width),
+                                  unsigned(height), 0, 0, BlackPixel(display, screen));
     XStoreName(display, window, "fenlight test window");
     if (vroot) {
         const Atom vrootAtom = XInternAtom(display, "__SWM_VROOT", False);
@@ -59,12 +66,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (argc >= 4 && std::strcmp(argv[1], "new") == 0) {
-        const bool vroot = argc >= 5 && std::strcmp(argv[4], "vroot") == 0;
-        return MakeWindow(display, std::atoi(argv[2]), std::atoi(argv[3]), vroot);
+        return MakeWindow(display, std::atoi(argv[2]), std::atoi(argv[3]), argc >= 5 ? argv[4] : "");
     }
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
         return CloseWindow(display, Window(std::strtoul(argv[2], nullptr, 0)));
     }
-    std::fprintf(stderr, "usage: x11-test-window new WIDTH HEIGHT [vroot] | close ID\n");
+    std::fprintf(stderr, "usage: x11-test-window new WIDTH HEIGHT [vroot|inputonly] | close ID\n");
     return 2;
 }

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: lintian finds no errors; it holds exactly the hack, its settings
+# description, the manual page, the copyright and the changelog; its version is the project's and its
+# dependencies were computed. As root it is installed for real with dpkg -i: the installed hack draws on a
+# private Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there.
+#   deb.sh PACKAGE.deb
+. "$(dirname "$0")/../e2e/common.sh"
+
+DEB=$(realpath "$1")
+VERSION=$("$E2E_DIR/../../tools/version")
+EXPECTED_FILES="/usr/libexec/xscreensaver/fenlight
+/usr/share/doc/fenlight/changelog.gz
+/usr/share/doc/fenlight/copyright
+/usr/share/man/man6/fenlight.6.gz
+/usr/share/xscreensaver/config/fenlight.xml"
+HACK=/usr/libexec/xscreensaver/fenlight
+
+echo "== the package file"
+lintian_clean() {
+    lintian --fail-on error --display-info "$DEB" >"$E2E_TMP/lintian.txt" 2>&1
+    local status=$?
+    sed 's/^/    /' "$E2E_TMP/lintian.txt" | grep -v "root privileges"
+    return $status
+}
+e2e_check "lintian reports no errors" lintian_clean
+
+# The listing without the leading dot: files and links on their own, folders with a trailing slash.
+dpkg-deb -c "$DEB" | awk '{print $6}' | sed 's/^\.//' >"$E2E_TMP/listing"
+exact_files() {
+    local files
+    files=$(grep -v '/$' "$E2E_TMP/listing" | sort)
+    [ "$files" = "$EXPECTED_FILES" ] || { e2e_log "holds: $(echo "$files" | tr '\n' ' ')"; return 1; }
+    # Every folder is on the way to one of those files.
+    local dir
+    while read -r dir; do
+        grep -q "^$dir" <<<"$EXPECTED_FILES" || { e2e_log "stray folder $dir"; return 1; }
+    done < <(grep '/$' "$E2E_TMP/listing")
+}
+e2e_check "it holds exactly the five files" exact_files
+field() { dpkg-deb -f "$DEB" "$1"; }
+e2e_check "version $VERSION, Recommends: xscreensaver" \
+    eval '[ "$(field Version)" = "$VERSION" ] && [ "$(field Recommends)" = xscreensaver ]'
+e2e_check "the dependencies were computed (libc6 and libx11-6 with versions)" \
+    eval 'field Depends | grep -q "libc6 (>= " && field Depends | grep -q "libx11-6"'
+
+dpkg-deb -x "$DEB" "$E2E_TMP/root"
+# man -l: the page renders without complaints and has the sections a hack's page has.
+renders() {
+    MANWIDTH=80 man --warnings -l "$1" >"$E2E_TMP/man.txt" 2>"$E2E_TMP/man.err" || return 1
+    [ ! -s "$E2E_TMP/man.err" ] || { e2e_log "$(cat "$E2E_TMP/man.err")"; return 1; }
+    local section
+    for section in NAME SYNOPSIS DESCRIPTION OPTIONS ENVIRONMENT "SEE ALSO"; do
+        grep -qx "$section" "$E2E_TMP/man.txt" || { e2e_log "no $section"; return 1; }
+    done
+    grep -q -- "--particles N" "$E2E_TMP/man.txt"
+}
+e2e_check "man -l renders the manual page with its six sections" \
+    renders "$E2E_TMP/root/usr/share/man/man6/fenlight.6.gz"
+# The page names every option the hack accepts.
+options_documented() {
+    local option
+    for option in $("$E2E_TMP/root$HACK" --help | grep -o -- '--[a-z-]*' | sort -u); do
+        grep -q -- "$option" "$E2E_TMP/man.txt" || { e2e_log "$option is not in the manual page"; return 1; }
+    done
+}
+e2e_check "the manual page names every option of --help" options_documented
+
+echo "== installed with dpkg"
+if [ "$(id -u)" != 0 ]; then
+    e2e_skip "dpkg -i / dpkg -r: installing a package needs root"
+    e2e_finish
+    exit
+fi
+if dpkg-query -W -f='${Status}' fenlight 2>/dev/null | grep -q installed || [ -e "$HACK" ]; then
+    e2e_skip "dpkg -i / dpkg -r: a fenlight is installed on this machine already; leaving it alone"
+    e2e_finish
+    exit
+fi
+# dpkg waits for nobody: retry while another package tool holds its lock.
+dpkg_run() {
+    local deadline=$((SECONDS + 180))
+    while ! dpkg "$@" >"$E2E_TMP/dpkg.out" 2>&1; do
+        if ! grep -q "lock" "$E2E_TMP/dpkg.out" || [ $SECONDS -ge $deadline ]; then
+            cat "$E2E_TMP/dpkg.out"
+            return 1
+        fi
+        sleep 1
+    done
+}
+INSTALLED=
+remove_package() { [ -z "$INSTALLED" ] || dpkg_run --purge fenlight || true; }
+trap 'remove_package; e2e_cleanup' EXIT
+
+INSTALLED=1
+e2e_check "dpkg -i installs it" dpkg_run -i "$DEB"
+all_there() { while read -r f; do [ -f "$f" ] || return 1; done <<<"$EXPECTED_FILES"; }
+e2e_check "the five files are in place" all_there
+
+e2e_start_xvfb 800x600 || exit 1
+unset XSCREENSAVER_WINDOW
+"$HACK" --root --colors amber >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
+HACK_PID=$!
+e2e_track "$HACK_PID"
+draws() {
+    local n r g b hue
+    running "$HACK_PID" || return 1
+    e2e_screenshot "$E2E_TMP/root.png" || return 1
+    read -r n r g b hue < <(e2e_pixels "$E2E_TMP/root.png")
+    [ "$n" -gt 300 ] && [ "$hue" -ge 35 ] && [ "$hue" -le 65 ]
+}
+e2e_check "the installed hack draws amber lights on the root window" e2e_wait_for 60 draws
+kill "$HACK_PID"
+e2e_check "and ends with 0 on SIGTERM" exits_with "$HACK_PID" 0
+
+man_shows() { MANWIDTH=80 man fenlight 2>/dev/null | grep -q "soft coloured lights"; }
+e2e_check "man fenlight shows the page" man_shows
+
+removed() {
+    dpkg_run -r fenlight || return 1
+    INSTALLED=
+    local f
+    while read -r f; do [ ! -e "$f" ] || { e2e_log "$f is left"; return 1; }; done <<<"$EXPECTED_FILES"
+    [ ! -e /usr/share/doc/fenlight ] || { e2e_log "/usr/share/doc/fenlight is left"; return 1; }
+    ! dpkg-query -W -f='${Status}' fenlight 2>/dev/null | grep -q "ok installed"
+}
+e2e_check "dpkg -r removes every file it installed" removed
+e2e_finish

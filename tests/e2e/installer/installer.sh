@@ -1,0 +1,297 @@
+#!/usr/bin/env bash
+# The Windows installer end to end: built with tools/make-installer from the two saver builds (under
+# 500 KB; the same bytes from a second build; a clear error without makensis), then installed and
+# uninstalled for real under Wine on a private Xvfb display.
+#   win64 - a fresh 64-bit prefix: "setup.exe /S" puts the x86_64 build into the real System32, writes the
+#           Apps & features entry in the 64-bit registry and makes it the screen saver; the installed saver
+#           covers the screen and draws; an install while it runs fails; a second install leaves one
+#           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
+#           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
+#           keeps the settings, also after the saver was deleted by hand; through the pages, the check
+#           box is honoured and "Also remove my settings" removes them
+#   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
+#           installed, it draws, and the uninstaller removes it
+# Usage: installer.sh win64|win32 VERSION SCR_X64 SCR_X86 saver_probe.exe
+. "$(dirname "$0")/../common.sh"
+. "$E2E_DIR/saver/shown.sh"
+
+MODE=$1
+VERSION=$2
+SCR_X64=$(readlink -f "$3")
+SCR_X86=$(readlink -f "$4")
+PROBE=$(readlink -f "$5")
+WIDTH=800
+HEIGHT=600
+SETUP=$E2E_TMP/setup.exe
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+DESKTOP='HKCU\Control Panel\Desktop'
+SETTINGS='HKCU\Software\Ostrel\Fenlight'
+FOLDER='C:\Program Files\Fenlight'
+
+for scr in "$SCR_X64" "$SCR_X86"; do
+    [ -f "$scr" ] || { echo "no saver build at $scr: build the windows and windows-x86 presets"; exit 1; }
+done
+
+# --- Building the installer. ---
+MAKE_INSTALLER=$(readlink -f "$E2E_DIR/../../tools/make-installer")
+"$MAKE_INSTALLER" "$VERSION" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
+    { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
+size=$(stat -c %s "$SETUP")
+e2e_log "setup.exe: $size bytes"
+e2e_check "the installer is under 500 KB" [ "$size" -lt 512000 ]
+
+# The same inputs, copied with other file times, in another folder: the same bytes.
+same_again() {
+    mkdir -p "$E2E_TMP/again"
+    cp "$SCR_X64" "$E2E_TMP/again/x64.scr" && cp "$SCR_X86" "$E2E_TMP/again/x86.scr" &&
+        touch -d '2001-02-03 04:05:06' "$E2E_TMP/again/"*.scr &&
+        "$MAKE_INSTALLER" "$VERSION" "$E2E_TMP/again/x64.scr" "$E2E_TMP/again/x86.scr" \
+            "$E2E_TMP/again/setup.exe" >/dev/null &&
+        cmp "$SETUP" "$E2E_TMP/again/setup.exe"
+}
+
+# Without makensis: an error naming the package, and no file.
+without_makensis() {
+    local out
+    out=$(PATH=/nonexistent /bin/bash "$MAKE_INSTALLER" "$VERSION" "$SCR_X64" "$SCR_X86" \
+        "$E2E_TMP/none.exe" 2>&1) && return 1
+    e2e_log "$out"
+    [[ $out == *"nsis package"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
+}
+
+if [ "$MODE" = win64 ]; then
+    e2e_check "a second build gives the same installer" same_again
+    e2e_check "without makensis make-installer fails and names the package" without_makensis
+fi
+
+e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
+e2e_new_wineprefix "$MODE"
+DRIVE_C=$WINEPREFIX/drive_c
+SYSTEM32=$DRIVE_C/windows/system32
+# The registry view of the entry: the 64-bit one on 64-bit Windows.
+VIEW=()
+[ "$MODE" = win64 ] && VIEW=(/reg:64)
+wine reg add "$SETTINGS" /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
+
+# --- Helpers. ---
+
+# reg_value KEY NAME [VIEW]: the value's data as reg prints it; fails when it is missing.
+reg_value() {
+    local out
+    out=$(wine reg query "$1" /v "$2" "${@:3}" 2>/dev/null | tr -d '\r') || return 1
+    awk -v n="$2" '$1 == n { sub(/^ *[^ ]+ +REG_[A-Z_]+ */, ""); print; found = 1 } END { exit !found }' \
+        <<<"$out"
+}
+
+# value_is KEY NAME DATA [VIEW]
+value_is() {
+    local got
+    got=$(reg_value "$1" "$2" "${@:4}")
+    [ "$got" = "$3" ] || e2e_log "$2 is [$got], expected [$3]"
+    [ "$got" = "$3" ]
+}
+
+no_value() { ! reg_value "$@" >/dev/null; }
+
+# entries VIEW...: how many keys under Uninstall are called Fenlight.
+entries() {
+    wine reg query "$UNINSTALL_KEY" /s "$@" 2>/dev/null | tr -d '\r' |
+        grep -c 'DisplayName *REG_SZ *Fenlight$'
+}
+
+# one_entry: exactly one, in the 64-bit registry.
+one_entry() { [ "$(entries /reg:64)" = 1 ] && [ "$(entries /reg:32)" = 0 ]; }
+
+no_entry() { ! wine reg query "$UNINSTALL_KEY\\Fenlight" "${VIEW[@]}" >/dev/null 2>&1; }
+
+# setup ARGS...: runs the installer to its end; its exit code.
+setup() { setup_with "$SETUP" "$@"; }
+setup_with() {
+    wine "$@" >/dev/null 2>&1 &
+    local pid=$!
+    e2e_track "$pid"
+    e2e_wait_for 60 gone "$pid" || { e2e_log "$* still running"; return 1; }
+    wait "$pid"
+}
+
+installed_is() { cmp -s "$SYSTEM32/Fenlight.scr" "$1"; }
+folder_gone() { [ ! -e "$DRIVE_C/Program Files/Fenlight" ]; }
+
+# uninstall [/S]: runs the uninstaller; it copies itself to a temporary folder and returns at once, so
+# this waits for its work (the folder and the entry gone) with a deadline.
+uninstall() {
+    wine "$FOLDER\\uninst.exe" "$@" >/dev/null 2>&1
+    e2e_wait_for 60 eval 'folder_gone && no_entry'
+}
+
+# Nothing of Fenlight left in Program Files, System32 or (on 64-bit) SysWOW64.
+nothing_left() {
+    local left
+    left=$(find "$DRIVE_C/Program Files" "$DRIVE_C/Program Files (x86)" "$SYSTEM32" \
+        "$DRIVE_C/windows/syswow64" -iname '*fenlight*' 2>/dev/null)
+    [ -z "$left" ] || e2e_log "left: $left"
+    [ -z "$left" ]
+}
+
+SAVER_PID=
+# start_installed: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s" (the
+# 64-bit loader on 64-bit Windows, where a 32-bit one would look in SysWOW64).
+start_installed() {
+    local loader=wine
+    [ "$MODE" = win64 ] && loader=/usr/lib/wine/wine64
+    "$loader" 'C:\windows\system32\Fenlight.scr' /s >/dev/null 2>&1 &
+    SAVER_PID=$!
+    e2e_track "$SAVER_PID"
+}
+
+# page_up TITLE: a window of the installer or uninstaller with that name is shown; PAGE holds it.
+PAGE=
+page_up() {
+    PAGE=$(e2e_find_window "^$1\$")
+    [ -n "$PAGE" ]
+}
+
+# screen_settled: the screen looks as it did at the previous call (a page has finished drawing).
+LAST_SCREEN=
+screen_settled() {
+    local now
+    now=$(import -display "$DISPLAY" -window root rgb:- 2>/dev/null | md5sum)
+    [ "$now" = "$LAST_SCREEN" ] && return 0
+    LAST_SCREEN=$now
+    return 1
+}
+
+# through_pages TITLE KEY DONE PROGRAM...: starts PROGRAM (under wine), waits for its first page, presses
+# KEY (a check box's Alt key) and Enter, waits until the shell condition DONE holds, then presses Enter on
+# the last page until the window is gone and the program has ended (the installer's working folder is
+# the install folder, which cannot be removed while it runs).
+through_pages() {
+    local title=$1 key=$2 done=$3 pid
+    shift 3
+    wine "$@" >/dev/null 2>&1 &
+    pid=$!
+    e2e_track "$pid"
+    e2e_wait_for 30 page_up "$title" || { e2e_log "no window $title"; return 1; }
+    LAST_SCREEN=
+    e2e_wait_for 10 screen_settled
+    xdotool windowfocus --sync "$PAGE" 2>/dev/null
+    xdotool key "$key" Return
+    e2e_wait_for 60 eval "$done" || { e2e_log "not done: $done"; return 1; }
+    e2e_wait_for 30 eval 'xdotool key Return; sleep 0.5; ! page_up "$title"' && e2e_wait_for 30 gone "$pid"
+}
+
+# --- 64-bit Windows. ---
+
+check_win64() {
+    wine reg add "$DESKTOP" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
+    e2e_check "setup.exe /S ends with 0" setup /S
+    e2e_check "System32 holds the x86_64 build" installed_is "$SCR_X64"
+    e2e_check "and SysWOW64 nothing" [ ! -e "$DRIVE_C/windows/syswow64/Fenlight.scr" ]
+    e2e_check "the uninstaller is in Program Files\\Fenlight" \
+        [ -f "$DRIVE_C/Program Files/Fenlight/uninst.exe" ]
+    local key="$UNINSTALL_KEY\\Fenlight" name want
+    while IFS='|' read -r name want; do
+        e2e_check "entry $name is $want" value_is "$key" "$name" "$want" /reg:64
+    done <<EOF
+DisplayName|Fenlight
+DisplayVersion|$VERSION
+Publisher|Ostrel
+DisplayIcon|C:\\windows\\system32\\Fenlight.scr
+InstallLocation|$FOLDER
+UninstallString|"$FOLDER\\uninst.exe"
+QuietUninstallString|"$FOLDER\\uninst.exe" /S
+NoModify|0x1
+NoRepair|0x1
+EOF
+    local kb
+    kb=$(($(reg_value "$key" EstimatedSize /reg:64)))
+    e2e_log "EstimatedSize $kb KB"
+    e2e_check "entry EstimatedSize counts the saver and the uninstaller" \
+        [ "$kb" -gt $(($(stat -c %s "$SCR_X64") / 1024)) -a "$kb" -lt 1024 ]
+    e2e_check "one entry in the 64-bit registry, none in the 32-bit one" one_entry
+    e2e_check "SCRNSAVE.EXE is the installed saver" \
+        value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Fenlight.scr'
+    e2e_check "the saver is turned on" value_is "$DESKTOP" ScreenSaveActive 1
+
+    start_installed
+    check_shown_and_drawing "the installed saver /s" "$E2E_TMP/installed.png"
+    e2e_check "an install while the saver runs fails" eval '! setup /S'
+    e2e_check "and leaves the saver running" running "$SAVER_PID"
+    xdotool key space
+    e2e_check "a key press ends the installed saver with 0" exits_with "$SAVER_PID" 0
+
+    e2e_check "a second setup.exe /S ends with 0" setup /S
+    e2e_check "and leaves one entry" one_entry
+
+    # A newer version, its saver told apart by a few bytes more at the end.
+    local newer=${VERSION%.*}.$((${VERSION##*.} + 1))
+    mkdir -p "$E2E_TMP/newer"
+    cp "$SCR_X64" "$E2E_TMP/newer/Fenlight.scr"
+    head -c 16 /dev/zero >>"$E2E_TMP/newer/Fenlight.scr"
+    "$MAKE_INSTALLER" "$newer" "$E2E_TMP/newer/Fenlight.scr" "$SCR_X86" "$E2E_TMP/newer/setup.exe" >/dev/null
+    wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\Other.scr' /f >/dev/null 2>&1
+    wine reg add "$DESKTOP" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
+    e2e_check "version $newer's setup.exe /S /NOSELECT ends with 0" \
+        setup_with "$E2E_TMP/newer/setup.exe" /S /NOSELECT
+    e2e_check "and replaces the saver" installed_is "$E2E_TMP/newer/Fenlight.scr"
+    e2e_check "and the entry's version, leaving one entry" eval \
+        'value_is "$key" DisplayVersion "$newer" /reg:64 && one_entry'
+    e2e_check "and leaves SCRNSAVE.EXE alone" value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Other.scr'
+    e2e_check "and the saver off" value_is "$DESKTOP" ScreenSaveActive 0
+
+    # Picked again by the person, spelt as Windows may store it.
+    wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\WINDOWS\System32\FENLIGHT.SCR' /f >/dev/null 2>&1
+    wine reg add "$DESKTOP" /v ScreenSaveActive /d 1 /f >/dev/null 2>&1
+    e2e_check "uninst.exe /S removes the folder and the entry" uninstall /S
+    e2e_check "and the saver" [ ! -e "$SYSTEM32/Fenlight.scr" ]
+    e2e_check "nothing of Fenlight is left in Program Files or System32" nothing_left
+    e2e_check "no entry in either registry" eval '[ "$(entries /reg:64)$(entries /reg:32)" = 00 ]'
+    e2e_check "SCRNSAVE.EXE is cleared" no_value "$DESKTOP" SCRNSAVE.EXE
+    e2e_check "and the saver turned off" value_is "$DESKTOP" ScreenSaveActive 0
+    e2e_check "the settings stay" value_is "$SETTINGS" Color 0x2
+
+    e2e_check "setup.exe /S installs again" setup /S
+    rm -f "$SYSTEM32/Fenlight.scr"
+    e2e_check "with the saver deleted by hand, uninst.exe /S removes the folder and the entry" uninstall /S
+    e2e_check "and clears SCRNSAVE.EXE" no_value "$DESKTOP" SCRNSAVE.EXE
+    e2e_check "and leaves nothing" nothing_left
+
+    # Through the pages: Alt+U clears "Use Fenlight as my screen saver", Enter installs, Enter finishes.
+    e2e_check "the installer's pages install the saver with the box cleared" \
+        through_pages 'Fenlight Setup' alt+u 'installed_is "$SCR_X64" && ! no_entry' "$SETUP"
+    e2e_check "which leaves SCRNSAVE.EXE unset" no_value "$DESKTOP" SCRNSAVE.EXE
+    # Alt+A ticks "Also remove my settings", Enter uninstalls, Enter closes.
+    e2e_check "the uninstaller's pages remove the folder and the entry with the settings ticked" \
+        through_pages 'Fenlight Uninstall' alt+a 'folder_gone && no_entry' "$FOLDER\\uninst.exe"
+    e2e_check "and the settings" eval '! wine reg query "$SETTINGS" >/dev/null 2>&1'
+    e2e_check "and leaves nothing" nothing_left
+}
+
+# --- 32-bit Windows. ---
+
+check_win32() {
+    wine reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+    e2e_check "on Windows XP setup.exe /S ends with an error" eval '! setup /S'
+    e2e_check "and installs nothing" eval 'nothing_left && no_entry'
+    e2e_check "and selects nothing" no_value "$DESKTOP" SCRNSAVE.EXE
+    wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+
+    e2e_check "setup.exe /S ends with 0" setup /S
+    e2e_check "System32 holds the i686 build" installed_is "$SCR_X86"
+    e2e_check "the entry names its folder" value_is "$UNINSTALL_KEY\\Fenlight" InstallLocation "$FOLDER"
+    e2e_check "SCRNSAVE.EXE is the installed saver" \
+        value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Fenlight.scr'
+    start_installed
+    check_shown_and_drawing "the installed saver /s" "$E2E_TMP/installed.png"
+    xdotool key space
+    e2e_check "a key press ends the installed saver with 0" exits_with "$SAVER_PID" 0
+    e2e_check "uninst.exe /S removes the folder and the entry" uninstall /S
+    e2e_check "and leaves nothing" nothing_left
+}
+
+case $MODE in
+win64) check_win64 ;;
+win32) check_win32 ;;
+*) echo "usage: installer.sh win64|win32 VERSION SCR_X64 SCR_X86 saver_probe.exe"; exit 2 ;;
+esac
+e2e_finish

@@ -1,0 +1,47 @@
+# The full-screen saver's checks shared by the end-to-end scripts that start it (saver.sh, the installer's).
+# Source after common.sh with PROBE (saver_probe.exe), WIDTH and HEIGHT (the display's size) set, then
+# start the saver and call check_shown_and_drawing.
+
+# The probe prints with Windows line ends.
+probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Waits until the full-screen window exists; FOUND holds the probe's line: handle x y w h topmost visible.
+FOUND=
+saver_window_shown() {
+    FOUND=$(probe find)
+    [[ $FOUND == *" visible" ]]
+}
+
+covers_screen() {
+    local handle x y w h top visible
+    read -r handle x y w h top visible <<<"$FOUND"
+    e2e_log "saver window: $FOUND"
+    [ "$x" = 0 ] && [ "$y" = 0 ] && [ "$w" = "$WIDTH" ] && [ "$h" = "$HEIGHT" ] && [ "$top" = topmost ] &&
+        [ -n "$(xdotool search --onlyvisible --name '^Screen Saver$' 2>/dev/null)" ]
+}
+
+# glows FILE MIN [CROP]: at least MIN bright pixels (in the crop, when given); BRIGHT and HUE are set.
+BRIGHT=0
+HUE=-1
+glows() {
+    local file=$1 min=$2 crop=${3:-}
+    e2e_screenshot "$file" || return 1
+    if [ -n "$crop" ]; then convert "$file" -crop "$crop" +repage "$file" || return 1; fi
+    local r g b
+    read -r BRIGHT r g b HUE < <(e2e_pixels "$file")
+    [ "$BRIGHT" -ge "$min" ]
+}
+
+amber() { e2e_log "bright pixels $BRIGHT, mean hue $HUE"; [ "$HUE" -ge 30 ] && [ "$HUE" -le 70 ]; }
+
+# Mostly black: the glows are small lights, not a coloured wash.
+mostly_black() { [ "$BRIGHT" -lt $((WIDTH * HEIGHT / 2)) ]; }
+
+# check_shown_and_drawing LABEL SHOT: the started saver shows a top-most window over the whole screen and
+# draws amber glows on black (the Color setting 2); SHOT keeps the picture.
+check_shown_and_drawing() {
+    e2e_check "$1 shows a window" e2e_wait_for 30 saver_window_shown
+    e2e_check "$1 window is top-most and covers the screen" covers_screen
+    e2e_check "$1 draws glows" e2e_wait_for 15 glows "$2" 500
+    e2e_check "glows are amber on black" eval 'amber && mostly_black'
+}
