@@ -48,5 +48,9 @@ void AdvanceFrame(AppState& app);
 // After the frame is shown: rebuild the scene when the overlay's cycle has completed.
 void CompleteFrame(AppState& app);
 void RecreateScene(AppState& app);
+// Measures the view: the client size and rectangle, and the swarm's view size, from which the drawing
+// takes its aspect factors (so sprites stay round). A size below one pixel counts as one, so the aspect
+// factors never divide by zero. Returns true when anything changed; the caller then sets the viewport.
+bool ResizeView(AppState& app, int32_t width, int32_t height);
 // Frees the scene objects (when the saver window goes away) and leaves the references empty.
 void ReleaseScene(AppState& app);

@@ -103,3 +103,18 @@ void ReleaseScene(AppState& app) {
     app.fade = nullptr;
     app.clock = nullptr;
 }
+
+bool ResizeView(AppState& app, int32_t width, int32_t height) {
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    bool changed = app.clientWidth != width || app.clientHeight != height;
+    app.clientWidth = width;
+    app.clientHeight = height;
+    app.clientRect = ClientRect{0, 0, width, height};
+    if (app.swarm != nullptr) {
+        changed = changed || app.swarm->viewWidth != width || app.swarm->viewHeight != height;
+        app.swarm->viewWidth = width;
+        app.swarm->viewHeight = height;
+    }
+    return changed;
+}

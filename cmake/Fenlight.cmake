@@ -15,6 +15,15 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "i.86")
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
 
+# The fuzz preset: every library instrumented for libFuzzer's coverage and checked by the sanitizers;
+# only the fuzz targets themselves link libFuzzer's driver (fenlight_add_fuzz).
+option(FENLIGHT_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(FENLIGHT_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(FENLIGHT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
@@ -85,4 +94,14 @@ function(fenlight_add_test)
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
   endif()
+endfunction()
+
+# fenlight_add_fuzz(NAME name SOURCES ... LIBS ...): one libFuzzer target; its seed corpus is
+# tests/fuzz/corpus/<name without _fuzz>, and tools/fuzz runs it.
+function(fenlight_add_fuzz)
+  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${F_NAME} ${F_SOURCES})
+  fenlight_warnings(${F_NAME})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
 endfunction()

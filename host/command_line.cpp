@@ -50,6 +50,10 @@ uint32_t ParseWindowNumber(const char* text) {
     return value;
 }
 
+intptr_t WindowHandleValue(uint32_t number) {
+    return intptr_t(int32_t(number));
+}
+
 SwitchChoice ReadSwitch(const char* tail) {
     const char* p = tail;
     while (IsSwitchLead(*p)) ++p;

@@ -15,6 +15,11 @@ const char* FindCommandTail(const char* commandLine, CharStep next);
 // Decimal digits from `text` on, wrapping modulo 2^32; 0 when there are none.
 uint32_t ParseWindowNumber(const char* text);
 
+// The handle value a window number stands for. Window handles are 32-bit values that Windows widens by
+// sign extension (LongToHandle), so on 64-bit Windows the number 0x80000000 names the handle
+// 0xFFFFFFFF80000000, never 0x0000000080000000; on 32-bit Windows both are the same.
+intptr_t WindowHandleValue(uint32_t number);
+
 enum class SaverSwitch : int32_t {
     kConfigNoOwner,   // empty tail
     kFullScreen,      // S

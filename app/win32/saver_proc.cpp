@@ -1,32 +1,31 @@
 #include "app/win32/saver_proc.h"
 
 #include "app/app_state.h"
+#include "app/saver_run.h"
 #include "host/win32/saver_host.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
 #include "render/win32/gl_context_win32.h"
 #include "settings/win32/registry_store.h"
 
 namespace {
 
+ViewContext MakeWglContext(void* host) {
+    const WglContext made = CreateGLContext(static_cast<HWND>(host));
+    return {made.hdc, made.hglrc};
+}
+
+void SwapWglBuffers(void*, const AppState& app) {
+    SwapBuffers(static_cast<HDC>(app.hdc));
+}
+
+SaverPlatform WglPlatform(HWND hwnd) {
+    return {hwnd, MakeWglContext, SwapWglBuffers};
+}
+
 void CreateSaver(HWND hwnd) {
     RECT client{0, 0, 0, 0};
     GetClientRect(hwnd, &client);
     // Measured once: a window resized later keeps drawing at this size.
-    appState.clientRect = {client.left, client.top, client.right, client.bottom};
-    appState.clientWidth = client.right;
-    appState.clientHeight = client.bottom;
-    LoadSettings(appState);
-    HDC hdc = nullptr;
-    HGLRC hglrc = nullptr;
-    CreateGLContext(hwnd, &hdc, &hglrc);
-    appState.hdc = hdc;
-    appState.hglrc = hglrc;
-    SetupGLState(appState.clientWidth, appState.clientHeight);
-    appState.clock = nullptr;
-    appState.fade = nullptr;
-    appState.swarm = nullptr;
-    CreateScene(appState);
+    StartSaver(appState, WglPlatform(hwnd), client.right, client.bottom, ReadStoredSettings());
     SetTimer(hwnd, kFrameTimerId, kFrameIntervalMs, nullptr);
 }
 
@@ -42,13 +41,6 @@ void DestroySaver(HWND hwnd) {
 
 }  // namespace
 
-void FrameTick(HDC hdc) {
-    AdvanceFrame(appState);
-    DrawFrame(appState);
-    SwapBuffers(hdc);
-    CompleteFrame(appState);
-}
-
 LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
@@ -56,7 +48,7 @@ LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         case WM_TIMER:
             // Whatever the timer's id: the host has already decided which timer messages get here.
-            FrameTick(static_cast<HDC>(appState.hdc));
+            FrameTick(appState, WglPlatform(hwnd));
             return 0;
         case WM_DESTROY:
             DestroySaver(hwnd);

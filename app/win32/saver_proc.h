@@ -7,6 +7,5 @@
 constexpr UINT_PTR kFrameTimerId = 1;
 constexpr UINT kFrameIntervalMs = 10;
 
+// Creation and every frame run the shared start-up and frame (app/saver_run.h) with the WGL context.
 LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-// One frame: time step, picture, buffer swap, end-of-frame check.
-void FrameTick(HDC hdc);

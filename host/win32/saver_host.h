@@ -7,8 +7,11 @@
 #include <cstdint>
 
 // Runs the saver window: full screen when `parent` is NULL, otherwise as a preview child of `parent`.
-// Returns the exit code of the message loop (0), or 0 when no window was made.
-int32_t RunSaver(HWND parent);
+// `saverProc` is the program's own procedure, which gets what the class procedure passes on. Returns
+// the exit code of the message loop (0), or 0 when no window was made.
+int32_t RunSaver(HWND parent, WNDPROC saverProc);
+// Sets the program's procedure alone, for a saver window made some other way.
+void UseSaverProc(WNDPROC saverProc);
 // The window procedure registered with the saver class.
 LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Default processing for the messages the saver procedure does not handle; ends in DefWindowProcA.

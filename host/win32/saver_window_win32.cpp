@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "app/win32/saver_proc.h"
 #include "host/host_state.h"
 #include "host/saver_messages.h"
 #include "host/saver_window.h"
@@ -12,8 +11,11 @@ HWND Window(HostHandle handle) {
     return static_cast<HWND>(handle);
 }
 
+// The program's own procedure for the saver window, handed in by RunSaver (or UseSaverProc).
+WNDPROC programProc = DefWindowProcA;
+
 MessageResult CallSaverProc(HostHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    return SaverProc(Window(window), message, wParam, lParam);
+    return programProc(Window(window), message, wParam, lParam);
 }
 
 MessageResult CallDefWindowProc(HostHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -144,7 +146,12 @@ void SetSaverRunning(BOOL flag) {
     SetSaverRunning(hostState, kSystemCalls, flag);
 }
 
-int32_t RunSaver(HWND parent) {
+void UseSaverProc(WNDPROC saverProc) {
+    programProc = saverProc;
+}
+
+int32_t RunSaver(HWND parent, WNDPROC saverProc) {
+    UseSaverProc(saverProc);
     HINSTANCE instance = static_cast<HINSTANCE>(hostState.instance);
     WNDCLASSA windowClass{};
     windowClass.style = kSaverClassStyle;

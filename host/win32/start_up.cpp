@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/win32/saver_proc.h"
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/win32/saver_host.h"
@@ -17,12 +18,12 @@ const char* NextCharacter(const char* p) {
     return CharNextA(p);
 }
 
-bool IsWindowNumber(uint32_t window) {
-    return IsWindow(reinterpret_cast<HWND>(uintptr_t(window))) != FALSE;
+HWND WindowFromNumber(uint32_t window) {
+    return reinterpret_cast<HWND>(WindowHandleValue(window));
 }
 
-HWND WindowFromNumber(uint32_t window) {
-    return reinterpret_cast<HWND>(uintptr_t(window));
+bool IsWindowNumber(uint32_t window) {
+    return IsWindow(WindowFromNumber(window)) != FALSE;
 }
 
 BOOL IsWin9xFamily() {
@@ -56,7 +57,8 @@ int32_t RunMode(const char* tail) {
     const StartPlan plan = PlanStart(ReadSwitch(tail), hostState.win9xFamily != FALSE, IsWindowNumber);
     switch (plan.action) {
         case StartAction::kRunSaver:
-            return RunSaver(plan.owner == OwnerKind::kWindow ? WindowFromNumber(plan.window) : nullptr);
+            return RunSaver(plan.owner == OwnerKind::kWindow ? WindowFromNumber(plan.window) : nullptr,
+                            SaverProc);
         case StartAction::kShowDialog:
             return int32_t(ShowConfigDialog(ResolveOwner(plan)));
         case StartAction::kChangePassword:

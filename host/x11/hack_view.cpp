@@ -2,21 +2,6 @@
 
 #include <cstdio>
 
-bool ResizeView(AppState& app, int32_t width, int32_t height) {
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
-    bool changed = app.clientWidth != width || app.clientHeight != height;
-    app.clientWidth = width;
-    app.clientHeight = height;
-    app.clientRect = ClientRect{0, 0, width, height};
-    if (app.swarm != nullptr) {
-        changed = changed || app.swarm->viewWidth != width || app.swarm->viewHeight != height;
-        app.swarm->viewWidth = width;
-        app.swarm->viewHeight = height;
-    }
-    return changed;
-}
-
 uint32_t WaitBeforeNextFrame(uint64_t frameStart, uint64_t now, uint32_t delay) {
     if (now < frameStart) return delay;  // the clock cannot go back; be safe anyway
     const uint64_t spent = now - frameStart;

@@ -1,16 +1,10 @@
-// Portable pieces of the Linux hack's frame loop: following the window's size, pacing frames to the
-// delay, and the frame-rate counter with the tiny bitmap font it is shown in.
+// Portable pieces of the Linux hack's frame loop (the view follows the window's size through ResizeView):
+// pacing frames to the delay, and the frame-rate counter with the tiny bitmap font it is shown in.
 #pragma once
 
 #include <cstdint>
 
 #include "app/app_state.h"
-
-// Re-measures the view after the window changed size: the client size and rectangle, and the swarm's
-// view size, from which the drawing takes its aspect factors (so sprites stay round). A size below one
-// pixel counts as one, so the aspect factors never divide by zero. Returns true when anything changed;
-// the caller then sets the viewport.
-bool ResizeView(AppState& app, int32_t width, int32_t height);
 
 // How long to wait, in microseconds, before the next frame: the delay less the time the frame took
 // (frameStart to now, microseconds of a monotonic clock), never negative.

@@ -4,12 +4,11 @@
 #include <ctime>
 
 #include "app/app_state.h"
+#include "app/saver_run.h"
 #include "host/x11/fps_overlay.h"
 #include "host/x11/hack_view.h"
 #include "host/x11/options.h"
 #include "host/x11/x11_window.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
 #include "render/gl_include.h"
 #include "settings/settings.h"
 
@@ -34,20 +33,34 @@ bool KeepRunning(HackWindow& hack) {
     return !closeRequested && !StopRequested() && !HackWindowFailed();
 }
 
-void RunFrames(HackWindow& hack, const HackOptions& options) {
-    FpsCounter fps{};
+// The hack's side of the shared start-up and frame: the window's GLX context, and the frame rate drawn
+// over the finished picture before the swap.
+struct HackView {
+    HackWindow* hack;
+    bool showFps;
+    FpsCounter fps;
+};
+
+ViewContext HackContext(void* host) {
+    return {nullptr, static_cast<HackView*>(host)->hack->context};
+}
+
+void ShowHackFrame(void* host, const AppState& app) {
+    HackView& view = *static_cast<HackView*>(host);
+    if (view.showFps) {
+        char fpsText[kFpsTextSize];
+        FormatFps(view.fps.rate, fpsText);
+        DrawFpsOverlay(fpsText, app.clientWidth, app.clientHeight);
+    }
+    ShowFrame(*view.hack);
+}
+
+void RunFrames(HackWindow& hack, const HackOptions& options, const SaverPlatform& platform) {
+    FpsCounter& fps = static_cast<HackView*>(platform.host)->fps;
     StartFpsCounter(fps, NowMicroseconds());
-    char fpsText[kFpsTextSize];
     while (KeepRunning(hack)) {
         const uint64_t frameStart = NowMicroseconds();
-        AdvanceFrame(appState);
-        DrawFrame(appState);
-        if (options.showFps) {
-            FormatFps(fps.rate, fpsText);
-            DrawFpsOverlay(fpsText, appState.clientWidth, appState.clientHeight);
-        }
-        ShowFrame(hack);
-        CompleteFrame(appState);
+        FrameTick(appState, platform);
         CountFrame(fps, NowMicroseconds());
         // Sleep out the rest of the delay, still answering the window's events. Even without a delay
         // the wait runs once, with no timeout, and sends off what the frame queued.
@@ -79,18 +92,11 @@ int main(int argc, char** argv) {
         CloseHackWindow(hack);
         return 1;
     }
-    // The creation sequence of the saver window: measure, settings, GL resources and state, scene.
-    ResizeView(appState, hack.width, hack.height);
-    ApplySettings(appState, options.settings);
-    appState.hglrc = hack.context;
-    CreateGLResources(appState);
-    SetupGLState(appState.clientWidth, appState.clientHeight);
-    appState.clock = nullptr;
-    appState.fade = nullptr;
-    appState.swarm = nullptr;
-    CreateScene(appState);
+    HackView view{&hack, options.showFps, {}};
+    const SaverPlatform platform{&view, HackContext, ShowHackFrame};
+    StartSaver(appState, platform, hack.width, hack.height, options.settings);
 
-    RunFrames(hack, options);
+    RunFrames(hack, options, platform);
 
     const bool failed = HackWindowFailed();
     appState.hglrc = nullptr;

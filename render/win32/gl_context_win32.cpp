@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
-#include "render/gl_context.h"
 #include "render/pixel_format.h"
 
 namespace {
@@ -33,7 +31,7 @@ int32_t PickPixelFormat(HDC hdc, int32_t* colorBits, int32_t* depthBits, int32_t
     return PickPixelFormat(DescribeFromDevice, hdc, colorBits, depthBits, doubleBuffer, accelerated);
 }
 
-void CreateGLContext(HWND hwnd, HDC* hdc, HGLRC* hglrc) {
+WglContext CreateGLContext(HWND hwnd) {
     PIXELFORMATDESCRIPTOR pfd;
     std::memset(&pfd, 0, sizeof pfd);
     pfd.nSize = 40;
@@ -42,18 +40,16 @@ void CreateGLContext(HWND hwnd, HDC* hdc, HGLRC* hglrc) {
     pfd.iPixelType = PFD_TYPE_RGBA;
     pfd.cColorBits = 16;
 
-    *hdc = GetDC(hwnd);
+    WglContext made{GetDC(hwnd), nullptr};
 
     int32_t colorBits = -1;
     int32_t depthBits = -1;
     int32_t doubleBuffer = 1;
     int32_t accelerated = 1;
-    const int32_t format = PickPixelFormat(*hdc, &colorBits, &depthBits, &doubleBuffer, &accelerated);
+    const int32_t format = PickPixelFormat(made.hdc, &colorBits, &depthBits, &doubleBuffer, &accelerated);
 
-    SetPixelFormat(*hdc, format, &pfd);
-    *hglrc = wglCreateContext(*hdc);
-    wglMakeCurrent(*hdc, *hglrc);
-
-    // Byte-aligned unpacking, the glow texture and the sprite list.
-    CreateGLResources(appState);
+    SetPixelFormat(made.hdc, format, &pfd);
+    made.hglrc = wglCreateContext(made.hdc);
+    wglMakeCurrent(made.hdc, made.hglrc);
+    return made;
 }

@@ -9,7 +9,12 @@
 // The pixel-format chooser over a device context's own formats (DescribePixelFormat).
 int32_t PickPixelFormat(HDC hdc, int32_t* colorBits, int32_t* depthBits, int32_t* doubleBuffer,
                         int32_t* accelerated);
+struct WglContext {
+    HDC hdc;
+    HGLRC hglrc;
+};
+
 // Takes the window's device context, chooses and sets a double-buffered, preferably accelerated
-// pixel format, creates the rendering context and makes it current, then creates the glow texture
-// and the sprite list in appState. No result is checked: without a context nothing is drawn.
-void CreateGLContext(HWND hwnd, HDC* hdc, HGLRC* hglrc);
+// pixel format, creates the rendering context and makes it current, and returns both. No result is
+// checked: without a context nothing is drawn. The drawing resources are the caller's to create.
+WglContext CreateGLContext(HWND hwnd);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
 #include "app/app_state.h"
 #include "config_dialog_ids.h"
 #include "settings/settings.h"
@@ -73,6 +75,18 @@ static void InitDialog(HWND dialog) {
     SetUpSlider(dialog, IDC_SPEED_SLIDER, kSpeedMin, kSpeedMax, loaded.speed);
 }
 
+// OK could not store the settings: say so, with the system's reason, over the dialog, which stays open
+// so that the person can try again or cancel.
+static void ReportSaveFailure(HWND dialog, int32_t error) {
+    char reason[512] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        DWORD(error), 0, reason, sizeof reason, nullptr);
+    if (length == 0) std::snprintf(reason, sizeof reason, "Error %ld.", long(error));
+    char text[600];
+    std::snprintf(text, sizeof text, "The settings could not be saved.\n\n%s", reason);
+    MessageBoxA(dialog, text, "Fenlight", MB_OK | MB_ICONERROR);
+}
+
 INT_PTR CALLBACK ConfigDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         InitDialog(hwnd);
@@ -82,7 +96,10 @@ INT_PTR CALLBACK ConfigDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     switch (LOWORD(wParam)) {
         case IDOK:
             ApplySettings(appState, ReadControls(hwnd));
-            SaveSettings(appState);
+            if (const int32_t error = SaveSettings(appState); error != 0) {
+                ReportSaveFailure(hwnd, error);
+                return TRUE;
+            }
             EndDialog(hwnd, TRUE);
             return TRUE;
         case IDCANCEL:

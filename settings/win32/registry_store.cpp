@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include "settings/settings.h"
-
-void LoadSettings(AppState& app) {
+StoredSettings ReadStoredSettings() {
     StoredSettings stored = kDefaultSettings;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
@@ -18,20 +16,24 @@ void LoadSettings(AppState& app) {
         }
         RegCloseKey(key);
     }
-    ApplySettings(app, stored);
+    return stored;
 }
 
-void SaveSettings(const AppState& app) {
+void LoadSettings(AppState& app) {
+    ApplySettings(app, ReadStoredSettings());
+}
+
+int32_t SaveSettings(const AppState& app) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return;
-    }
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (result != ERROR_SUCCESS) return int32_t(result);
     const StoredSettings stored = StoredFromApp(app);
-    for (int32_t i = 0; i < kFieldCount; ++i) {
+    for (int32_t i = 0; i < kFieldCount && result == ERROR_SUCCESS; ++i) {
         const DWORD value = GetSettingField(stored, static_cast<SettingField>(i));
-        RegSetValueExA(key, kSettingRules[i].name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                       sizeof value);
+        result = RegSetValueExA(key, kSettingRules[i].name, 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&value), sizeof value);
     }
     RegCloseKey(key);
+    return int32_t(result);
 }

@@ -6,12 +6,15 @@
 
 #include <windows.h>
 
+#include <cmath>
+
 #include "app/app_state.h"
 #include "app/tick.h"
 #include "app/win32/saver_proc.h"
 #include "host/host_state.h"
 #include "host/saver_window.h"
 #include "host/win32/saver_host.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -64,18 +67,24 @@ protected:
         PumpMessages();
     }
 
+    // The saver class with the program's procedure, for preview windows the test makes itself.
+    static bool RegisterPreviewClass() {
+        hostState.preview = TRUE;
+        WNDCLASSA saverClass{};
+        saverClass.style = kSaverClassStyle;
+        saverClass.lpfnWndProc = SaverClassProc;
+        saverClass.hInstance = GetModuleHandleA(nullptr);
+        saverClass.lpszClassName = kSaverClassName;
+        UseSaverProc(SaverProc);
+        return RegisterClassA(&saverClass) != 0;
+    }
+
     HWND parent = nullptr;
 };
 
 TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     SetTickSource(FakeTick);
-    hostState.preview = TRUE;
-    WNDCLASSA saverClass{};
-    saverClass.style = kSaverClassStyle;
-    saverClass.lpfnWndProc = SaverClassProc;
-    saverClass.hInstance = GetModuleHandleA(nullptr);
-    saverClass.lpszClassName = kSaverClassName;
-    ASSERT_NE(RegisterClassA(&saverClass), 0);
+    ASSERT_TRUE(RegisterPreviewClass());
     HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(saver, nullptr);
@@ -128,6 +137,53 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     EXPECT_TRUE(PumpMessages());
 }
 
+bool AllWispsFinite(const Swarm& swarm) {
+    for (int32_t i = 0; i < swarm.wispCount; ++i) {
+        const Vec3& p = swarm.wisps[i].position;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
+    }
+    return true;
+}
+
+TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
+    // A settings page may hand over a preview parent that has no size yet.
+    ASSERT_TRUE(RegisterPreviewClass());
+    SetTickSource(FakeTick);
+    const struct {
+        int width;
+        int height;
+        uint8_t direction;
+    } views[] = {{0, 0, kDirectionIn}, {0, 600, kDirectionIn}, {600, 0, kDirectionUp}};
+    for (const auto& view : views) {
+        SCOPED_TRACE(testing::Message() << view.width << "x" << view.height);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD direction = view.direction;
+        RegSetValueExA(key, "Direction", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&direction), 4);
+        RegCloseKey(key);
+        HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, view.width,
+                                     view.height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(saver, nullptr);
+        EXPECT_EQ(appState.clientWidth, view.width > 0 ? view.width : 1);
+        EXPECT_EQ(appState.clientHeight, view.height > 0 ? view.height : 1);
+        ASSERT_NE(appState.swarm, nullptr);
+        EXPECT_EQ(appState.swarm->direction, view.direction);
+        // Finite from the start and on every frame of twenty seconds, in which every wisp re-enters.
+        int framesFinite = AllWispsFinite(*appState.swarm) ? 1 : 0;
+        for (int frame = 0; frame < 1000; ++frame) {
+            fakeTick += 20;
+            SendMessageA(saver, WM_TIMER, kFrameTimerId, 0);
+            if (AllWispsFinite(*appState.swarm)) ++framesFinite;
+        }
+        EXPECT_EQ(framesFinite, 1001);
+        DestroyWindow(saver);
+        PumpMessages();
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKeyPath);
+}
+
 VOID CALLBACK EndPreview(HWND parentWindow, UINT, UINT_PTR timer, DWORD) {
     // Once some frames have been drawn the settings page goes away, taking the preview with it.
     if (appState.clock != nullptr && appState.clock->current - appState.clock->start >= 100) {
@@ -138,7 +194,7 @@ VOID CALLBACK EndPreview(HWND parentWindow, UINT, UINT_PTR timer, DWORD) {
 
 TEST_F(SaverWindow, PreviewRunsUntilItsParentIsDestroyed) {
     SetTimer(parent, 99, 20, EndPreview);
-    EXPECT_EQ(RunSaver(parent), 0);
+    EXPECT_EQ(RunSaver(parent, SaverProc), 0);
     EXPECT_TRUE(hostState.preview);
     EXPECT_FALSE(IsWindow(parent));
     EXPECT_EQ(appState.hglrc, nullptr);

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/saver_run.h"
 #include "app/tick.h"
 #include "render/frame_draw.h"
-#include "render/gl_context.h"
 #include "render/osmesa/offscreen.h"
 #include "settings/settings.h"
 
@@ -158,6 +158,13 @@ int32_t WritePng(const OffscreenFrame& frame, const char* path) {
     return std::fclose(file) == 0 ? 0 : 1;
 }
 
+// The frame is current already; only the last picture is kept, after the simulated time.
+ViewContext OffscreenContext(void* host) {
+    return {nullptr, static_cast<OffscreenFrame*>(host)->context};
+}
+
+void ShowNothing(void*, const AppState&) {}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,17 +177,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     AppState& app = appState;
-    ApplySettings(app, options.settings);
-    app.clientRect = ClientRect{0, 0, options.width, options.height};
-    app.clientWidth = options.width;
-    app.clientHeight = options.height;
-    CreateGLResources(app);
-    SetupGLState(app.clientWidth, app.clientHeight);
-
     // The clock starts at the seed, and the scene seeds its random sequence from the clock's start.
     SetTickSource(FakeTick);
     fakeTick = options.seed;
-    CreateScene(app);
+    const SaverPlatform platform{&frame, OffscreenContext, ShowNothing};
+    StartSaver(app, platform, options.width, options.height, options.settings);
     const auto frames = static_cast<unsigned long long>(std::llround(options.seconds * 1000.0 / kFrameMs));
     for (unsigned long long i = 0; i < frames; ++i) {
         fakeTick += kFrameMs;

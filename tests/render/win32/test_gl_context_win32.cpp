@@ -1,5 +1,5 @@
 // The saver window's WGL context for real (under Wine on a virtual display): a format is chosen
-// from the device's own list, the context is current with the glow texture and sprite list, a
+// from the device's own list, the context is current and takes the glow texture and sprite list, a
 // frame drawn through it shows a wisp, and the release leaves no context current.
 #include <gtest/gtest.h>
 
@@ -48,13 +48,15 @@ TEST(WglContext, ChoosesAFormatMakesTheContextAndDrawsAFrame) {
     EXPECT_EQ(doubleBuffer, 1);
 
     AppState& app = appState;
-    HDC hdc = nullptr;
-    HGLRC hglrc = nullptr;
-    CreateGLContext(hwnd, &hdc, &hglrc);
+    const WglContext made = CreateGLContext(hwnd);
+    HDC hdc = made.hdc;
+    HGLRC hglrc = made.hglrc;
     ASSERT_NE(hdc, nullptr);
     ASSERT_NE(hglrc, nullptr);
     EXPECT_EQ(wglGetCurrentContext(), hglrc);
     EXPECT_EQ(GetPixelFormat(hdc), index);
+    EXPECT_EQ(app.hdc, nullptr) << "the context is the caller's to keep";
+    CreateGLResources(app);
     EXPECT_TRUE(glIsTexture(app.glowTexture));
     EXPECT_TRUE(glIsList(app.spriteList));
 

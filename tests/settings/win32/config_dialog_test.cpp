@@ -212,6 +212,52 @@ TEST_F(ConfigDialog, ResetAndCancelLeaveTheRegistryAlone) {
     EXPECT_EQ(ReadStoredDwords(), kDefaultSettings);
 }
 
+std::string messageText;
+
+BOOL CALLBACK CollectText(HWND child, LPARAM) {
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0) messageText += Text(child);
+    return TRUE;
+}
+
+TEST_F(ConfigDialog, OkThatCannotSaveSaysWhyAndStaysOpen) {
+    MakeStoreUnwritable(true);
+    RunningDialog dialog;
+    Open(dialog);
+    Ask(dialog, IDC_PARTICLES_SLIDER, TBM_SETPOS, TRUE, 50);
+    // Posted: the message box runs modally inside the dialog's OK handling.
+    PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog.hwnd, IDOK)));
+    HWND box = nullptr;
+    ASSERT_TRUE(PollUntil([&box] {
+        box = FindWindowA("#32770", "Fenlight");
+        return box != nullptr && IsWindowVisible(box);
+    }));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog.hwnd);
+    messageText.clear();
+    EnumChildWindows(box, CollectText, 0);
+    const std::string headline = "The settings could not be saved.";
+    EXPECT_EQ(messageText.substr(0, headline.size()), headline) << messageText;
+    // Then the system's reason, whatever words this system has for it.
+    EXPECT_NE(messageText.find_first_not_of(" \r\n", headline.size()), std::string::npos) << messageText;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PollUntil([box] { return !IsWindow(box); }));
+
+    EXPECT_EQ(dialog.result, kStillOpen) << "the dialog stays open for another try";
+    EXPECT_TRUE(IsWindowVisible(dialog.hwnd));
+    EXPECT_EQ(Ask(dialog, IDC_PARTICLES_SLIDER, TBM_GETPOS), 50);
+    EXPECT_FALSE(SettingsKeyExists());
+
+    // Once the store can be written, OK stores the choices and closes.
+    MakeStoreUnwritable(false);
+    Press(dialog, IDOK);
+    EXPECT_EQ(WaitClosed(dialog), TRUE);
+    const auto stored = ReadStoredDwords();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->quantity, 50u);
+}
+
 TEST_F(ConfigDialog, OkWithoutChangesWritesBackWhatWasLoaded) {
     // Every position goes through the same conversions in the native and registry tests; here the ends,
     // the defaults and a few between, since every closing of a dialog costs Wine about two seconds on a

@@ -38,11 +38,22 @@ TEST_F(RegistryStore, NoKeyGivesTheDefaults) {
 TEST_F(RegistryStore, FirstSaveCreatesTheKeyWithFiveDwords) {
     AppState app{};
     ApplySettings(app, StoredSettings{2, 0, 120, 100, 0});
-    SaveSettings(app);
+    EXPECT_EQ(SaveSettings(app), 0);
     const RegistrySnapshot snapshot = ReadSnapshot();
     ASSERT_EQ(snapshot.size(), 5u);
     for (const auto& [name, value] : snapshot) EXPECT_EQ(value.type, DWORD{REG_DWORD}) << name;
     EXPECT_EQ(ReadStoredDwords(), (StoredSettings{2, 0, 120, 100, 0}));
+}
+
+TEST_F(RegistryStore, ASaveThatCannotCreateTheKeyGivesTheSystemsReason) {
+    MakeStoreUnwritable(true);
+    AppState app{};
+    ApplySettings(app, StoredSettings{2, 0, 120, 100, 0});
+    EXPECT_EQ(SaveSettings(app), int32_t(ERROR_CHILD_MUST_BE_VOLATILE));
+    EXPECT_FALSE(SettingsKeyExists());
+    EXPECT_EQ(app.quantity, 120) << "the record is left as it was";
+    MakeStoreUnwritable(false);
+    EXPECT_EQ(SaveSettings(app), 0);
 }
 
 TEST_F(RegistryStore, MissingOrMalformedValuesTakeOnlyTheirOwnDefault) {

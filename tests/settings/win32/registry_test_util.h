@@ -23,6 +23,19 @@ inline void DeleteSettingsKey() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKeyPath);
 }
 
+// A store that really fails: the settings key's parent made volatile, under which the system refuses
+// to create the (non-volatile) settings key. `false` undoes it.
+inline void MakeStoreUnwritable(bool unwritable) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Ostrel");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Ostrel");
+    if (!unwritable) return;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ostrel", 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+}
+
 inline bool SettingsKeyExists() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {

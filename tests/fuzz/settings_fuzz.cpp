@@ -6,12 +6,9 @@
 #include <cstring>
 
 #include "settings/settings.h"
+#include "fuzz_check.h"
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 template <typename T>
 T Take(const uint8_t*& data, size_t& size) {
@@ -39,32 +36,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool found = flags & 1;
         const uint32_t value = AcceptStoredValue(field, found, byteCount, bytes);
         const SettingRule& rule = kSettingRules[i];
-        Check(value >= rule.min && value <= rule.max);
+        FUZZ_CHECK(value >= rule.min && value <= rule.max);
         const uint32_t read = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
                               uint32_t{bytes[3]} << 24;
         taken[i] = found && byteCount == 4 && read >= rule.min && read <= rule.max;
-        Check(value == (taken[i] ? read : rule.fallback));
+        FUZZ_CHECK(value == (taken[i] ? read : rule.fallback));
         SetSettingField(stored, field, value);
         SetSettingField(raw, field, read);
     }
 
     AppState app{};
     ApplySettings(app, stored);
-    Check(app.quantity >= 20 && app.quantity <= 120);
-    Check(app.sizeValue >= 0.5f && app.sizeValue <= 10.0f);
-    Check(app.speedValue >= 5.0f && app.speedValue <= 20.0f);
-    Check(app.colour <= 5 && app.direction <= 4);
+    FUZZ_CHECK(app.quantity >= 20 && app.quantity <= 120);
+    FUZZ_CHECK(app.sizeValue >= 0.5f && app.sizeValue <= 10.0f);
+    FUZZ_CHECK(app.speedValue >= 5.0f && app.speedValue <= 20.0f);
+    FUZZ_CHECK(app.colour <= 5 && app.direction <= 4);
     const StoredSettings saved = StoredFromApp(app);
-    Check(std::memcmp(&saved, &stored, sizeof saved) == 0);
+    FUZZ_CHECK(std::memcmp(&saved, &stored, sizeof saved) == 0);
 
     // Unvalidated values straight into the record: the result is validated all the same.
     ApplySettings(app, raw);
-    Check(app.quantity >= 20 && app.quantity <= 120 && app.colour <= 5 && app.direction <= 4);
+    FUZZ_CHECK(app.quantity >= 20 && app.quantity <= 120 && app.colour <= 5 && app.direction <= 4);
 
     // Any float a record might hold converts to a position on the slider.
     const float sizeValue = Take<float>(data, size);
     const float speedValue = Take<float>(data, size);
-    Check(PositionFromSizeValue(sizeValue) <= 100);
-    Check(PositionFromSpeedValue(speedValue) <= 100);
+    FUZZ_CHECK(PositionFromSizeValue(sizeValue) <= 100);
+    FUZZ_CHECK(PositionFromSpeedValue(speedValue) <= 100);
     return 0;
 }
