@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run bench bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
@@ -38,6 +38,11 @@ run: deps
 
 bench: build-linux-release
 	@tools/bench
+
+# A frame's cost on software OpenGL: the drawing against its floor, the X11 hack's CPU per frame against a
+# build of main (BASE=ref for another), and with SAVER=1 Fenlight.scr's CPU under Wine, before and after.
+bench-cost: build-linux-release
+	@tools/bench-cost --base $(or $(BASE),main) $(if $(SAVER),--saver)
 
 # What Fenlight.scr costs under Wine (first frame, CPU) against an empty OpenGL window.
 bench-saver: deps

@@ -6,7 +6,8 @@
 
 void DrawFrame(const AppState& app) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Nothing tests depth, so only the colour is cleared.
+    glClear(GL_COLOR_BUFFER_BIT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     // Before the first scene exists there is only the black frame to show.
     if (app.swarm != nullptr) DrawSwarm(*app.swarm, app.glowTexture, app.spriteList);

@@ -1,6 +1,9 @@
 #include "render/swarm_view.h"
 
+#include <algorithm>
+
 #include "render/gl_include.h"
+#include "render/glow_texture.h"
 
 namespace {
 
@@ -22,15 +25,83 @@ SpriteLook LookOf(const Wisp& wisp, const Swarm& swarm) {
     return look;
 }
 
-// One sprite: a colour, then a translation and scale on the model-view stack around one call of
-// the quad's list. The projection stack is never deeper than the two entries OpenGL guarantees.
-void DrawSprite(const SpriteLook& look, float alpha, float scaleX, float scaleY, uint32_t spriteList) {
-    glColor4f(look.r, look.g, look.b, alpha);
-    glPushMatrix();
-    glTranslated(double(look.eye.x), double(look.eye.y), double(look.eye.z));
-    glScalef(scaleX, scaleY, 1.0f);
-    glCallList(spriteList);
-    glPopMatrix();
+// Each sprite is drawn as the square that just holds the glow's lit circle rather than the whole
+// quad: the margin outside it would only add zeros. Its texture coordinates are those the quad has at
+// the same place, so every fragment it writes samples what the quad's fragment there would. (An
+// octagon round the circle writes a sixth fewer fragments again but costs three times the triangles,
+// which software OpenGL pays for more dearly at every sprite size the settings allow.)
+constexpr int kCorners = 4;
+constexpr int kIndicesPerSprite = 6;  // two triangles
+// Enough for both passes of the largest swarm (2 x 120 wisps); a larger one is drawn in batches.
+constexpr int kBatchSprites = 480;
+
+struct SpriteVertex {
+    float x, y, z;
+    float s, t;
+    float r, g, b, a;
+};
+
+struct Corner {
+    float x, y;  // in the unit quad, -0.5..0.5
+};
+constexpr Corner kCorner[kCorners] = {{-kGlowReach, -kGlowReach},
+                                      {kGlowReach, -kGlowReach},
+                                      {kGlowReach, kGlowReach},
+                                      {-kGlowReach, kGlowReach}};
+
+struct SpriteIndices {
+    GLushort index[kBatchSprites * kIndicesPerSprite];
+};
+
+constexpr SpriteIndices MakeIndices() {
+    SpriteIndices indices{};
+    for (int sprite = 0; sprite < kBatchSprites; ++sprite) {
+        const int first = sprite * kCorners;
+        const int pattern[kIndicesPerSprite] = {0, 1, 2, 0, 2, 3};
+        for (int k = 0; k < kIndicesPerSprite; ++k) {
+            indices.index[sprite * kIndicesPerSprite + k] = GLushort(first + pattern[k]);
+        }
+    }
+    return indices;
+}
+constexpr SpriteIndices kIndices = MakeIndices();
+
+// The sprites of one frame, waiting to be drawn. Lives as long as the process, so drawing takes
+// nothing from the heap.
+struct SpriteBatch {
+    SpriteVertex vertices[kBatchSprites * kCorners];
+    int32_t count;
+};
+
+SpriteBatch batch;
+
+void FlushBatch(SpriteBatch& b) {
+    if (b.count == 0) return;
+    glDrawElements(GL_TRIANGLES, b.count * kIndicesPerSprite, GL_UNSIGNED_SHORT, kIndices.index);
+    b.count = 0;
+}
+
+// One sprite: the square's corners placed around the eye-space point with the sprite's scale (the
+// model-view is the identity), each carrying the sprite's colour. A sprite whose brightest texel
+// would add less than half a step of an 8-bit channel changes nothing and is left out.
+void AddSprite(SpriteBatch& b, const SpriteLook& look, float alpha, float scaleX, float scaleY) {
+    const float brightest = std::max(look.r, std::max(look.g, look.b)) * alpha * kGlowPeak;
+    if (!(brightest >= 0.5f / 255.0f)) return;
+    if (b.count == kBatchSprites) FlushBatch(b);
+    SpriteVertex* v = b.vertices + b.count * kCorners;
+    for (int k = 0; k < kCorners; ++k) {
+        const Corner c = kCorner[k];
+        v[k] = SpriteVertex{look.eye.x + c.x * scaleX,
+                            look.eye.y + c.y * scaleY,
+                            look.eye.z,
+                            c.x + 0.5f,
+                            c.y + 0.5f,
+                            look.r,
+                            look.g,
+                            look.b,
+                            alpha};
+    }
+    ++b.count;
 }
 
 }  // namespace
@@ -68,9 +139,17 @@ void EndSwarmView() {
     glPopMatrix();
 }
 
-void DrawSwarm(const Swarm& swarm, uint32_t glowTexture, uint32_t spriteList) {
+void DrawSwarm(const Swarm& swarm, uint32_t glowTexture, uint32_t /*spriteList*/) {
     const AspectFactors aspect = BeginSwarmView(swarm);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
+    SpriteBatch& b = batch;
+    b.count = 0;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(SpriteVertex), &b.vertices[0].x);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(SpriteVertex), &b.vertices[0].s);
+    glColorPointer(4, GL_FLOAT, sizeof(SpriteVertex), &b.vertices[0].r);
     const float size = swarm.size;
     // Halos first, so every core lands on the finished halo layer.
     for (int32_t i = 0; i < swarm.wispCount; ++i) {
@@ -79,11 +158,15 @@ void DrawSwarm(const Swarm& swarm, uint32_t glowTexture, uint32_t spriteList) {
         const SpriteLook look = LookOf(wisp, swarm);
         const float t = wisp.glow * size;
         const float halo = (2.0f * t - t * t) + 1.1f * size;
-        DrawSprite(look, 0.5f * look.eased, halo * aspect.aspectX, halo * aspect.aspectY, spriteList);
+        AddSprite(b, look, 0.5f * look.eased, halo * aspect.aspectX, halo * aspect.aspectY);
     }
     for (int32_t i = 0; i < swarm.wispCount; ++i) {
         const SpriteLook look = LookOf(swarm.wisps[i], swarm);
-        DrawSprite(look, look.eased, size * aspect.aspectX, size * aspect.aspectY, spriteList);
+        AddSprite(b, look, look.eased, size * aspect.aspectX, size * aspect.aspectY);
     }
+    FlushBatch(b);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
     EndSwarmView();
 }

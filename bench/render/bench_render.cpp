@@ -1,109 +1,209 @@
-// Cost of one drawn frame at 1280 x 720 on Mesa's software renderer (OSMesa): the full DrawFrame
-// with 40 and 240 wisps against a frame that only clears, in the same run. The counter
-// `times_clear` is the frame's cost as a multiple of the clear-only frame's. Each sprite costs six
-// GL calls (colour, push, translate, scale, list call, pop); tests/render/test_gl_calls checks it.
+// Cost of one drawn frame at 1280 x 720 on Mesa's software renderer (OSMesa), at 20, 77 and 120
+// particles and sizes 26 (the default) and 100, for five ways of drawing the same scene:
+//   Clear        - a frame that only clears;
+//   Floor        - every sprite's whole quad in one draw with per-vertex colour, written plainly;
+//   Frame        - Fenlight's DrawFrame;
+//   SpriteBySprite - the sprites as Fenlight drew them before they were batched (glColor4f, matrix
+//                  and list call per sprite);
+//   PerSpriteArrays - one draw per sprite with a four-entry colour array, the batched draw's rival.
+// Counters: `fragments` written per frame (an occlusion query), `big_allocs` blocks of 32 KiB or
+// more allocated per frame by anything in the process, the driver included.
+// Run with --benchmark_enable_random_interleaving=true and repetitions (tools/bench-cost does) so the
+// compared drawings share the machine's load; tools/bench-cost prints their medians side by side.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <GL/osmesa.h>
+
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/tick.h"
+#include "counting_alloc.h"
+#include "reference_sprites.h"
 #include "render/frame_draw.h"
 #include "render/gl_context.h"
 #include "render/gl_include.h"
 #include "render/osmesa/offscreen.h"
+#include "settings/settings.h"
+
+#ifndef GL_SAMPLES_PASSED
+#define GL_SAMPLES_PASSED 0x8914
+#endif
+#ifndef GL_QUERY_RESULT
+#define GL_QUERY_RESULT 0x8866
+#endif
 
 namespace {
 
 constexpr int32_t kWidth = 1280;
 constexpr int32_t kHeight = 720;
 
+using GenQueriesFn = void (*)(GLsizei, GLuint*);
+using BeginQueryFn = void (*)(GLenum, GLuint);
+using EndQueryFn = void (*)(GLenum);
+using GetQueryObjectuivFn = void (*)(GLuint, GLenum, GLuint*);
+
+struct Bench {
+    OffscreenFrame frame{};
+    bool open = false;
+    AppState resources{};  // the glow texture and sprite list every scene draws with
+    AppState scenes[3][2]{};
+    bool made[3][2]{};
+    std::vector<float> quadVertices;
+    GenQueriesFn genQueries = nullptr;
+    BeginQueryFn beginQuery = nullptr;
+    EndQueryFn endQuery = nullptr;
+    GetQueryObjectuivFn getQueryResult = nullptr;
+    GLuint query = 0;
+};
+Bench bench;
+
 uint32_t fakeTick = 1;
 uint32_t FakeTick() {
     return fakeTick;
 }
 
-struct BenchScene {
-    OffscreenFrame frame{};
-    AppState app{};
-    bool ready = false;
-};
-
-// A scene of 2 x quantity wisps, 20 simulated seconds in, so wisps are spread out and glowing.
-bool OpenScene(BenchScene& scene, int32_t quantity) {
-    if (OpenOffscreenFrame(scene.frame, kWidth, kHeight) != 0) return false;
-    AppState& app = scene.app;
-    app.quantity = quantity;
-    app.sizeValue = 2.97f;
-    app.speedValue = 9.95f;
-    app.colour = kColourCycle;
-    app.direction = kDirectionDown;
-    app.clientWidth = kWidth;
-    app.clientHeight = kHeight;
-    CreateGLResources(app);
+bool OpenBench() {
+    if (bench.open) return true;
+    if (OpenOffscreenFrame(bench.frame, kWidth, kHeight) != 0) return false;
+    bench.resources.clientWidth = kWidth;
+    bench.resources.clientHeight = kHeight;
+    CreateGLResources(bench.resources);
     SetupGLState(kWidth, kHeight);
-    SetTickSource(FakeTick);
-    CreateScene(app);
-    for (int i = 0; i < 1250; ++i) {
-        fakeTick += 16;
-        AdvanceFrame(app);
-    }
-    SetTickSource(nullptr);
-    scene.ready = true;
+    bench.genQueries = reinterpret_cast<GenQueriesFn>(OSMesaGetProcAddress("glGenQueries"));
+    bench.beginQuery = reinterpret_cast<BeginQueryFn>(OSMesaGetProcAddress("glBeginQuery"));
+    bench.endQuery = reinterpret_cast<EndQueryFn>(OSMesaGetProcAddress("glEndQuery"));
+    bench.getQueryResult = reinterpret_cast<GetQueryObjectuivFn>(OSMesaGetProcAddress("glGetQueryObjectuiv"));
+    if (bench.genQueries != nullptr) bench.genQueries(1, &bench.query);
+    bench.quadVertices.reserve(480 * 4 * 9);
+    bench.open = true;
     return true;
 }
 
-void CloseScene(BenchScene& scene) {
-    ReleaseScene(scene.app);
-    CloseOffscreenFrame(scene.frame);
+int ParticleSlot(int64_t particles) {
+    return particles <= 20 ? 0 : particles <= 77 ? 1 : 2;
 }
 
-void ClearOnly() {
+// The scene of the given settings, 20 simulated seconds in, so wisps are spread out and glowing and
+// the fade overlay is clear. Made once and kept, so every drawing sees the same wisps.
+AppState* SceneFor(int64_t particles, int64_t size) {
+    const int p = ParticleSlot(particles), s = size <= 26 ? 0 : 1;
+    AppState& app = bench.scenes[p][s];
+    if (!bench.made[p][s]) {
+        app = bench.resources;
+        app.quantity = int32_t(particles);
+        app.sizeValue = SizeValueFromPosition(uint32_t(size));
+        app.speedValue = SpeedValueFromPosition(33);
+        app.colour = kColourCycle;
+        app.direction = kDirectionDown;
+        SetTickSource(FakeTick);
+        CreateScene(app);
+        for (int i = 0; i < 1250; ++i) {
+            fakeTick += 16;
+            AdvanceFrame(app);
+        }
+        SetTickSource(nullptr);
+        bench.made[p][s] = true;
+    }
+    return &app;
+}
+
+void ClearOnly(const AppState&) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glFinish();
+    glClear(GL_COLOR_BUFFER_BIT);
 }
 
-double SecondsPerClear() {
-    ClearOnly();
-    const auto start = std::chrono::steady_clock::now();
-    constexpr int kRounds = 50;
-    for (int i = 0; i < kRounds; ++i) ClearOnly();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRounds;
+// The frame around a swarm drawing: clear, additive blending, the swarm, ordinary blending again.
+template <typename DrawSprites>
+void FrameAround(const AppState& app, DrawSprites drawSprites) {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    drawSprites(*app.swarm);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void BM_ClearOnlyFrame(benchmark::State& state) {
-    OffscreenFrame frame{};
-    if (OpenOffscreenFrame(frame, kWidth, kHeight) != 0) {
+void FloorFrame(const AppState& app) {
+    FrameAround(app, [&](const Swarm& swarm) { DrawSwarmQuads(swarm, app.glowTexture, bench.quadVertices); });
+}
+
+void SpriteBySpriteFrame(const AppState& app) {
+    FrameAround(app,
+                [&](const Swarm& swarm) { DrawSwarmSpriteBySprite(swarm, app.glowTexture, app.spriteList); });
+}
+
+// One draw per sprite: the quad from a constant array, the colour from a four-entry one, the place
+// and scale on the model-view stack.
+void PerSpriteArraysFrame(const AppState& app) {
+    static const float quad[4][5] = {
+        {0, 0, -0.5f, -0.5f, 0}, {0, 1, -0.5f, 0.5f, 0}, {1, 0, 0.5f, -0.5f, 0}, {1, 1, 0.5f, 0.5f, 0}};
+    static float colours[4][4];
+    FrameAround(app, [&](const Swarm& swarm) {
+        BeginSwarmView(swarm);
+        glBindTexture(GL_TEXTURE_2D, app.glowTexture);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 5 * sizeof(float), &quad[0][0]);
+        glVertexPointer(3, GL_FLOAT, 5 * sizeof(float), &quad[0][2]);
+        glColorPointer(4, GL_FLOAT, 0, colours);
+        ForEachReferenceSprite(swarm, [&](const ReferenceSprite& s) {
+            for (auto& c : colours) c[0] = s.r, c[1] = s.g, c[2] = s.b, c[3] = s.a;
+            glPushMatrix();
+            glTranslatef(s.eye.x, s.eye.y, s.eye.z);
+            glScalef(s.scaleX, s.scaleY, 1.0f);
+            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+            glPopMatrix();
+        });
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        EndSwarmView();
+    });
+}
+
+void FenlightFrame(const AppState& app) {
+    DrawFrame(app);
+}
+
+template <void (*Draw)(const AppState&)>
+void BM_Draw(benchmark::State& state) {
+    if (!OpenBench()) {
         state.SkipWithError("no OSMesa context");
         return;
     }
-    SetupGLState(kWidth, kHeight);
-    for (auto _ : state) ClearOnly();
-    CloseOffscreenFrame(frame);
-}
-BENCHMARK(BM_ClearOnlyFrame)->Unit(benchmark::kMillisecond);
-
-void BM_DrawFrame(benchmark::State& state) {
-    BenchScene scene;
-    if (!OpenScene(scene, int32_t(state.range(0)) / 2)) {
-        state.SkipWithError("no OSMesa context");
-        return;
+    const AppState& app = *SceneFor(state.range(0), state.range(1));
+    // Fragments of one frame, counted by the renderer.
+    GLuint fragments = 0;
+    if (bench.query != 0) {
+        bench.beginQuery(GL_SAMPLES_PASSED, bench.query);
+        Draw(app);
+        bench.endQuery(GL_SAMPLES_PASSED);
+        bench.getQueryResult(bench.query, GL_QUERY_RESULT, &fragments);
     }
-    const double clear = SecondsPerClear();
-    DrawFrame(scene.app);
+    Draw(app);
     glFinish();
-    const auto start = std::chrono::steady_clock::now();
+    const long allocationsBefore = bigAllocations.load();
     for (auto _ : state) {
-        DrawFrame(scene.app);
+        Draw(app);
         glFinish();
     }
-    const double perFrame = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
-                            double(state.iterations());
-    state.counters["wisps"] = double(scene.app.swarm->wispCount);
-    state.counters["times_clear"] = perFrame / clear;
-    CloseScene(scene);
+    state.counters["fragments"] = double(fragments);
+    state.counters["big_allocs"] =
+        double(bigAllocations.load() - allocationsBefore) / double(std::max<int64_t>(1, state.iterations()));
 }
-BENCHMARK(BM_DrawFrame)->Arg(40)->Arg(240)->Unit(benchmark::kMillisecond);
+
+void Settings(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"particles", "size"})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+    for (int particles : {20, 77, 120}) {
+        for (int size : {26, 100}) b->Args({particles, size});
+    }
+}
+
+BENCHMARK_TEMPLATE(BM_Draw, ClearOnly)->Name("Clear")->Apply(Settings);
+BENCHMARK_TEMPLATE(BM_Draw, FloorFrame)->Name("Floor")->Apply(Settings);
+BENCHMARK_TEMPLATE(BM_Draw, FenlightFrame)->Name("Frame")->Apply(Settings);
+BENCHMARK_TEMPLATE(BM_Draw, SpriteBySpriteFrame)->Name("SpriteBySprite")->Apply(Settings);
+BENCHMARK_TEMPLATE(BM_Draw, PerSpriteArraysFrame)->Name("PerSpriteArrays")->Apply(Settings);
 
 }  // namespace

@@ -9,6 +9,7 @@
 std::vector<std::string> recordedCalls;
 bool recordingCalls = true;
 const void* recordedUpload = nullptr;
+std::vector<RecordedVertex> recordedVertices;
 
 std::string CallNumber(double v) {
     char text[32];
@@ -33,6 +34,19 @@ void Record(const char* name, T... args) {
 
 void Record(const char* name) {
     if (recordingCalls) recordedCalls.push_back(std::string(name) + "()");
+}
+
+// The client arrays as last pointed at: where, how many floats and how far apart.
+struct ClientArray {
+    const GLvoid* pointer = nullptr;
+    GLint size = 0;
+    GLsizei stride = 0;
+};
+ClientArray vertexArray, texCoordArray, colorArray;
+
+const float* Element(const ClientArray& array, GLuint index) {
+    const GLsizei stride = array.stride != 0 ? array.stride : GLsizei(array.size * sizeof(float));
+    return reinterpret_cast<const float*>(static_cast<const char*>(array.pointer) + size_t(index) * stride);
 }
 
 }  // namespace
@@ -135,5 +149,36 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
 }
 void glCallList(GLuint list) {
     Record("glCallList", list);
+}
+void glEnableClientState(GLenum array) {
+    Record("glEnableClientState", array);
+}
+void glDisableClientState(GLenum array) {
+    Record("glDisableClientState", array);
+}
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    Record("glVertexPointer", size, type);
+    vertexArray = {pointer, size, stride};
+}
+void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    Record("glTexCoordPointer", size, type);
+    texCoordArray = {pointer, size, stride};
+}
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    Record("glColorPointer", size, type);
+    colorArray = {pointer, size, stride};
+}
+// Also keeps every vertex drawn, read through the arrays (float vertices, texture coordinates and
+// colours of 3, 2 and 4 values, as the drawing hands them over).
+void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
+    Record("glDrawElements", mode, count, type);
+    if (!recordingCalls) return;
+    for (GLsizei i = 0; i < count; ++i) {
+        const GLuint index = static_cast<const GLushort*>(indices)[i];
+        const float* v = Element(vertexArray, index);
+        const float* t = Element(texCoordArray, index);
+        const float* c = Element(colorArray, index);
+        recordedVertices.push_back({v[0], v[1], v[2], t[0], t[1], c[0], c[1], c[2], c[3]});
+    }
 }
 }

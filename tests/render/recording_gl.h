@@ -12,4 +12,11 @@ extern bool recordingCalls;
 // The pixels handed to the last glTexImage2D.
 extern const void* recordedUpload;
 
+// Every vertex glDrawElements drew, in drawing order (three per triangle), read through the client
+// arrays. glDrawElements takes unsigned short indices only.
+struct RecordedVertex {
+    float x, y, z, s, t, r, g, b, a;
+};
+extern std::vector<RecordedVertex> recordedVertices;
+
 std::string CallNumber(double v);

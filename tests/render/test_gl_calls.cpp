@@ -1,7 +1,11 @@
 // The GL calls the drawing makes, in order, recorded by a stand-in for the GL library: the fixed
-// state, the texture upload and quad list, one frame's sequence, six calls per sprite, the overlay.
+// state, the texture upload and quad list, one frame's sequence with every sprite in one draw, the
+// overlay.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -25,9 +29,6 @@ Calls Take() {
 }
 
 // Names as numbers, the way the stand-in records them.
-std::string Num(double v) {
-    return CallNumber(v);
-}
 std::string N(GLenum v) {
     return CallNumber(double(v));
 }
@@ -55,8 +56,8 @@ TEST(GLCalls, FixedStateThenTextureThenSpriteList) {
                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_WRAP_T) + "," + N(GL_REPEAT) + ")",
                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_MAG_FILTER) + "," + N(GL_LINEAR) + ")",
                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_MIN_FILTER) + "," + N(GL_LINEAR) + ")",
-                     "glTexImage2D(" + tex + ",0," + N(GL_LUMINANCE8) + ",256,256,0," + N(GL_LUMINANCE) +
-                         "," + N(GL_UNSIGNED_BYTE) + ")",
+                     "glTexImage2D(" + tex + ",0," + N(GL_RGB8) + ",256,256,0," + N(GL_LUMINANCE) + "," +
+                         N(GL_UNSIGNED_BYTE) + ")",
                      "glGenLists(1)",
                      "glNewList(3," + N(GL_COMPILE) + ")",
                      "glBegin(" + N(GL_TRIANGLE_STRIP) + ")",
@@ -72,8 +73,26 @@ TEST(GLCalls, FixedStateThenTextureThenSpriteList) {
                      "glEndList()"}));
 }
 
-TEST(GLCalls, OneFrameWithSixCallsPerSpriteOnTheModelViewStack) {
-    Wisp wisps[2] = {};
+// Checks that the six vertices drawn for one sprite (two triangles) make the square of the glow's
+// reach around the sprite's place, at its scale, with the quad's texture coordinates and its colour.
+void ExpectSprite(const RecordedVertex* v, Vec3 eye, float scaleX, float scaleY, Vec3 colour, float alpha) {
+    const int pattern[6] = {0, 1, 2, 0, 2, 3};
+    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int k = 0; k < 6; ++k) {
+        const float cx = corners[pattern[k]][0] * kGlowReach, cy = corners[pattern[k]][1] * kGlowReach;
+        EXPECT_FLOAT_EQ(v[k].x, eye.x + cx * scaleX) << k;
+        EXPECT_FLOAT_EQ(v[k].y, eye.y + cy * scaleY) << k;
+        EXPECT_FLOAT_EQ(v[k].z, eye.z) << k;
+        EXPECT_FLOAT_EQ(v[k].s, 0.5f + cx) << k;
+        EXPECT_FLOAT_EQ(v[k].t, 0.5f + cy) << k;
+        EXPECT_EQ((std::array<float, 4>{v[k].r, v[k].g, v[k].b, v[k].a}),
+                  (std::array<float, 4>{colour.x, colour.y, colour.z, alpha}))
+            << k;
+    }
+}
+
+TEST(GLCalls, OneFrameDrawsEverySpriteInOneDrawFromClientArrays) {
+    Wisp wisps[3] = {};
     wisps[0].position = {0.25f, 0.75f, 0.5f};
     wisps[0].jitter = {0.125f, -0.25f, 0.25f};
     wisps[0].glow = 1.0f;
@@ -83,13 +102,16 @@ TEST(GLCalls, OneFrameWithSixCallsPerSpriteOnTheModelViewStack) {
     wisps[1].glow = 0.5f;
     wisps[1].mix = 1.0f;
     wisps[1].active = 0;  // core only
+    wisps[2].position = {0.5f, 0.5f, 0.5f};
+    wisps[2].glow = 0.0f;  // dark: neither sprite adds anything, so neither is drawn
+    wisps[2].active = 1;
     Swarm swarm{};
     swarm.size = 0.25f;
     swarm.viewWidth = 800;
     swarm.viewHeight = 400;  // aspect 0.65 x 1.3
     swarm.colourA = {1.0f, 0.5f, 0.25f};
     swarm.colourB = {0.0f, 0.25f, 1.0f};
-    swarm.wispCount = 2;
+    swarm.wispCount = 3;
     swarm.wisps = wisps;
     FadeOverlay fade{};
     InitFade(fade, 300000000, 2000000, 2000000, 2000000, true);  // black at the start of its cycle
@@ -99,27 +121,28 @@ TEST(GLCalls, OneFrameWithSixCallsPerSpriteOnTheModelViewStack) {
     app.glowTexture = 7;
     app.spriteList = 3;
     Take();
+    recordedVertices.clear();
     DrawFrame(app);
 
     const std::string mv = N(GL_MODELVIEW), proj = N(GL_PROJECTION);
-    // Halo of wisp 0: t = 0.25, 2t - t^2 = 0.4375, + 1.1 x 0.25 = 0.7125 (in single precision).
-    const float halo = (2.0f * 0.25f - 0.25f * 0.25f) + 1.1f * 0.25f;
+    const std::string arrays[3] = {N(GL_VERTEX_ARRAY), N(GL_TEXTURE_COORD_ARRAY), N(GL_COLOR_ARRAY)};
+    const std::string f = N(GL_FLOAT);
     const Calls expected = {
-        "glClearColor(0,0,0,0)", "glClear(" + N(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT) + ")",
+        // Only colour is cleared: nothing tests depth.
+        "glClearColor(0,0,0,0)", "glClear(" + N(GL_COLOR_BUFFER_BIT) + ")",
         "glBlendFunc(" + N(GL_SRC_ALPHA) + "," + N(GL_ONE) + ")",
         // The fixed view.
         "glMatrixMode(" + mv + ")", "glPushMatrix()", "glLoadIdentity()", "glMatrixMode(" + proj + ")",
         "glPushMatrix()", "glLoadIdentity()", "glFrustum(-0.4,0.4,-0.4,0.4,0.1,12)",
         "glMatrixMode(" + mv + ")", "glBindTexture(" + N(GL_TEXTURE_2D) + ",7)",
-        // Halo pass: only the active wisp, at (2 x 0.375 - 1, 2 x 0.5 - 1, -0.75).
-        "glColor4f(1,0.5,0.25,0.5)", "glPushMatrix()", "glTranslated(-0.25,0,-0.75)",
-        "glScalef(" + Num(halo * 0.65f) + "," + Num(halo * 1.3f) + ",1)", "glCallList(3)", "glPopMatrix()",
-        // Core pass: both wisps; glow 0.5 eases to 0.75.
-        "glColor4f(1,0.5,0.25,1)", "glPushMatrix()", "glTranslated(-0.25,0,-0.75)",
-        "glScalef(" + Num(0.25f * 0.65f) + "," + Num(0.25f * 1.3f) + ",1)", "glCallList(3)", "glPopMatrix()",
-        "glColor4f(0,0.25,1,0.75)", "glPushMatrix()", "glTranslated(0,0,-1)",
-        "glScalef(" + Num(0.25f * 0.65f) + "," + Num(0.25f * 1.3f) + ",1)", "glCallList(3)", "glPopMatrix()",
-        "glMatrixMode(" + proj + ")", "glPopMatrix()", "glMatrixMode(" + mv + ")", "glPopMatrix()",
+        // Every sprite in one draw: three sprites, two triangles each.
+        "glEnableClientState(" + arrays[0] + ")", "glEnableClientState(" + arrays[1] + ")",
+        "glEnableClientState(" + arrays[2] + ")", "glVertexPointer(3," + f + ")",
+        "glTexCoordPointer(2," + f + ")", "glColorPointer(4," + f + ")",
+        "glDrawElements(" + N(GL_TRIANGLES) + ",18," + N(GL_UNSIGNED_SHORT) + ")",
+        "glDisableClientState(" + arrays[2] + ")", "glDisableClientState(" + arrays[1] + ")",
+        "glDisableClientState(" + arrays[0] + ")", "glMatrixMode(" + proj + ")", "glPopMatrix()",
+        "glMatrixMode(" + mv + ")", "glPopMatrix()",
         "glBlendFunc(" + N(GL_SRC_ALPHA) + "," + N(GL_ONE_MINUS_SRC_ALPHA) + ")",
         // The overlay, fully black.
         "glMatrixMode(" + mv + ")", "glPushMatrix()", "glLoadIdentity()", "glMatrixMode(" + proj + ")",
@@ -129,13 +152,62 @@ TEST(GLCalls, OneFrameWithSixCallsPerSpriteOnTheModelViewStack) {
         "glMatrixMode(" + proj + ")", "glPopMatrix()", "glMatrixMode(" + mv + ")", "glPopMatrix()"};
     EXPECT_EQ(Take(), expected);
 
-    // Per sprite: colour, push, translate, scale, list, pop. Nothing else grows with the wisp count.
-    std::vector<Wisp> many(240, wisps[0]);
-    swarm.wisps = many.data();
-    swarm.wispCount = 240;
+    // Halo of wisp 0 first, at (2 x 0.375 - 1, 2 x 0.5 - 1, -0.75): t = 0.25, 2t - t^2 = 0.4375,
+    // + 1.1 x 0.25 = 0.7125 (in single precision). Then the cores; glow 0.5 eases to 0.75.
+    ASSERT_EQ(recordedVertices.size(), 18u);
+    const float halo = (2.0f * 0.25f - 0.25f * 0.25f) + 1.1f * 0.25f;
+    ExpectSprite(&recordedVertices[0], {-0.25f, 0.0f, -0.75f}, halo * 0.65f, halo * 1.3f, swarm.colourA,
+                 0.5f);
+    ExpectSprite(&recordedVertices[6], {-0.25f, 0.0f, -0.75f}, 0.25f * 0.65f, 0.25f * 1.3f, swarm.colourA,
+                 1.0f);
+    ExpectSprite(&recordedVertices[12], {0.0f, 0.0f, -1.0f}, 0.25f * 0.65f, 0.25f * 1.3f, swarm.colourB,
+                 0.75f);
+
+    // The largest swarm still takes one draw, so the calls do not grow with the wisp count; a larger
+    // one than the settings allow is drawn in batches, in the same order.
     fade.enabled = false;
-    DrawFrame(app);
-    EXPECT_EQ(Take().size(), 3 + 8 + 1 + 480 * 6 + 4 + 1);
+    for (int32_t count : {240, 300}) {
+        std::vector<Wisp> many(size_t(count), wisps[0]);
+        for (int32_t i = 0; i < count; ++i) many[size_t(i)].mix = float(i) / float(count);
+        swarm.wisps = many.data();
+        swarm.wispCount = count;
+        recordedVertices.clear();
+        DrawFrame(app);
+        const Calls calls = Take();
+        const auto draws = std::count_if(calls.begin(), calls.end(), [](const std::string& c) {
+            return c.rfind("glDrawElements(", 0) == 0;
+        });
+        EXPECT_EQ(draws, count == 240 ? 1 : 2) << count;
+        EXPECT_EQ(calls.size(), 3 + 8 + 1 + 6 + size_t(draws) + 3 + 4 + 1) << count;
+        ASSERT_EQ(recordedVertices.size(), size_t(2 * count * 6));
+        for (int32_t i = 0; i < 2 * count; ++i) {
+            const float mix = float(i % count) / float(count);
+            EXPECT_FLOAT_EQ(recordedVertices[size_t(i) * 6].r, 1.0f - mix) << i;
+            EXPECT_FLOAT_EQ(recordedVertices[size_t(i) * 6].a, i < count ? 0.5f : 1.0f) << i;
+        }
+    }
+}
+
+// A sprite is left out only when its brightest texel would add less than half a step of an 8-bit
+// channel.
+TEST(GLCalls, SpritesTooFaintToShowAreLeftOut) {
+    Wisp wisp{};
+    wisp.position = {0.5f, 0.5f, 0.5f};
+    wisp.active = 0;  // core only: alpha 2 glow - glow^2
+    Swarm swarm{};
+    swarm.size = 0.1f;
+    swarm.viewWidth = swarm.viewHeight = 100;
+    swarm.colourA = swarm.colourB = {0.5f, 0.25f, 0.125f};
+    swarm.wispCount = 1;
+    swarm.wisps = &wisp;
+    // Brightest texel's addition: 0.5 x 227 x alpha; half a step at alpha 0.5 / 113.5.
+    for (float alpha : {0.004f, 0.0044f, 0.0045f, 0.01f, 1.0f}) {
+        wisp.glow = 1.0f - std::sqrt(1.0f - alpha);
+        recordedVertices.clear();
+        DrawSwarm(swarm, 7, 3);
+        EXPECT_EQ(recordedVertices.empty(), 0.5f * 227.0f * alpha < 0.5f) << alpha;
+    }
+    Take();
 }
 
 TEST(GLCalls, OverlayDrawsNothingWhenClearOrDisabled) {

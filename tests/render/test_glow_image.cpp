@@ -1,9 +1,11 @@
 // The committed glow picture keeps the facts the drawing relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
+#include "render/glow_texture.h"
 #include "res/glow_image.h"
 
 namespace {
@@ -38,6 +40,23 @@ TEST(GlowImage, BlackBeyondTheRimSoTheBorderIsBlack) {
             }
         }
     }
+}
+
+// The drawing trims each sprite to the square that holds the lit circle and leaves out sprites too
+// faint to show: both rest on these two facts of the table. Linear filtering mixes texels less than
+// one texel away on each axis, so a sample is 0 wherever every texel within sqrt(2) is.
+TEST(GlowImage, TheDrawingsPeakAndReachHoldForTheTable) {
+    int brightest = 0;
+    double farthest = 0;
+    for (int row = 0; row < 256; ++row) {
+        for (int column = 0; column < 256; ++column) {
+            brightest = std::max(brightest, Texel(column, row));
+            if (Texel(column, row) > 0) farthest = std::max(farthest, Radius(column, row));
+        }
+    }
+    EXPECT_EQ(brightest, int(kGlowPeak * 255.0f + 0.5f));
+    EXPECT_LE(farthest + std::sqrt(2.0), double(kGlowReach) * 256.0);
+    EXPECT_GT(farthest + 2.0, double(kGlowReach) * 256.0);  // and not much farther
 }
 
 TEST(GlowImage, MirrorImageOfItselfWithinOneLevel) {

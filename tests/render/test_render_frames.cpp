@@ -8,7 +8,11 @@
 #include "gl_frame.h"
 #include "render/fade_draw.h"
 #include "render/gl_include.h"
+#include "render/glow_texture.h"
 #include "render/swarm_view.h"
+#include "app/app_state.h"
+#include "app/tick.h"
+#include "reference_sprites.h"
 #include "res/glow_image.h"
 
 namespace {
@@ -196,6 +200,9 @@ TEST(SwarmFrame, EmptySwarmDrawsNothingAndEveryPassRestoresTheMatrices) {
     f.Draw(&full, &fade);
     EXPECT_EQ(ReadMatrixState(), before);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    // The sprites' client arrays are switched off again.
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY})
+        EXPECT_FALSE(glIsEnabled(array));
 }
 
 TEST(FadeFrame, BlackAtFullAlphaHalfAtHalfAndUntouchedWhenClear) {
@@ -351,6 +358,74 @@ TEST(GlowTexture, SpriteQuadCoversTheUnitSquareWithTheGlowCentred) {
     EXPECT_NEAR(blob.centreX, 128.0, 0.05);
     EXPECT_NEAR(blob.centreY, 128.0, 0.05);
     EXPECT_GE(f.Channel(127, 127, 0), 225);
+}
+
+uint32_t fakeTick = 1;
+uint32_t FakeTick() {
+    return fakeTick;
+}
+
+// Real scenes drawn by the saver and by the way it used to draw them (a luminance texture, and per
+// sprite a colour, a matrix and a call of the quad's list): every channel of every pixel within 2
+// levels, while the scene fades in and once it is under way, at the smallest, default and largest
+// settings and on a wide and a tall window.
+TEST(SwarmFrame, SameFrameAsTheSpriteBySpriteDrawing) {
+    struct Case {
+        int32_t width, height, particles;
+        float sizeValue;
+        uint8_t colour, direction;
+    };
+    const Case cases[] = {{480, 270, 20, 2.97f, kColourEmerald, kDirectionUp},
+                          {480, 270, 77, 2.97f, kColourCycle, kDirectionDown},
+                          {480, 270, 120, 2.97f, kColourAmber, kDirectionIn},
+                          {480, 270, 120, 10.0f, kColourAmethyst, kDirectionDown},
+                          {270, 480, 120, 10.0f, kColourLapis, kDirectionIn},
+                          {480, 270, 20, 0.5f, kColourLapis, kDirectionUp}};
+    for (const Case& c : cases) {
+        GLFrame f;
+        ASSERT_TRUE(f.Open(c.width, c.height));
+        GLuint luminance = 0;
+        glGenTextures(1, &luminance);
+        glBindTexture(GL_TEXTURE_2D, luminance);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, 256, 256, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, GlowImage);
+
+        AppState app = f.app;
+        app.quantity = c.particles;
+        app.sizeValue = c.sizeValue;
+        app.speedValue = 9.95f;
+        app.colour = c.colour;
+        app.direction = c.direction;
+        SetTickSource(FakeTick);
+        CreateScene(app);
+        int frame = 0;
+        for (int shown : {60, 400, 1250}) {  // 1 s into the fade-in, then under way
+            for (; frame < shown; ++frame) {
+                fakeTick += 16;
+                AdvanceFrame(app);
+            }
+            DrawFrame(app);
+            FinishOffscreenFrame(f.frame);
+            const std::vector<uint8_t> batched = f.frame.pixels;
+
+            glClear(GL_COLOR_BUFFER_BIT);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            DrawSwarmSpriteBySprite(*app.swarm, luminance, app.spriteList);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            DrawFade(*app.fade, app.spriteList);
+            FinishOffscreenFrame(f.frame);
+            int lit = 0;
+            for (size_t i = 0; i < batched.size(); i += 4)
+                lit += batched[i] + batched[i + 1] + batched[i + 2] > 0;
+            EXPECT_GT(lit, 100) << c.particles << " " << c.sizeValue << " frame " << shown;
+            EXPECT_LE(LargestDifference(batched, f.frame.pixels), 2)
+                << c.particles << " " << c.sizeValue << " " << c.width << "x" << c.height << " frame "
+                << shown;
+        }
+        SetTickSource(nullptr);
+        ReleaseScene(app);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,3 @@
+#include "counting_alloc.h"
+
+std::atomic<long> bigAllocations{0};
