@@ -10,7 +10,7 @@ void DrawFrame(const AppState& app) {
     glClear(GL_COLOR_BUFFER_BIT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     // Before the first scene exists there is only the black frame to show.
-    if (app.swarm != nullptr) DrawSwarm(*app.swarm, app.glowTexture, app.spriteList);
+    if (app.swarm != nullptr) DrawSwarm(*app.swarm, app.glowTexture);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (app.fade != nullptr) DrawFade(*app.fade, app.spriteList);
 }

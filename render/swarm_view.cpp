@@ -139,7 +139,7 @@ void EndSwarmView() {
     glPopMatrix();
 }
 
-void DrawSwarm(const Swarm& swarm, uint32_t glowTexture, uint32_t /*spriteList*/) {
+void DrawSwarm(const Swarm& swarm, uint32_t glowTexture) {
     const AspectFactors aspect = BeginSwarmView(swarm);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     SpriteBatch& b = batch;

@@ -28,6 +28,6 @@ AspectFactors BeginSwarmView(const Swarm& swarm);
 void EndSwarmView();
 
 // Draws every active wisp's halo, then every wisp's core, with the glow texture: all sprites in one
-// draw from client vertex arrays, each sprite's colour with its corners. The sprite list is not
-// needed. The caller has cleared the frame and set additive blending.
-void DrawSwarm(const Swarm& swarm, uint32_t glowTexture, uint32_t spriteList);
+// draw from client vertex arrays, each sprite's colour with its corners. The caller has cleared the
+// frame and set additive blending.
+void DrawSwarm(const Swarm& swarm, uint32_t glowTexture);

@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
-
 // How long to wait, in microseconds, before the next frame: the delay less the time the frame took
 // (frameStart to now, microseconds of a monotonic clock), never negative.
 uint32_t WaitBeforeNextFrame(uint64_t frameStart, uint64_t now, uint32_t delay);

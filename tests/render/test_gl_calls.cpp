@@ -204,7 +204,7 @@ TEST(GLCalls, SpritesTooFaintToShowAreLeftOut) {
     for (float alpha : {0.004f, 0.0044f, 0.0045f, 0.01f, 1.0f}) {
         wisp.glow = 1.0f - std::sqrt(1.0f - alpha);
         recordedVertices.clear();
-        DrawSwarm(swarm, 7, 3);
+        DrawSwarm(swarm, 7);
         EXPECT_EQ(recordedVertices.empty(), 0.5f * 227.0f * alpha < 0.5f) << alpha;
     }
     Take();

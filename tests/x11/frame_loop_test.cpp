@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/app_state.h"
 #include "host/x11/hack_view.h"
 #include "render/swarm_view.h"
 
