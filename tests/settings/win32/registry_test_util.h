@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdint>
 #include <map>
@@ -34,6 +35,24 @@ inline void MakeStoreUnwritable(bool unwritable) {
                         KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
         RegCloseKey(key);
     }
+}
+
+// A settings key whose only access is to read and set values (KEY_QUERY_VALUE | KEY_SET_VALUE |
+// READ_CONTROL, for everyone, nothing inherited): it refuses KEY_ALL_ACCESS. `false` gives everyone
+// full control again (the owner may always change the access list) and deletes the key. (Wine takes no
+// access list at RegCreateKeyEx, only through RegSetKeySecurity.)
+inline void MakeSettingsKeyWriteOnly(bool writeOnly) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        writeOnly ? "D:P(A;;0x20003;;;WD)" : "D:P(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, WRITE_DAC, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    if (!writeOnly) DeleteSettingsKey();
 }
 
 inline bool SettingsKeyExists() {
