@@ -139,7 +139,7 @@ void PerSpriteArraysFrame(const AppState& app) {
         {0, 0, -0.5f, -0.5f, 0}, {0, 1, -0.5f, 0.5f, 0}, {1, 0, 0.5f, -0.5f, 0}, {1, 1, 0.5f, 0.5f, 0}};
     static float colours[4][4];
     FrameAround(app, [&](const Swarm& swarm) {
-        BeginSwarmView(swarm);
+        BeginView(kSwarmView);
         glBindTexture(GL_TEXTURE_2D, app.glowTexture);
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -158,7 +158,7 @@ void PerSpriteArraysFrame(const AppState& app) {
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
-        EndSwarmView();
+        EndView();
     });
 }
 

@@ -153,7 +153,7 @@ TEST(GLCalls, OneFrameDrawsEverySpriteInOneDrawFromClientArrays) {
         "glBlendFunc(" + N(GL_SRC_ALPHA) + "," + N(GL_ONE_MINUS_SRC_ALPHA) + ")",
         // The overlay, fully black.
         "glMatrixMode(" + mv + ")", "glPushMatrix()", "glLoadIdentity()", "glMatrixMode(" + proj + ")",
-        "glPushMatrix()", "glLoadIdentity()", "glOrtho(0,1,0,1,0.1,100)",
+        "glPushMatrix()", "glLoadIdentity()", "glOrtho(0,1,0,1,0.1,100)", "glMatrixMode(" + mv + ")",
         "glDisable(" + N(GL_TEXTURE_2D) + ")", "glColor4f(0,0,0,1)", "glTranslatef(0.5,0.5,-1)",
         "glCallList(3)", "glColor4f(1,1,1,1)", "glEnable(" + N(GL_TEXTURE_2D) + ")",
         "glMatrixMode(" + proj + ")", "glPopMatrix()", "glMatrixMode(" + mv + ")", "glPopMatrix()"};
