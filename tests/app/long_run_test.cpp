@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "fake_tick.h"
+#include "scene_app.h"
 
 namespace {
 long allocations = 0;
@@ -49,14 +50,7 @@ namespace {
 
 TEST(LongRun, ADayOfCyclingScenes) {
     FakeTickScope tick(0xFFF00000u);  // the tick count wraps during the run, too
-    AppState app{};
-    app.quantity = 20;
-    app.sizeValue = 2.97f;
-    app.speedValue = 9.95f;
-    app.colour = kColourCycle;
-    app.direction = kDirectionCycle;
-    app.clientWidth = 1280;
-    app.clientHeight = 720;
+    AppState app = MakeSceneApp(kDirectionCycle);
 
     CreateScene(app);
     const long liveAfterCreation = liveAllocations;

@@ -15,13 +15,9 @@
 #include "host/saver_window.h"
 #include "host/win32/saver_host.h"
 #include "settings/settings.h"
+#include "tests/app/fake_tick.h"
 
 namespace {
-
-uint32_t fakeTick = 50000;
-uint32_t FakeTick() {
-    return fakeTick;
-}
 
 // Dispatches what is pending (a window's paint request stays pending until it is dispatched); true
 // when the loop's quit message was among it.
@@ -60,7 +56,6 @@ protected:
     }
 
     void TearDown() override {
-        SetTickSource(nullptr);
         if (IsWindow(parent)) DestroyWindow(parent);
         UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
         UnregisterClassA("SaverTestParent", GetModuleHandleA(nullptr));
@@ -83,7 +78,7 @@ protected:
 };
 
 TEST_F(SaverWindow, LivesFromCreationToDestruction) {
-    SetTickSource(FakeTick);
+    FakeTickScope tick(50000);
     ASSERT_TRUE(RegisterPreviewClass());
     HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -148,7 +143,7 @@ bool AllWispsFinite(const Swarm& swarm) {
 TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
     // A settings page may hand over a preview parent that has no size yet.
     ASSERT_TRUE(RegisterPreviewClass());
-    SetTickSource(FakeTick);
+    FakeTickScope tick(50000);
     const struct {
         int width;
         int height;

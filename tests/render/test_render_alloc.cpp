@@ -7,17 +7,13 @@
 #include <new>
 
 #include "app/app_state.h"
-#include "app/tick.h"
 #include "recording_gl.h"
 #include "render/frame_draw.h"
 #include "render/gl_context.h"
+#include "tests/app/fake_tick.h"
 
 namespace {
 long allocations = 0;
-uint32_t fakeTick = 1;
-uint32_t FakeTick() {
-    return fakeTick;
-}
 }  // namespace
 
 void* operator new(std::size_t size) {
@@ -52,7 +48,7 @@ namespace {
 
 TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     recordingCalls = false;
-    SetTickSource(FakeTick);
+    FakeTickScope tick(1);
     AppState app{};
     app.quantity = 120;
     app.sizeValue = 5.0f;
@@ -79,7 +75,6 @@ TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     EXPECT_EQ(drawing, 0);
     EXPECT_EQ(stepping, 0);
     ReleaseScene(app);
-    SetTickSource(nullptr);
 }
 
 }  // namespace
