@@ -3,46 +3,12 @@
 // so only our own code is counted, not a GL implementation's internals.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "app/app_state.h"
 #include "recording_gl.h"
+#include "tests/app/counting_new.h"
 #include "render/frame_draw.h"
 #include "render/gl_context.h"
 #include "tests/app/fake_tick.h"
-
-namespace {
-long allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
