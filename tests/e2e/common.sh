@@ -51,8 +51,9 @@ e2e_wait_for() {
     done
 }
 
-# running PID / gone PID: whether a child of this script is still alive.
-running() { kill -0 "$1" 2>/dev/null; }
+# running PID / gone PID: whether a process is still alive (one that has ended but is not yet waited for
+# counts as gone).
+running() { local s; s=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) && [ -n "$s" ] && [ "$s" != Z ]; }
 gone() { ! running "$1"; }
 
 # exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).

@@ -16,6 +16,7 @@
 #include "host/win32/saver_host.h"
 #include "settings/settings.h"
 #include "tests/app/fake_tick.h"
+#include "tests/settings/win32/registry_test_util.h"
 
 namespace {
 
@@ -151,13 +152,7 @@ TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
     } views[] = {{0, 0, kDirectionIn}, {0, 600, kDirectionIn}, {600, 0, kDirectionUp}};
     for (const auto& view : views) {
         SCOPED_TRACE(testing::Message() << view.width << "x" << view.height);
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr),
-                  ERROR_SUCCESS);
-        const DWORD direction = view.direction;
-        RegSetValueExA(key, "Direction", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&direction), 4);
-        RegCloseKey(key);
+        WriteDword("Direction", view.direction);
         HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, view.width,
                                      view.height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(saver, nullptr);

@@ -42,12 +42,6 @@ new_window() {
     WINDOW_ID=$(head -n 1 "$out")
 }
 
-running() {
-    local state
-    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
-    [ -n "$state" ] && [ "$state" != Z ]
-}
-
 # ends_in SECONDS PID: polls until the process has ended; then its exit status is in ENDED_STATUS.
 ends_in() {
     local deadline=$(($(date +%s%N) + $1 * 1000000000))
