@@ -12,14 +12,12 @@
 namespace {
 
 struct FakeHost {
-    int32_t framesShown = 0;
     uint32_t tickWhenShown = 0;
     uint8_t directionWhenShown = 0;
 };
 
 void RecordShown(void* host, const AppState& app) {
     auto& fake = *static_cast<FakeHost*>(host);
-    ++fake.framesShown;
     fake.tickWhenShown = app.clock->current;
     fake.directionWhenShown = app.swarm->direction;
 }

@@ -6,8 +6,8 @@
 #include "app/app_state.h"
 #include "recording_gl.h"
 #include "tests/app/counting_new.h"
+#include "app/saver_run.h"
 #include "render/frame_draw.h"
-#include "render/gl_context.h"
 #include "tests/app/fake_tick.h"
 
 namespace {
@@ -16,16 +16,8 @@ TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     recordingCalls = false;
     FakeTickScope tick(1);
     AppState app{};
-    app.quantity = 120;
-    app.sizeValue = 5.0f;
-    app.speedValue = 12.0f;
-    app.colour = kColourCycle;
-    app.direction = kDirectionCycle;  // the overlay draws too
-    app.clientWidth = 320;
-    app.clientHeight = 180;
-    CreateGLResources(app);
-    SetupGLState(320, 180);
-    CreateScene(app);
+    // The largest scene, cycling direction (so the overlay draws too) and colours.
+    StartSaver(app, 320, 180, StoredSettings{kColourCycle, kDirectionCycle, kQuantityMax, 50, 60});
     ASSERT_EQ(app.swarm->wispCount, 240);
 
     long drawing = 0, stepping = 0;
@@ -40,7 +32,7 @@ TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     }
     EXPECT_EQ(drawing, 0);
     EXPECT_EQ(stepping, 0);
-    ReleaseScene(app);
+    ReleaseSaver(app);
 }
 
 }  // namespace
