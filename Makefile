@@ -20,10 +20,9 @@ $(addprefix test-,$(PRESETS)): test-%: build-%
 # The installer's checks in the i686 build carry the x86_64 saver too.
 test-windows-x86 check-windows-x86: build-windows
 
-# make test: each test preset is built once; each preset's tests, the fuzz run and the release check start as
-# soon as what they need is built, two at a time, so a check that mostly waits (on Wine, on Xvfb) or takes one
-# core (the fuzz run, the release check's one-core build) runs beside another. Each check's output comes whole
-# when it ends. Every check runs even when another fails; the exit status says whether all passed.
+# make test: each test preset is built once; the presets' tests, the fuzz run and the release check start when
+# what they need is built, two at a time (one that waits on Wine or Xvfb, or takes one core, beside another).
+# Each check's output comes whole when it ends; every check runs; the exit status says whether all passed.
 CHECKS := $(PRESETS) fuzz dist-check
 .PHONY: $(addprefix check-,$(CHECKS))
 test: deps

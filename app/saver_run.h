@@ -1,13 +1,11 @@
-// The one start-up, frame, resize and release every host runs: the Windows saver procedure, the Linux
-// hack's loop, the offscreen snapshot tool and a web page. The order is symmetric:
-//
-//     the host makes its context current -> StartSaver -> FrameTick, ResizeSaver, ... -> ReleaseSaver
+// The one start-up, frame, resize and release every host runs (the Windows saver procedure, the Linux
+// hack's loop, the offscreen snapshot tool, a web page), symmetric around the host's own context:
+//     the host makes its context current -> StartSaver -> FrameTick, ResizeSaver ... -> ReleaseSaver
 //     -> the host destroys its context
-//
-// The context stays current on the calling thread from StartSaver to ReleaseSaver; what the host makes,
-// the host destroys. StartSaver may be called again on a running view (new settings give a new scene):
-// it first releases what the record holds. A host whose context was lost and made afresh may do the
-// same before it makes names of its own: the former names then name nothing in the new context.
+// The context stays current on the calling thread throughout. StartSaver may be called again on a
+// running view (new settings give a new scene): it first releases what the record holds. A host whose
+// context was lost and made afresh may do the same before it makes names of its own: the former names
+// then name nothing in the new context.
 #pragma once
 
 #include <cstdint>

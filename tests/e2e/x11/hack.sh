@@ -24,9 +24,8 @@ HACK_PID=
 BLOCKED=0
 start_hack() {
     local launch=()
-    [ "$BLOCKED" = 1 ] && launch=(python3 -c 'import os, signal, sys
-signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
-os.execv(sys.argv[1], sys.argv[1:])')
+    [ "$BLOCKED" = 1 ] && launch=(python3 -c 'import os, signal as s, sys
+s.pthread_sigmask(s.SIG_BLOCK, {s.SIGTERM, s.SIGINT}); os.execv(sys.argv[1], sys.argv[1:])')
     "${launch[@]}" "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
     HACK_PID=$!
     e2e_track "$HACK_PID"
