@@ -37,10 +37,9 @@ inline void MakeStoreUnwritable(bool unwritable) {
     }
 }
 
-// A settings key whose only access is to read and set values (KEY_QUERY_VALUE | KEY_SET_VALUE |
-// READ_CONTROL, for everyone, nothing inherited): it refuses KEY_ALL_ACCESS. `false` gives everyone
-// full control again (the owner may always change the access list) and deletes the key. (Wine takes no
-// access list at RegCreateKeyEx, only through RegSetKeySecurity.)
+// A settings key that grants only reading and setting values, so it refuses KEY_ALL_ACCESS (Wine takes the
+// access list through RegSetKeySecurity, not at RegCreateKeyEx). `false` gives everyone full control again
+// (the owner may always change the list) and deletes the key.
 inline void MakeSettingsKeyWriteOnly(bool writeOnly) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ConvertStringSecurityDescriptorToSecurityDescriptorA(
