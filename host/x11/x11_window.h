@@ -35,8 +35,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
 // changed, else kEventNone.
 int32_t HandleWindowEvents(HackWindow& hack);
 // Waits up to the given microseconds for the display's connection to have something to read; returns
-// early on a stop signal (host/x11/stop_signals.h), and at once when events are already queued or a stop was
-// asked for.
+// early on a stop signal, and at once when events are already queued or a stop was asked for.
 void WaitForEvents(HackWindow& hack, uint32_t microseconds);
 void ShowFrame(HackWindow& hack);
 // Releases the context, our window if we made one, and the display.
