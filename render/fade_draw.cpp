@@ -1,17 +1,12 @@
 #include "render/fade_draw.h"
 
 #include "render/gl_include.h"
+#include "render/swarm_view.h"
 
 void DrawFade(const FadeOverlay& fade, uint32_t list) {
     const float alpha = FadeAlpha(fade);
     if (!(alpha > 0.0f)) return;
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.0, 1.0, 0.1, 100.0);
+    BeginView(kOverlayView);
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.0f, 0.0f, 0.0f, alpha);
     // The unit quad, moved to the middle of the 0..1 view, covers the whole viewport.
@@ -19,8 +14,5 @@ void DrawFade(const FadeOverlay& fade, uint32_t list) {
     glCallList(list);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    EndView();
 }

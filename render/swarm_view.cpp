@@ -119,20 +119,22 @@ Vec3 PlaceInEyeSpace(Vec3 viewPoint) {
     return Vec3{2.0f * viewPoint.x - 1.0f, 2.0f * viewPoint.y - 1.0f, -viewPoint.z};
 }
 
-AspectFactors BeginSwarmView(const Swarm& swarm) {
-    const AspectFactors aspect = ComputeAspectFactors(swarm.viewWidth, swarm.viewHeight);
+void BeginView(ViewKind view) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glFrustum(-0.4, 0.4, -0.4, 0.4, 0.1, 12.0);
+    if (view == kSwarmView) {
+        glFrustum(-0.4, 0.4, -0.4, 0.4, 0.1, 12.0);
+    } else {
+        glOrtho(0.0, 1.0, 0.0, 1.0, 0.1, 100.0);
+    }
     glMatrixMode(GL_MODELVIEW);
-    return aspect;
 }
 
-void EndSwarmView() {
+void EndView() {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -140,7 +142,8 @@ void EndSwarmView() {
 }
 
 void DrawSwarm(const Swarm& swarm, uint32_t glowTexture) {
-    const AspectFactors aspect = BeginSwarmView(swarm);
+    const AspectFactors aspect = ComputeAspectFactors(swarm.viewWidth, swarm.viewHeight);
+    BeginView(kSwarmView);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     SpriteBatch& b = batch;
     b.count = 0;
@@ -168,5 +171,5 @@ void DrawSwarm(const Swarm& swarm, uint32_t glowTexture) {
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    EndSwarmView();
+    EndView();
 }

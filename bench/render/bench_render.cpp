@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/tick.h"
 #include "counting_alloc.h"
 #include "reference_sprites.h"
 #include "render/frame_draw.h"
@@ -25,6 +24,7 @@
 #include "render/gl_include.h"
 #include "render/osmesa/offscreen.h"
 #include "settings/settings.h"
+#include "tests/app/fake_tick.h"
 
 #ifndef GL_SAMPLES_PASSED
 #define GL_SAMPLES_PASSED 0x8914
@@ -57,11 +57,6 @@ struct Bench {
     GLuint query = 0;
 };
 Bench bench;
-
-uint32_t fakeTick = 1;
-uint32_t FakeTick() {
-    return fakeTick;
-}
 
 bool OpenBench() {
     if (bench.open) return true;
@@ -96,13 +91,12 @@ AppState* SceneFor(int64_t particles, int64_t size) {
         app.speedValue = SpeedValueFromPosition(33);
         app.colour = kColourCycle;
         app.direction = kDirectionDown;
-        SetTickSource(FakeTick);
+        FakeTickScope tick(1);
         CreateScene(app);
         for (int i = 0; i < 1250; ++i) {
             fakeTick += 16;
             AdvanceFrame(app);
         }
-        SetTickSource(nullptr);
         bench.made[p][s] = true;
     }
     return &app;
@@ -139,7 +133,7 @@ void PerSpriteArraysFrame(const AppState& app) {
         {0, 0, -0.5f, -0.5f, 0}, {0, 1, -0.5f, 0.5f, 0}, {1, 0, 0.5f, -0.5f, 0}, {1, 1, 0.5f, 0.5f, 0}};
     static float colours[4][4];
     FrameAround(app, [&](const Swarm& swarm) {
-        BeginSwarmView(swarm);
+        BeginView(kSwarmView);
         glBindTexture(GL_TEXTURE_2D, app.glowTexture);
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -158,7 +152,7 @@ void PerSpriteArraysFrame(const AppState& app) {
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
-        EndSwarmView();
+        EndView();
     });
 }
 

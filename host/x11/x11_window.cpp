@@ -3,116 +3,89 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <poll.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+#include "host/x11/stop_signals.h"
 
 namespace {
 
 constexpr int32_t kOwnWindowWidth = 800;
 constexpr int32_t kOwnWindowHeight = 600;
 
-// X errors: while a lookup that may race with other clients runs (a window vanishing between listing
-// and reading it), or while the hack tears down, errors are only counted. Otherwise the handler, which
-// must not talk to the server, records what came and the hack acts on it after the call that caused it.
-bool trapping = false;
-int32_t trappedErrors = 0;
-// Errors saying the window we draw into is no longer there mean it was destroyed under us (its owner
-// went away before telling us): the hack then ends quietly, as it does on the window's DestroyNotify.
-Window drawnWindow = None;
-int glxErrorBase = 0;
+// What the X error handler records. While a lookup that may race with other clients runs (a window
+// vanishing between listing and reading it), or while the hack tears down, errors are only counted.
+// Otherwise the handler, which must not talk to the server, records what came and the hack acts on it
+// after the call that caused it. Xlib's handler takes no argument of ours, so the record is the file's.
+struct XErrorState {
+    bool trapping;
+    int32_t trappedErrors;
+    // Errors saying the window we draw into is no longer there mean it was destroyed under us (its owner
+    // went away before telling us): the hack then ends quietly, as it does on the window's DestroyNotify.
+    Window drawnWindow;
+    int glxErrorBase;
+    bool windowGone;
+    // Any other error ends the hack with a message naming the first one.
+    bool failed;
+    bool failureReported;
+    XErrorEvent firstFailure;
+};
+
+XErrorState xErrors{};
 constexpr int kGlxBadDrawable = 2;  // GLXBadDrawable of the GLX protocol, counted from its error base
-bool windowGone = false;
-// Any other error ends the hack with a message naming the first one.
-bool failed = false;
-bool failureReported = false;
-XErrorEvent firstFailure{};
-
-// The stop signals, SIGTERM and SIGINT. The first asks the hack to stop: the frame loop looks at the
-// request between frames, and the wait between frames ends at once. A second one ends the process
-// at once with the signal's default action wherever it is, even inside Xlib or GLX waiting on an X
-// server that stopped answering.
-volatile std::sig_atomic_t stopRequested = 0;
-pid_t mainThread = 0;
-
-void OnStopSignal(int signal) {
-    const int savedErrno = errno;
-    if (pid_t(syscall(SYS_gettid)) != mainThread) {
-        // Taken by another thread (Mesa's workers) while the main thread held it back: the main
-        // thread's wait is the one to end.
-        syscall(SYS_tgkill, getpid(), mainThread, signal);
-    } else {
-        stopRequested = 1;
-        struct sigaction byDefault {};
-        byDefault.sa_handler = SIG_DFL;
-        sigemptyset(&byDefault.sa_mask);
-        sigaction(SIGTERM, &byDefault, nullptr);
-        sigaction(SIGINT, &byDefault, nullptr);
-    }
-    errno = savedErrno;
-}
-
-void StopSignals(sigset_t& stops) {
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-}
 
 bool SaysWindowGone(const XErrorEvent& error) {
-    if (drawnWindow == None || error.resourceid != drawnWindow) return false;
+    if (xErrors.drawnWindow == None || error.resourceid != xErrors.drawnWindow) return false;
     return error.error_code == BadWindow || error.error_code == BadDrawable ||
-           (glxErrorBase != 0 && error.error_code == glxErrorBase + kGlxBadDrawable);
+           (xErrors.glxErrorBase != 0 && error.error_code == xErrors.glxErrorBase + kGlxBadDrawable);
 }
 
 int OnXError(Display*, XErrorEvent* error) {
-    if (trapping) {
-        ++trappedErrors;
+    if (xErrors.trapping) {
+        ++xErrors.trappedErrors;
     } else if (SaysWindowGone(*error)) {
-        windowGone = true;
-    } else if (!failed) {
-        failed = true;
-        firstFailure = *error;
+        xErrors.windowGone = true;
+    } else if (!xErrors.failed) {
+        xErrors.failed = true;
+        xErrors.firstFailure = *error;
     }
     return 0;
 }
 
 // Prints the error that ended the hack, once.
 void ReportFailure(Display* display) {
-    if (!failed || failureReported) return;
-    failureReported = true;
+    if (!xErrors.failed || xErrors.failureReported) return;
+    xErrors.failureReported = true;
+    const XErrorEvent& first = xErrors.firstFailure;
     char text[160];
-    XGetErrorText(display, firstFailure.error_code, text, sizeof text);
+    XGetErrorText(display, first.error_code, text, sizeof text);
     // Core requests have names in Xlib's error database; extension requests show their numbers alone.
     char number[16];
-    std::snprintf(number, sizeof number, "%d", firstFailure.request_code);
+    std::snprintf(number, sizeof number, "%d", first.request_code);
     char name[64];
     XGetErrorDatabaseText(display, "XRequest", number, "", name, sizeof name);
     char request[96];
     if (*name != '\0') {
-        std::snprintf(request, sizeof request, "%s (%d.%d)", name, firstFailure.request_code,
-                      firstFailure.minor_code);
+        std::snprintf(request, sizeof request, "%s (%d.%d)", name, first.request_code, first.minor_code);
     } else {
-        std::snprintf(request, sizeof request, "%d.%d", firstFailure.request_code, firstFailure.minor_code);
+        std::snprintf(request, sizeof request, "%d.%d", first.request_code, first.minor_code);
     }
     std::fprintf(stderr, "fenlight: X error: %s (request %s, resource 0x%lx)\n", text, request,
-                 firstFailure.resourceid);
+                 first.resourceid);
 }
 
 void BeginTrap() {
-    trapping = true;
-    trappedErrors = 0;
+    xErrors.trapping = true;
+    xErrors.trappedErrors = 0;
 }
 
 // Ends the trap after the server has answered everything sent; true when no error came back.
 bool EndTrap(Display* display) {
     XSync(display, False);
-    trapping = false;
-    return trappedErrors == 0;
+    xErrors.trapping = false;
+    return xErrors.trappedErrors == 0;
 }
 
 // The virtual root a window manager or desktop may put over the real root (__SWM_VROOT on one of the
@@ -261,7 +234,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
         std::fprintf(stderr, "fenlight: the display has no GLX extension\n");
         return 1;
     }
-    glxErrorBase = errorBase;
+    xErrors.glxErrorBase = errorBase;
     int32_t result = 0;
     switch (options.target) {
         case HackTarget::kRoot:
@@ -275,7 +248,7 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
             break;
     }
     if (result != 0) return result;
-    drawnWindow = hack.window;
+    xErrors.drawnWindow = hack.window;
     if (hack.context == nullptr || !glXMakeCurrent(hack.display, hack.window, hack.context)) {
         std::fprintf(stderr, "fenlight: cannot make an OpenGL context for window 0x%lx\n", hack.window);
         return 1;
@@ -289,12 +262,12 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
         }
     }
     ReportFailure(hack.display);
-    return failed ? 1 : 0;
+    return xErrors.failed ? 1 : 0;
 }
 
 int32_t HandleWindowEvents(HackWindow& hack) {
     ReportFailure(hack.display);
-    int32_t result = windowGone ? kEventClose : kEventNone;
+    int32_t result = xErrors.windowGone ? kEventClose : kEventNone;
     while (XPending(hack.display) > 0) {
         XEvent event{};
         XNextEvent(hack.display, &event);
@@ -310,7 +283,7 @@ int32_t HandleWindowEvents(HackWindow& hack) {
             case DestroyNotify:
                 if (event.xdestroywindow.window == hack.window) {
                     // Nothing left to draw into.
-                    windowGone = true;
+                    xErrors.windowGone = true;
                     result = kEventClose;
                 }
                 break;
@@ -332,22 +305,6 @@ int32_t HandleWindowEvents(HackWindow& hack) {
     return result;
 }
 
-void CatchStopSignals() {
-    mainThread = pid_t(syscall(SYS_gettid));
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    // One stop signal's handler is not cut into by the other's: the first of them is the only first.
-    StopSignals(action.sa_mask);
-    // System calls a signal interrupts inside Xlib and Mesa resume; ppoll never does, and ends early.
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-bool StopRequested() {
-    return stopRequested != 0;
-}
-
 void WaitForEvents(HackWindow& hack, uint32_t microseconds) {
     XFlush(hack.display);
     // Events Xlib has already read (a reply awaited during the frame brings them along) would not make
@@ -355,14 +312,7 @@ void WaitForEvents(HackWindow& hack, uint32_t microseconds) {
     if (XEventsQueued(hack.display, QueuedAlready) > 0) microseconds = 0;
     pollfd connection{ConnectionNumber(hack.display), POLLIN, 0};
     const timespec timeout{time_t(microseconds / 1000000u), long(microseconds % 1000000u) * 1000};
-    // The stop signals are held back from the last look at the request until ppoll lets them in, so
-    // one that comes just before the wait still cuts it short.
-    sigset_t stops;
-    StopSignals(stops);
-    sigset_t outside;
-    pthread_sigmask(SIG_BLOCK, &stops, &outside);
-    if (stopRequested == 0) ppoll(&connection, 1, &timeout, &outside);
-    pthread_sigmask(SIG_SETMASK, &outside, nullptr);
+    PollUnlessStopped(&connection, 1, timeout);
 }
 
 void ShowFrame(HackWindow& hack) {
@@ -381,14 +331,14 @@ void CloseHackWindow(HackWindow& hack) {
     BeginTrap();
     glXMakeCurrent(hack.display, None, nullptr);
     if (hack.context != nullptr) glXDestroyContext(hack.display, hack.context);
-    if (hack.ownWindow && !windowGone) XDestroyWindow(hack.display, hack.window);
-    drawnWindow = None;
+    if (hack.ownWindow && !xErrors.windowGone) XDestroyWindow(hack.display, hack.window);
+    xErrors.drawnWindow = None;
     if (hack.colormap != None) XFreeColormap(hack.display, hack.colormap);
     XCloseDisplay(hack.display);
-    trapping = false;
+    xErrors.trapping = false;
     hack = HackWindow{};
 }
 
 bool HackWindowFailed() {
-    return failed;
+    return xErrors.failed;
 }

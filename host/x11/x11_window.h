@@ -5,7 +5,6 @@
 #include <X11/Xlib.h>
 #include <GL/glx.h>
 
-#include <csignal>
 #include <cstdint>
 
 #include "host/x11/options.h"
@@ -35,10 +34,6 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
 // Handles every queued event; returns kEventClose if any asked to close, else kEventResized if the size
 // changed, else kEventNone.
 int32_t HandleWindowEvents(HackWindow& hack);
-// SIGTERM and SIGINT: the first asks the hack to stop (StopRequested turns true, and the wait between
-// frames ends at once); a second ends the process at once, wherever it is. Call from the main thread.
-void CatchStopSignals();
-bool StopRequested();
 // Waits up to the given microseconds for the display's connection to have something to read; returns
 // early on a stop signal, and at once when events are already queued or a stop was asked for.
 void WaitForEvents(HackWindow& hack, uint32_t microseconds);

@@ -25,8 +25,10 @@ void LoadSettings(AppState& app) {
 
 int32_t SaveSettings(const AppState& app) {
     HKEY key = nullptr;
+    // Setting values is all a save does, and all it asks for: a key that grants that but not full control
+    // still takes the settings.
     LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                  KEY_SET_VALUE, nullptr, &key, nullptr);
     if (result != ERROR_SUCCESS) return int32_t(result);
     const StoredSettings stored = StoredFromApp(app);
     for (int32_t i = 0; i < kFieldCount && result == ERROR_SUCCESS; ++i) {

@@ -3,60 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
 #include "app/app_state.h"
+#include "counting_new.h"
 #include "fake_tick.h"
-
-namespace {
-long allocations = 0;
-long liveAllocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    ++liveAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    ++liveAllocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    if (p != nullptr) --liveAllocations;
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    operator delete(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    operator delete(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    operator delete(p);
-}
+#include "scene_app.h"
 
 namespace {
 
 TEST(LongRun, ADayOfCyclingScenes) {
     FakeTickScope tick(0xFFF00000u);  // the tick count wraps during the run, too
-    AppState app{};
-    app.quantity = 20;
-    app.sizeValue = 2.97f;
-    app.speedValue = 9.95f;
-    app.colour = kColourCycle;
-    app.direction = kDirectionCycle;
-    app.clientWidth = 1280;
-    app.clientHeight = 720;
+    AppState app = MakeSceneApp(kDirectionCycle);
 
     CreateScene(app);
     const long liveAfterCreation = liveAllocations;

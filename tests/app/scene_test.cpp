@@ -2,25 +2,14 @@
 
 #include "app/app_state.h"
 #include "fake_tick.h"
+#include "scene_app.h"
 #include "sim/random.h"
 
 namespace {
 
-AppState MakeApp(uint8_t direction, uint8_t colour = kColourCycle) {
-    AppState app{};
-    app.quantity = 20;
-    app.sizeValue = 2.97f;
-    app.speedValue = 9.95f;
-    app.colour = colour;
-    app.direction = direction;
-    app.clientWidth = 1280;
-    app.clientHeight = 720;
-    return app;
-}
-
 struct Scene {
     AppState app;
-    explicit Scene(uint8_t direction, uint8_t colour = kColourCycle) : app(MakeApp(direction, colour)) {
+    explicit Scene(uint8_t direction, uint8_t colour = kColourCycle) : app(MakeSceneApp(direction, colour)) {
         CreateScene(app);
     }
     ~Scene() { ReleaseScene(app); }

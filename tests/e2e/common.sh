@@ -51,8 +51,9 @@ e2e_wait_for() {
     done
 }
 
-# running PID / gone PID: whether a child of this script is still alive.
-running() { kill -0 "$1" 2>/dev/null; }
+# running PID / gone PID: whether a process is still alive (one that has ended but is not yet waited for
+# counts as gone).
+running() { local s; s=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) && [ -n "$s" ] && [ "$s" != Z ]; }
 gone() { ! running "$1"; }
 
 # exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).
@@ -68,25 +69,15 @@ exits_with() {
     [ "$code" -eq "$want" ]
 }
 
-# e2e_start_xvfb [WIDTHxHEIGHT [XVFB-ARGUMENTS...]]: a private X display (screen 0 of that size, 24 bits
-# deep, then the arguments, say more screens); sets and exports DISPLAY, and E2E_XVFB_PID.
+# e2e_start_xvfb [WIDTHxHEIGHT [XVFB-ARGUMENTS...]]: a private X display (tools/xvfb-start: screen 0 of
+# that size, 24 bits deep, then the arguments, say more screens); sets and exports DISPLAY, and
+# E2E_XVFB_PID.
 e2e_start_xvfb() {
-    local geometry=${1:-1280x1024} n
-    [ $# -gt 0 ] && shift
-    for n in $(shuf -i 140-900 -n 40); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "${geometry}x24" "$@" -nolisten tcp -noreset >"$E2E_TMP/xvfb-$n.log" 2>&1 &
-        local pid=$!
-        e2e_track "$pid"
-        if e2e_wait_for 10 xdpyinfo -display ":$n" >/dev/null; then
-            export DISPLAY=":$n"
-            E2E_XVFB_PID=$pid
-            return 0
-        fi
-        kill "$pid" 2>/dev/null
-    done
-    echo "could not start Xvfb" >&2
-    return 1
+    local number pid
+    read -r number pid < <("$E2E_DIR/../../tools/xvfb-start" "$@") || return 1
+    e2e_track "$pid"
+    export DISPLAY=":$number"
+    E2E_XVFB_PID=$pid
 }
 
 # e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows. The first

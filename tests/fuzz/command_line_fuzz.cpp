@@ -1,9 +1,8 @@
 // libFuzzer target: any bytes as the command line Windows passes. Finding the tail (one byte at a time
-// and with a double-byte stepper), reading the switch and its window number, planning the mode and
-// widening the number into a handle must not crash or trip a sanitizer, and what they return must hold
-// together: the tail lies inside the line and starts past the blanks, a number is only ever read by
-// the modes that take one, a preview runs only in a window that exists, and the handle keeps the
-// number's 32 bits with bit 31 copied upwards.
+// and with a double-byte stepper), reading the switch and its window number and planning the mode must
+// not crash or trip a sanitizer, and what they return must hold together: the tail lies inside the line
+// and starts past the blanks, a number is only ever read by the modes that take one, and a preview runs
+// only in a window that exists.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -76,10 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 FUZZ_CHECK(plan.owner == OwnerKind::kNone && plan.window == 0);
                 break;
         }
-
-        const intptr_t handle = WindowHandleValue(choice.windowNumber);
-        FUZZ_CHECK(uint32_t(uintptr_t(handle)) == choice.windowNumber);
-        FUZZ_CHECK((handle < 0) == (choice.windowNumber >= 0x80000000u));
     }
 
     // The window number by itself, from any position of the line.

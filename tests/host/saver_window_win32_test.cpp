@@ -15,13 +15,10 @@
 #include "host/saver_window.h"
 #include "host/win32/saver_host.h"
 #include "settings/settings.h"
+#include "tests/app/fake_tick.h"
+#include "tests/settings/win32/registry_test_util.h"
 
 namespace {
-
-uint32_t fakeTick = 50000;
-uint32_t FakeTick() {
-    return fakeTick;
-}
 
 // Dispatches what is pending (a window's paint request stays pending until it is dispatched); true
 // when the loop's quit message was among it.
@@ -60,7 +57,6 @@ protected:
     }
 
     void TearDown() override {
-        SetTickSource(nullptr);
         if (IsWindow(parent)) DestroyWindow(parent);
         UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
         UnregisterClassA("SaverTestParent", GetModuleHandleA(nullptr));
@@ -83,7 +79,7 @@ protected:
 };
 
 TEST_F(SaverWindow, LivesFromCreationToDestruction) {
-    SetTickSource(FakeTick);
+    FakeTickScope tick(50000);
     ASSERT_TRUE(RegisterPreviewClass());
     HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -148,7 +144,7 @@ bool AllWispsFinite(const Swarm& swarm) {
 TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
     // A settings page may hand over a preview parent that has no size yet.
     ASSERT_TRUE(RegisterPreviewClass());
-    SetTickSource(FakeTick);
+    FakeTickScope tick(50000);
     const struct {
         int width;
         int height;
@@ -156,13 +152,7 @@ TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
     } views[] = {{0, 0, kDirectionIn}, {0, 600, kDirectionIn}, {600, 0, kDirectionUp}};
     for (const auto& view : views) {
         SCOPED_TRACE(testing::Message() << view.width << "x" << view.height);
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr),
-                  ERROR_SUCCESS);
-        const DWORD direction = view.direction;
-        RegSetValueExA(key, "Direction", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&direction), 4);
-        RegCloseKey(key);
+        WriteDword("Direction", view.direction);
         HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, view.width,
                                      view.height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(saver, nullptr);

@@ -39,7 +39,7 @@ void ForEachReferenceSprite(const Swarm& swarm, Fn fn) {
 }
 
 inline void DrawSwarmSpriteBySprite(const Swarm& swarm, uint32_t glowTexture, uint32_t spriteList) {
-    BeginSwarmView(swarm);
+    BeginView(kSwarmView);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     ForEachReferenceSprite(swarm, [&](const ReferenceSprite& s) {
         glColor4f(s.r, s.g, s.b, s.a);
@@ -49,12 +49,12 @@ inline void DrawSwarmSpriteBySprite(const Swarm& swarm, uint32_t glowTexture, ui
         glCallList(spriteList);
         glPopMatrix();
     });
-    EndSwarmView();
+    EndView();
 }
 
 // x, y, z, s, t, r, g, b, a of each quad corner; `vertices` keeps its room from frame to frame.
 inline void DrawSwarmQuads(const Swarm& swarm, uint32_t glowTexture, std::vector<float>& vertices) {
-    BeginSwarmView(swarm);
+    BeginView(kSwarmView);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     vertices.clear();
     ForEachReferenceSprite(swarm, [&](const ReferenceSprite& s) {
@@ -75,5 +75,5 @@ inline void DrawSwarmQuads(const Swarm& swarm, uint32_t glowTexture, std::vector
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    EndSwarmView();
+    EndView();
 }

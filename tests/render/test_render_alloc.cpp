@@ -3,67 +3,21 @@
 // so only our own code is counted, not a GL implementation's internals.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "app/app_state.h"
-#include "app/tick.h"
 #include "recording_gl.h"
+#include "tests/app/counting_new.h"
+#include "app/saver_run.h"
 #include "render/frame_draw.h"
-#include "render/gl_context.h"
-
-namespace {
-long allocations = 0;
-uint32_t fakeTick = 1;
-uint32_t FakeTick() {
-    return fakeTick;
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "tests/app/fake_tick.h"
 
 namespace {
 
 TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     recordingCalls = false;
-    SetTickSource(FakeTick);
+    FakeTickScope tick(1);
     AppState app{};
-    app.quantity = 120;
-    app.sizeValue = 5.0f;
-    app.speedValue = 12.0f;
-    app.colour = kColourCycle;
-    app.direction = kDirectionCycle;  // the overlay draws too
-    app.clientWidth = 320;
-    app.clientHeight = 180;
-    CreateGLResources(app);
-    SetupGLState(320, 180);
-    CreateScene(app);
+    // The largest scene, cycling direction (so the overlay draws too) and colours.
+    StartSaver(app, 320, 180, StoredSettings{kColourCycle, kDirectionCycle, kQuantityMax, 50, 60});
     ASSERT_EQ(app.swarm->wispCount, 240);
 
     long drawing = 0, stepping = 0;
@@ -78,8 +32,7 @@ TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     }
     EXPECT_EQ(drawing, 0);
     EXPECT_EQ(stepping, 0);
-    ReleaseScene(app);
-    SetTickSource(nullptr);
+    ReleaseSaver(app);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "render/glow_texture.h"
 #include "render/swarm_view.h"
 #include "app/app_state.h"
-#include "app/tick.h"
+#include "tests/app/fake_tick.h"
 #include "reference_sprites.h"
 #include "res/glow_image.h"
 
@@ -360,11 +360,6 @@ TEST(GlowTexture, SpriteQuadCoversTheUnitSquareWithTheGlowCentred) {
     EXPECT_GE(f.Channel(127, 127, 0), 225);
 }
 
-uint32_t fakeTick = 1;
-uint32_t FakeTick() {
-    return fakeTick;
-}
-
 // Real scenes drawn by the saver and by the way it used to draw them (a luminance texture, and per
 // sprite a colour, a matrix and a call of the quad's list): every channel of every pixel within 2
 // levels, while the scene fades in and once it is under way, at the smallest, default and largest
@@ -397,7 +392,7 @@ TEST(SwarmFrame, SameFrameAsTheSpriteBySpriteDrawing) {
         app.speedValue = 9.95f;
         app.colour = c.colour;
         app.direction = c.direction;
-        SetTickSource(FakeTick);
+        FakeTickScope tick(1);
         CreateScene(app);
         int frame = 0;
         for (int shown : {60, 400, 1250}) {  // 1 s into the fade-in, then under way
@@ -423,7 +418,6 @@ TEST(SwarmFrame, SameFrameAsTheSpriteBySpriteDrawing) {
                 << c.particles << " " << c.sizeValue << " " << c.width << "x" << c.height << " frame "
                 << shown;
         }
-        SetTickSource(nullptr);
         ReleaseScene(app);
     }
 }

@@ -3,7 +3,8 @@
 # --window-id and its own window show lights of the chosen colours; more particles show more light; a
 # resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
 # windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
-# already read cuts a long wait between frames short; a second signal ends it on a stalled X server.
+# already read cuts a long wait between frames short; a second signal ends it on a stalled X server, also
+# when it started with the stop signals blocked.
 #   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK
 . "$(dirname "$0")/../common.sh"
 
@@ -17,9 +18,15 @@ unset XSCREENSAVER_WINDOW
 # The second screen is 8 bits deep: OpenGL can use none of its visuals.
 e2e_start_xvfb 1024x768 -screen 1 160x120x8 || exit 1
 
+# start_hack ARGUMENTS: the hack in the background, as HACK_PID; with BLOCKED=1 it starts with SIGTERM and
+# SIGINT blocked, as some launchers and service managers start their children.
 HACK_PID=
+BLOCKED=0
 start_hack() {
-    "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
+    local launch=()
+    [ "$BLOCKED" = 1 ] && launch=(python3 -c 'import os, signal as s, sys
+s.pthread_sigmask(s.SIG_BLOCK, {s.SIGTERM, s.SIGINT}); os.execv(sys.argv[1], sys.argv[1:])')
+    "${launch[@]}" "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
     HACK_PID=$!
     e2e_track "$HACK_PID"
 }
@@ -32,12 +39,6 @@ new_window() {
     e2e_track "$WINDOW_PID"
     e2e_wait_for 10 grep -q '^0x' "$out" || return 1
     WINDOW_ID=$(head -n 1 "$out")
-}
-
-running() {
-    local state
-    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
-    [ -n "$state" ] && [ "$state" != Z ]
 }
 
 # ends_in SECONDS PID: polls until the process has ended; then its exit status is in ENDED_STATUS.
@@ -131,6 +132,9 @@ done
 start_hack --root --colors amber --delay 4000000
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second" ends_cleanly kill -INT "$HACK_PID"
+BLOCKED=1 start_hack --root --colors amber
+e2e_wait_for 15 shows_lights root ${HUES[amber]}
+e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
 
 echo "== --root draws into the virtual root"
 new_window 320 240 vroot
@@ -238,5 +242,6 @@ stalled_hack_ends() {
     return $ended
 }
 e2e_check "two SIGTERMs end it with the server stopped" stalled_hack_ends
+BLOCKED=1 e2e_check "two SIGTERMs end it with the server stopped, started with both blocked" stalled_hack_ends
 
 e2e_finish

@@ -56,6 +56,20 @@ TEST_F(RegistryStore, ASaveThatCannotCreateTheKeyGivesTheSystemsReason) {
     EXPECT_EQ(SaveSettings(app), 0);
 }
 
+TEST_F(RegistryStore, ASaveNeedsOnlyTheRightToSetValues) {
+    MakeSettingsKeyWriteOnly(true);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key),
+              ERROR_ACCESS_DENIED)
+        << "the key must refuse full control for this test to mean anything";
+    AppState app{};
+    ApplySettings(app, StoredSettings{3, 2, 20, 0, 100});
+    EXPECT_EQ(SaveSettings(app), 0);
+    EXPECT_EQ(ReadStoredDwords(), (StoredSettings{3, 2, 20, 0, 100}));
+    MakeSettingsKeyWriteOnly(false);
+    EXPECT_FALSE(SettingsKeyExists());
+}
+
 TEST_F(RegistryStore, MissingOrMalformedValuesTakeOnlyTheirOwnDefault) {
     WriteSettings(StoredSettings{0, 2, 40, 10, 90});
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kSettingsKeyPath, "Quantity");

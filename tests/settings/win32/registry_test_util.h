@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdint>
 #include <map>
@@ -34,6 +35,23 @@ inline void MakeStoreUnwritable(bool unwritable) {
                         KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
         RegCloseKey(key);
     }
+}
+
+// A settings key that grants only reading and setting values, so it refuses KEY_ALL_ACCESS (Wine takes the
+// access list through RegSetKeySecurity, not at RegCreateKeyEx). `false` gives everyone full control again
+// (the owner may always change the list) and deletes the key.
+inline void MakeSettingsKeyWriteOnly(bool writeOnly) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        writeOnly ? "D:P(A;;0x20003;;;WD)" : "D:P(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, WRITE_DAC, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    if (!writeOnly) DeleteSettingsKey();
 }
 
 inline bool SettingsKeyExists() {
