@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run web bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
@@ -22,7 +22,9 @@ test-windows-x86: build-windows
 
 # Every preset is built and tested even when an earlier one fails; the exit status says whether all passed.
 test: deps
-	@status=0; for p in $(PRESETS); do \
+	@status=0; echo "==== web (the page the linux preset's browser test loads)"; \
+	$(MAKE) --no-print-directory web || status=1; \
+	for p in $(PRESETS); do \
 	  echo "==== $$p"; $(MAKE) --no-print-directory test-$$p || status=1; \
 	done; \
 	echo "==== fuzz (settings, command line, hack options: 20 s each)"; mkdir -p build; \
@@ -35,6 +37,11 @@ test: deps
 
 run: deps
 	@tools/run
+
+# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static web server.
+web: deps
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web
 
 bench: build-linux-release
 	@tools/bench
