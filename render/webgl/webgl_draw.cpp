@@ -129,6 +129,13 @@ void SetupGLState(int32_t width, int32_t height) {
 
 void CreateGLResources(AppState& app) {
     WebGLResources& r = resources;
+    // A new scene on the same context replaces what the last one made; names a lost context took are
+    // already gone.
+    if (glIsProgram(r.program)) glDeleteProgram(r.program);
+    if (glIsBuffer(r.vertices)) glDeleteBuffers(1, &r.vertices);
+    if (glIsBuffer(r.indices)) glDeleteBuffers(1, &r.indices);
+    const GLuint previousTexture = app.glowTexture;
+    if (glIsTexture(previousTexture)) glDeleteTextures(1, &previousTexture);
     r.program = LinkProgram();
     glUseProgram(r.program);
     r.projection = glGetUniformLocation(r.program, "projection");

@@ -33,13 +33,13 @@ def check(ok, what):
 class Browser:
     """One headless Chromium with a fresh profile; commands go to its one page."""
 
-    def __init__(self, profile):
+    def __init__(self, profile, *extra):
         to_chrome, self.commands = os.pipe()
         self.replies, from_chrome = os.pipe()
         flags = ["--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
                  "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync", "--disable-quic", "--window-size=1280,720",
-                 "--user-data-dir=" + profile, "--remote-debugging-pipe", "about:blank"]
+                 "--user-data-dir=" + profile, "--remote-debugging-pipe", *extra, "about:blank"]
         # The protocol runs over the browser's descriptors 3 (in) and 4 (out).
         self.process = subprocess.Popen(
             ["bash", "-c", f'exec "$@" 3<&{to_chrome} 4>&{from_chrome}', "chromium", "chromium"] + flags,
@@ -225,6 +225,13 @@ def main():
     browser = Browser(os.path.join(work, "profile"))
     try:
         run_checks(browser, base, snapshot, work, keep)
+    finally:
+        browser.close()
+    browser = Browser(os.path.join(work, "no-webgl"), "--disable-webgl")
+    try:
+        state = browser.open(base + "/")
+        check(state == "failed" and "WebGL" in browser.run("document.getElementById('message').textContent"),
+              "without WebGL the page says so")
     finally:
         browser.close()
         server.shutdown()
