@@ -3,17 +3,10 @@
 #include "render/frame_draw.h"
 #include "render/gl_context.h"
 
-void StartSaver(AppState& app, const SaverPlatform& platform, int32_t width, int32_t height,
-                const StoredSettings& settings) {
-    // A new view starts a new scene; whatever a former one left is not looked at.
-    app.clock = nullptr;
-    app.fade = nullptr;
-    app.swarm = nullptr;
+void StartSaver(AppState& app, int32_t width, int32_t height, const StoredSettings& settings) {
+    ReleaseSaver(app);
     ResizeView(app, width, height);
     ApplySettings(app, settings);
-    const ViewContext made = platform.makeContext(platform.host);
-    app.hdc = made.drawable;
-    app.hglrc = made.context;
     CreateGLResources(app);
     SetupGLState(app.clientWidth, app.clientHeight);
     CreateScene(app);
@@ -24,4 +17,13 @@ void FrameTick(AppState& app, const SaverPlatform& platform) {
     DrawFrame(app);
     platform.showFrame(platform.host, app);
     CompleteFrame(app);
+}
+
+void ResizeSaver(AppState& app, int32_t width, int32_t height) {
+    if (ResizeView(app, width, height)) SetupGLState(app.clientWidth, app.clientHeight);
+}
+
+void ReleaseSaver(AppState& app) {
+    ReleaseGLResources(app);
+    ReleaseScene(app);
 }

@@ -1,6 +1,13 @@
-// The one start-up and the one frame every host runs: the Windows saver procedure, the Linux hack's loop
-// and the snapshot tool. A host hands in only what it alone has, its OpenGL context and its way of showing
-// a finished picture, as a record of plain functions.
+// The one start-up, frame, resize and release every host runs: the Windows saver procedure, the Linux
+// hack's loop, the offscreen snapshot tool and a web page. The order is symmetric:
+//
+//     the host makes its context current -> StartSaver -> FrameTick, ResizeSaver, ... -> ReleaseSaver
+//     -> the host destroys its context
+//
+// The context stays current on the calling thread from StartSaver to ReleaseSaver; what the host makes,
+// the host destroys. StartSaver may be called again on a running view (new settings give a new scene):
+// it first releases what the record holds. A host whose context was lost and made afresh may do the
+// same before it makes names of its own: the former names then name nothing in the new context.
 #pragma once
 
 #include <cstdint>
@@ -8,27 +15,24 @@
 #include "app/app_state.h"
 #include "settings/settings.h"
 
-// What a host made for the view: the drawable (the device context on Windows) and the rendering context.
-struct ViewContext {
-    void* drawable;
-    void* context;
-};
-
 struct SaverPlatform {
-    void* host;  // the host's own record of its view, handed back to both calls
-    // Makes the view's OpenGL context current and says what it is; nothing is checked, without a
-    // context nothing is drawn.
-    ViewContext (*makeContext)(void* host);
+    void* host;  // the host's own record of its view, handed back to showFrame
     // Puts the finished picture on screen (the buffer swap).
     void (*showFrame)(void* host, const AppState& app);
 };
 
-// The creation sequence of the saver's view: measure it (a view narrower or lower than a pixel counts as
-// one pixel, so the scene never divides by zero), take the settings, make the context, create the glow
-// texture and the sprite list, set the OpenGL state, then create a fresh scene.
-void StartSaver(AppState& app, const SaverPlatform& platform, int32_t width, int32_t height,
-                const StoredSettings& settings);
+// Releases whatever the record still holds (ReleaseSaver), then measures the view (a view narrower or lower
+// than a pixel counts as one pixel, so the scene never divides by zero), takes the settings, creates the glow
+// texture and the sprite list, sets the OpenGL state and creates a fresh scene.
+void StartSaver(AppState& app, int32_t width, int32_t height, const StoredSettings& settings);
 
 // One frame: the time step, the picture, showing it, and the end-of-frame check that rebuilds the scene
 // when the direction cycle completes.
 void FrameTick(AppState& app, const SaverPlatform& platform);
+
+// The view's new size: the scene and the viewport follow it (the same one-pixel floor as StartSaver).
+void ResizeSaver(AppState& app, int32_t width, int32_t height);
+
+// Deletes the glow texture and the sprite list and frees the scene, leaving the record empty; the
+// context is still current. Calling it on an empty record does nothing.
+void ReleaseSaver(AppState& app);

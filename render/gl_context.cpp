@@ -20,3 +20,11 @@ void CreateGLResources(AppState& app) {
     CreateGlowTexture(GlowImage, &app.glowTexture);
     BuildSpriteList(&app.spriteList);
 }
+
+void ReleaseGLResources(AppState& app) {
+    // A record that never started names nothing and makes no call (it may have no context).
+    if (app.glowTexture != 0) glDeleteTextures(1, &app.glowTexture);
+    if (app.spriteList != 0) glDeleteLists(app.spriteList, 1);
+    app.glowTexture = 0;
+    app.spriteList = 0;
+}

@@ -1,5 +1,5 @@
-// The OpenGL state every pass relies on, set once when the saver window's context is current, and
-// the drawing resources that live as long as the context.
+// The OpenGL state every pass relies on, set when the view's context is current, and the drawing
+// resources made in that context.
 #pragma once
 
 #include <cstdint>
@@ -12,3 +12,6 @@ void SetupGLState(int32_t width, int32_t height);
 // Byte-aligned unpacking, then the glow texture and the sprite quad's display list, whose names
 // go to app.glowTexture and app.spriteList. Needs a current context.
 void CreateGLResources(AppState& app);
+// Deletes the glow texture and the sprite list the record names (in the current context, which made
+// them) and clears both names.
+void ReleaseGLResources(AppState& app);

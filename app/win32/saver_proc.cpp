@@ -8,35 +8,31 @@
 
 namespace {
 
-ViewContext MakeWglContext(void* host) {
-    const WglContext made = CreateGLContext(static_cast<HWND>(host));
-    return {made.hdc, made.hglrc};
-}
-
 void SwapWglBuffers(void*, const AppState& app) {
     SwapBuffers(static_cast<HDC>(app.hdc));
 }
 
-SaverPlatform WglPlatform(HWND hwnd) {
-    return {hwnd, MakeWglContext, SwapWglBuffers};
-}
+constexpr SaverPlatform kWglPlatform{nullptr, SwapWglBuffers};
 
 void CreateSaver(HWND hwnd) {
     RECT client{0, 0, 0, 0};
     GetClientRect(hwnd, &client);
+    const WglContext made = CreateGLContext(hwnd);
+    appState.hdc = made.hdc;
+    appState.hglrc = made.hglrc;
     // Measured once: a window resized later keeps drawing at this size.
-    StartSaver(appState, WglPlatform(hwnd), client.right, client.bottom, ReadStoredSettings());
+    StartSaver(appState, client.right, client.bottom, ReadStoredSettings());
     SetTimer(hwnd, kFrameTimerId, kFrameIntervalMs, nullptr);
 }
 
 void DestroySaver(HWND hwnd) {
     KillTimer(hwnd, kFrameTimerId);
+    ReleaseSaver(appState);
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(static_cast<HGLRC>(appState.hglrc));
     ReleaseDC(hwnd, static_cast<HDC>(appState.hdc));
     appState.hglrc = nullptr;
     appState.hdc = nullptr;
-    ReleaseScene(appState);
 }
 
 }  // namespace
@@ -48,7 +44,7 @@ LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         case WM_TIMER:
             // Whatever the timer's id: the host has already decided which timer messages get here.
-            FrameTick(appState, WglPlatform(hwnd));
+            FrameTick(appState, kWglPlatform);
             return 0;
         case WM_DESTROY:
             DestroySaver(hwnd);

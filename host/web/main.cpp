@@ -3,7 +3,6 @@
 // Everything the saver decides stays in the shared start-up and frame; this is glue.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
-#include <GLES2/gl2.h>
 
 #include <cmath>
 #include <string>
@@ -33,16 +32,10 @@ struct PageView {
 
 PageView page;
 
-ViewContext PageContext(void* host) {
-    const PageView& view = *static_cast<PageView*>(host);
-    emscripten_webgl_make_context_current(view.context);
-    return {nullptr, reinterpret_cast<void*>(view.context)};
-}
-
 // The browser shows the canvas once the animation frame's callback returns.
 void ShowPageFrame(void*, const AppState&) {}
 
-const SaverPlatform kPlatform{&page, PageContext, ShowPageFrame};
+const SaverPlatform kPlatform{&page, ShowPageFrame};
 
 bool CreateContext(bool keepPicture) {
     EmscriptenWebGLContextAttributes attributes;
@@ -55,7 +48,9 @@ bool CreateContext(bool keepPicture) {
     attributes.minorVersion = 0;
     attributes.preserveDrawingBuffer = keepPicture ? EM_TRUE : EM_FALSE;
     page.context = emscripten_webgl_create_context(kCanvas, &attributes);
-    return page.context > 0;
+    // The page's one context stays current for as long as the page lives.
+    return page.context > 0 &&
+           emscripten_webgl_make_context_current(page.context) == EMSCRIPTEN_RESULT_SUCCESS;
 }
 
 // The canvas in device pixels: its size on the page times the pixel ratio, so it is sharp on high-DPI
@@ -72,8 +67,7 @@ void MeasureCanvas(int32_t& width, int32_t& height) {
 void StartScene() {
     int32_t width = 0, height = 0;
     MeasureCanvas(width, height);
-    ReleaseScene(appState);
-    StartSaver(appState, kPlatform, width, height, page.settings);
+    StartSaver(appState, width, height, page.settings);
 }
 
 EM_BOOL OnAnimationFrame(double, void*) {
@@ -102,7 +96,7 @@ EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
     if (page.still || page.lost) return EM_FALSE;
     int32_t width = 0, height = 0;
     MeasureCanvas(width, height);
-    if (ResizeView(appState, width, height)) glViewport(0, 0, appState.clientWidth, appState.clientHeight);
+    ResizeSaver(appState, width, height);
     return EM_FALSE;
 }
 
@@ -114,7 +108,8 @@ EM_BOOL OnContextLost(int, const void*, void*) {
 
 EM_BOOL OnContextRestored(int, const void*, void*) {
     page.lost = false;
-    emscripten_webgl_make_context_current(page.context);
+    // The scene goes on; only what the context held is made again.
+    ReleaseGLResources(appState);
     CreateGLResources(appState);
     SetupGLState(appState.clientWidth, appState.clientHeight);
     if (page.still) {
@@ -211,7 +206,7 @@ EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed,
     ListenToPage();
     emscripten_set_canvas_element_size(kCanvas, width, height);
     StartSimulatedTime(seed);
-    StartSaver(appState, kPlatform, width, height, page.settings);
+    StartSaver(appState, width, height, page.settings);
     AdvanceSimulatedTime(appState, seconds);
     DrawFrame(appState);
     return 0;

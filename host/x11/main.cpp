@@ -9,7 +9,6 @@
 #include "host/x11/hack_view.h"
 #include "host/x11/options.h"
 #include "host/x11/x11_window.h"
-#include "render/gl_include.h"
 #include "settings/settings.h"
 
 namespace {
@@ -27,23 +26,16 @@ bool KeepRunning(HackWindow& hack) {
     if (closeRequested) return false;
     const int32_t event = HandleWindowEvents(hack);
     if (event == kEventClose) closeRequested = true;
-    if (event == kEventResized && ResizeView(appState, hack.width, hack.height)) {
-        glViewport(0, 0, appState.clientWidth, appState.clientHeight);
-    }
+    if (event == kEventResized) ResizeSaver(appState, hack.width, hack.height);
     return !closeRequested && !StopRequested() && !HackWindowFailed();
 }
 
-// The hack's side of the shared start-up and frame: the window's GLX context, and the frame rate drawn
-// over the finished picture before the swap.
+// The hack's side of the shared frame: the frame rate drawn over the finished picture before the swap.
 struct HackView {
     HackWindow* hack;
     bool showFps;
     FpsCounter fps;
 };
-
-ViewContext HackContext(void* host) {
-    return {nullptr, static_cast<HackView*>(host)->hack->context};
-}
 
 void ShowHackFrame(void* host, const AppState& app) {
     HackView& view = *static_cast<HackView*>(host);
@@ -93,14 +85,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     HackView view{&hack, options.showFps, {}};
-    const SaverPlatform platform{&view, HackContext, ShowHackFrame};
-    StartSaver(appState, platform, hack.width, hack.height, options.settings);
+    const SaverPlatform platform{&view, ShowHackFrame};
+    StartSaver(appState, hack.width, hack.height, options.settings);
 
     RunFrames(hack, options, platform);
 
     const bool failed = HackWindowFailed();
-    appState.hglrc = nullptr;
+    ReleaseSaver(appState);
     CloseHackWindow(hack);
-    ReleaseScene(appState);
     return failed ? 1 : 0;
 }

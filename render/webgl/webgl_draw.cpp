@@ -129,13 +129,6 @@ void SetupGLState(int32_t width, int32_t height) {
 
 void CreateGLResources(AppState& app) {
     WebGLResources& r = resources;
-    // A new scene on the same context replaces what the last one made; names a lost context took are
-    // already gone.
-    if (glIsProgram(r.program)) glDeleteProgram(r.program);
-    if (glIsBuffer(r.vertices)) glDeleteBuffers(1, &r.vertices);
-    if (glIsBuffer(r.indices)) glDeleteBuffers(1, &r.indices);
-    const GLuint previousTexture = app.glowTexture;
-    if (glIsTexture(previousTexture)) glDeleteTextures(1, &previousTexture);
     r.program = LinkProgram();
     glUseProgram(r.program);
     r.projection = glGetUniformLocation(r.program, "projection");
@@ -161,6 +154,18 @@ void CreateGLResources(AppState& app) {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, r.indices);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kSpriteIndices.index, kSpriteIndices.index, GL_STATIC_DRAW);
     PointAttributes();
+}
+
+void ReleaseGLResources(AppState& app) {
+    WebGLResources& r = resources;
+    // Names a lost context took name nothing any more: only what the context still knows is deleted.
+    if (glIsProgram(r.program)) glDeleteProgram(r.program);
+    if (glIsBuffer(r.vertices)) glDeleteBuffers(1, &r.vertices);
+    if (glIsBuffer(r.indices)) glDeleteBuffers(1, &r.indices);
+    if (glIsTexture(app.glowTexture)) glDeleteTextures(1, &app.glowTexture);
+    r = WebGLResources{};
+    app.glowTexture = 0;
+    app.spriteList = 0;
 }
 
 void DrawSwarm(const Swarm& swarm, uint32_t glowTexture) {

@@ -147,6 +147,12 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z) {
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     Record("glColor4f", r, g, b, a);
 }
+void glDeleteTextures(GLsizei n, const GLuint* names) {
+    Record("glDeleteTextures", n, names[0]);
+}
+void glDeleteLists(GLuint list, GLsizei range) {
+    Record("glDeleteLists", list, range);
+}
 void glCallList(GLuint list) {
     Record("glCallList", list);
 }

@@ -1,6 +1,6 @@
 // The GL calls the drawing makes, in order, recorded by a stand-in for the GL library: the fixed
-// state, the texture upload and quad list, one frame's sequence with every sprite in one draw, the
-// overlay.
+// state, the texture upload and quad list and their release, one frame's sequence with every sprite in
+// one draw, the overlay.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,7 +33,7 @@ std::string N(GLenum v) {
     return CallNumber(double(v));
 }
 
-TEST(GLCalls, FixedStateThenTextureThenSpriteList) {
+TEST(GLCalls, FixedStateThenTextureThenSpriteListThenTheirRelease) {
     Take();
     SetupGLState(1280, 720);
     EXPECT_EQ(Take(), (Calls{"glViewport(0,0,1280,720)", "glClearColor(0,0,0,0)",
@@ -71,6 +71,13 @@ TEST(GLCalls, FixedStateThenTextureThenSpriteList) {
                      "glVertex3f(0.5,0.5,0)",
                      "glEnd()",
                      "glEndList()"}));
+
+    // Released once: both names deleted and cleared; a second release has nothing left to delete.
+    ReleaseGLResources(app);
+    ReleaseGLResources(app);
+    EXPECT_EQ(Take(), (Calls{"glDeleteTextures(1,7)", "glDeleteLists(3,1)"}));
+    EXPECT_EQ(app.glowTexture, 0u);
+    EXPECT_EQ(app.spriteList, 0u);
 }
 
 // Checks that the six vertices drawn for one sprite (two triangles) make the square of the glow's

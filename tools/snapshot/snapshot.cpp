@@ -152,13 +152,6 @@ int32_t WritePng(const OffscreenFrame& frame, const char* path) {
     return std::fclose(file) == 0 ? 0 : 1;
 }
 
-// The frame is current already; only the last picture is kept, after the simulated time.
-ViewContext OffscreenContext(void* host) {
-    return {nullptr, static_cast<OffscreenFrame*>(host)->context};
-}
-
-void ShowNothing(void*, const AppState&) {}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,14 +166,15 @@ int main(int argc, char** argv) {
     AppState& app = appState;
     // The clock starts at the seed, and the scene seeds its random sequence from the clock's start.
     StartSimulatedTime(options.seed);
-    const SaverPlatform platform{&frame, OffscreenContext, ShowNothing};
-    StartSaver(app, platform, options.width, options.height, options.settings);
+    StartSaver(app, options.width, options.height, options.settings);
+    // The frames before the last are stepped, not drawn: only the picture at the simulated time is kept,
+    // so FrameTick's drawing and showing would be wasted on them.
     AdvanceSimulatedTime(app, options.seconds);
     DrawFrame(app);
     FinishOffscreenFrame(frame);
 
     const int32_t written = WritePng(frame, options.out);
-    ReleaseScene(app);
+    ReleaseSaver(app);
     CloseOffscreenFrame(frame);
     if (written != 0) {
         std::fprintf(stderr, "fenlight-snapshot: cannot write %s\n", options.out);
