@@ -38,7 +38,7 @@ test: deps
 run: deps
 	@tools/run
 
-# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static web server.
+# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server.
 web: deps
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web

@@ -51,7 +51,8 @@ class Browser:
         self.events = []
         self.session = None
         page = next(t for t in self.send("Target.getTargets")["targetInfos"] if t["type"] == "page")
-        self.session = self.send("Target.attachToTarget", targetId=page["targetId"], flatten=True)["sessionId"]
+        attached = self.send("Target.attachToTarget", targetId=page["targetId"], flatten=True)
+        self.session = attached["sessionId"]
         for domain in ("Page", "Runtime", "Log"):
             self.send(domain + ".enable")
 
@@ -93,8 +94,8 @@ class Browser:
             time.sleep(0.1)
         return None
 
-    def open(self, url, width=1280, height=720):
-        self.send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
+    def open(self, url, width=1280, height=720, ratio=1):
+        self.send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
                   mobile=False)
         self.send("Page.navigate", url=url)
         return self.wait_for("document.readyState === 'complete' && document.documentElement.dataset.state")
@@ -113,10 +114,10 @@ class Browser:
         self.events = []
         return found
 
-    def screenshot(self, width, height, keep=None):
-        """The top-left width x height pixels as (width, height, RGB bytes)."""
+    def screenshot(self, width, height, keep=None, ratio=1):
+        """The top-left width x height device pixels as (width, height, RGB bytes)."""
         shot = self.send("Page.captureScreenshot", format="png",
-                         clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
+                         clip={"x": 0, "y": 0, "width": width / ratio, "height": height / ratio, "scale": 1})
         png = b64decode(shot["data"])
         if keep:
             with open(keep, "wb") as f:
@@ -167,24 +168,25 @@ def difference(a, b):
 
 
 def still_matches_snapshot(browser, base, snapshot, work):
-    cases = [  # (fragment, snapshot options, size, seed, seconds)
+    cases = [  # (fragment, snapshot options, size, seed, seconds, device pixel ratio)
         ("direction=up&colors=amethyst&particles=120&size=35&speed=33",
-         ["--direction", "0", "--colour", "3", "--particles", "120", "--size", "35"], 480, 270, 11, 12),
+         ["--direction", "0", "--colour", "3", "--particles", "120", "--size", "35"], 480, 270, 11, 12, 1),
         ("direction=in&colors=emerald&particles=40&size=80&speed=70",
          ["--direction", "2", "--colour", "0", "--particles", "40", "--size", "80", "--speed", "70"],
-         320, 400, 5, 30),
+         320, 400, 5, 30, 2),
     ]
-    for fragment, options, width, height, seed, seconds in cases:
+    for fragment, options, width, height, seed, seconds, ratio in cases:
         reference = os.path.join(work, f"snapshot-{seed}.png")
         subprocess.run([snapshot, "--out", reference, "--width", str(width), "--height", str(height),
                         "--seed", str(seed), "--seconds", str(seconds)] + options, check=True)
         state = browser.open(f"{base}/?still&seed={seed}&seconds={seconds}&width={width}&height={height}"
-                             f"#{fragment}", width + 40, height + 40)
-        page = browser.screenshot(width, height)
+                             f"#{fragment}", width + 40, height + 40, ratio)
+        page = browser.screenshot(width, height, ratio=ratio)
         with open(reference, "rb") as f:
             native = decode_png(f.read())
         mean, far = difference(page, native)
-        print(f"     still {fragment} at {width}x{height}: mean difference {mean:.2f}/255, "
+        print(f"     still {fragment} at {width}x{height}, pixel ratio {ratio}: "
+              f"mean difference {mean:.2f}/255, "
               f"{100 * far:.2f} % of pixels off by more than 16")
         check(state == "still" and light(native)[0] > 100 and mean <= 2 and far <= 0.01,
               f"the still frame matches fenlight-snapshot ({fragment})")
@@ -196,7 +198,10 @@ def frame_time(browser, frames=60):
         const gl = document.getElementById('canvas').getContext('webgl'), pixel = new Uint8Array(4);
         const time = (draw) => {{
             const start = performance.now();
-            for (let i = 0; i < {frames}; ++i) {{ draw(); gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel); }}
+            for (let i = 0; i < {frames}; ++i) {{
+                draw();
+                gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+            }}
             return (performance.now() - start) / {frames};
         }};
         const empty = time(() => gl.clear(gl.COLOR_BUFFER_BIT));
@@ -264,7 +269,8 @@ def run_checks(browser, base, snapshot, work, keep):
     _, (r, g, b) = light(browser.screenshot(*SCENE))
     url = browser.run("location.hash")
     check("colors=lapis" in url and b > r and browser.run("localStorage.getItem('fenlight')") == url[1:],
-          f"a changed control changes the picture, the URL and the stored look ({url}, mean {r:.0f} {g:.0f} {b:.0f})")
+          f"a changed control changes the picture, the URL and the stored look "
+          f"({url}, mean {r:.0f} {g:.0f} {b:.0f})")
 
     stored = browser.run("localStorage.getItem('fenlight')")
     browser.open(base + "/#particles=9999&size=x&direction=sideways&speed=60")
