@@ -73,6 +73,7 @@ std::string ValueText(const PageSetting& setting, uint32_t value) {
     return setting.words != nullptr ? setting.words[value] : std::to_string(value);
 }
 
+// The calls record's functions take no context: while one input is judged, this is its page.
 PageDismissal* judging = nullptr;
 
 void PostToPage(HostHandle, uint32_t message, uintptr_t, intptr_t) {
