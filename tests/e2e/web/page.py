@@ -50,16 +50,16 @@ class Browser:
         self.next_id = 0
         self.events = []
         self.session = None
-        page = next(t for t in self.send("Target.getTargets")["targetInfos"] if t["type"] == "page")
-        attached = self.send("Target.attachToTarget", targetId=page["targetId"], flatten=True)
-        self.session = attached["sessionId"]
+        targets = self.send("Target.getTargets")["targetInfos"]
+        self.page = next(t["targetId"] for t in targets if t["type"] == "page")
+        self.session = self.send("Target.attachToTarget", targetId=self.page, flatten=True)["sessionId"]
         for domain in ("Page", "Runtime", "Log"):
             self.send(domain + ".enable")
 
-    def send(self, method, **params):
+    def send(self, method, to_browser=False, **params):
         self.next_id += 1
         message = {"id": self.next_id, "method": method, "params": params}
-        if self.session:
+        if self.session and not to_browser:
             message["sessionId"] = self.session
         os.write(self.commands, json.dumps(message).encode() + b"\0")
         while True:
@@ -281,6 +281,7 @@ def run_checks(browser, base, snapshot, work, keep):
     check(browser.run("localStorage.getItem('fenlight')") == stored, "opening a shared link stores nothing")
 
     full_screen(browser)
+    hidden_tab(browser, base)
     browser.run("window.lose = document.getElementById('canvas').getContext('webgl')"
                 ".getExtension('WEBGL_lose_context'); lose.loseContext()")
     browser.run("new Promise(r => setTimeout(r, 300))")
@@ -291,6 +292,23 @@ def run_checks(browser, base, snapshot, work, keep):
     browser.open(base + "/")
     browser.wait_for("!document.getElementById('panel').classList.contains('hidden')")
     browser.screenshot(1280, 720, shot("web-panel.png"))
+
+
+def hidden_tab(browser, base):
+    """Back from a hidden tab the scene goes on where it stopped: a new cycling scene is still fading in."""
+    browser.open(base + "/#direction=cycle")
+    other = browser.send("Target.createTarget", to_browser=True, url="about:blank")["targetId"]
+    hidden = browser.run("document.visibilityState")
+    time.sleep(4)
+    browser.send("Target.activateTarget", to_browser=True, targetId=browser.page)
+    browser.wait_for("document.visibilityState === 'visible'")
+    light = []
+    for _ in range(5):  # over two seconds: the overlay clears
+        light.append(sum(browser.screenshot(*SCENE)[2]))
+        time.sleep(0.5)
+    browser.send("Target.closeTarget", to_browser=True, targetId=other)
+    check(hidden == "hidden" and light[0] < 0.3 * max(light),
+          f"a hidden tab pauses the scene (light {light[0]} just back, up to {max(light)} as it fades in)")
 
 
 def full_screen(browser):
