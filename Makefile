@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run web bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
@@ -19,6 +19,8 @@ $(addprefix test-,$(PRESETS)): test-%: build-%
 	@ctest --preset $*
 # The installer's checks in the i686 build carry the x86_64 saver too.
 test-windows-x86 check-windows-x86: build-windows
+# The linux preset's browser test loads the page.
+test-linux check-linux: web
 
 # make test: each test preset is built once; the presets' tests, the fuzz run and the release check start when
 # what they need is built, two at a time (one that waits on Wine or Xvfb, or takes one core, beside another).
@@ -49,6 +51,11 @@ check-dist-check: build-windows build-windows-x86
 
 run: deps
 	@tools/run
+
+# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server.
+web: deps
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web
 
 bench: build-linux-release
 	@tools/bench

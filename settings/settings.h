@@ -61,6 +61,11 @@ constexpr SettingRule kSettingRules[kFieldCount] = {
     {"Speed", kSpeedMin, kSpeedMax, kDefaultSpeed},
 };
 
+// The words of the setup dialog's lists in the order of the stored values, as the hack's options and the
+// web page's links spell them.
+constexpr const char* kDirectionWords[] = {"up", "down", "in", "random", "cycle"};
+constexpr const char* kColourWords[] = {"emerald", "lapis", "amber", "amethyst", "random", "cycle"};
+
 uint32_t GetSettingField(const StoredSettings& settings, SettingField field);
 void SetSettingField(StoredSettings& settings, SettingField field, uint32_t value);
 

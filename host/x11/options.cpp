@@ -4,10 +4,6 @@
 
 namespace {
 
-// The words of the setup dialog's lists, in the order of the stored values.
-constexpr const char* kDirectionWords[] = {"up", "down", "in", "random", "cycle"};
-constexpr const char* kColourWords[] = {"emerald", "lapis", "amber", "amethyst", "random", "cycle"};
-
 enum OptionId : int32_t {
     kOptRoot,
     kOptWindow,

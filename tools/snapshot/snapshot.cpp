@@ -12,14 +12,13 @@
 
 #include "app/app_state.h"
 #include "app/saver_run.h"
-#include "app/tick.h"
+#include "app/simulated_time.h"
 #include "render/frame_draw.h"
 #include "render/osmesa/offscreen.h"
 #include "settings/settings.h"
 
 namespace {
 
-constexpr uint32_t kFrameMs = 16;
 constexpr int32_t kLargestSide = 8192;
 
 const char* const kUsage =
@@ -42,11 +41,6 @@ struct SnapshotOptions {
     uint32_t seed = 1;
     StoredSettings settings = kDefaultSettings;
 };
-
-uint32_t fakeTick = 0;
-uint32_t FakeTick() {
-    return fakeTick;
-}
 
 bool ParseWhole(const char* text, unsigned long long min, unsigned long long max, unsigned long long* value) {
     if (text == nullptr || *text < '0' || *text > '9') return false;
@@ -171,17 +165,11 @@ int main(int argc, char** argv) {
     }
     AppState& app = appState;
     // The clock starts at the seed, and the scene seeds its random sequence from the clock's start.
-    SetTickSource(FakeTick);
-    fakeTick = options.seed;
+    StartSimulatedTime(options.seed);
     StartSaver(app, options.width, options.height, options.settings);
     // The frames before the last are stepped, not drawn: only the picture at the simulated time is kept,
     // so FrameTick's drawing and showing would be wasted on them.
-    const auto frames = static_cast<unsigned long long>(std::llround(options.seconds * 1000.0 / kFrameMs));
-    for (unsigned long long i = 0; i < frames; ++i) {
-        fakeTick += kFrameMs;
-        AdvanceFrame(app);
-        CompleteFrame(app);
-    }
+    AdvanceSimulatedTime(app, options.seconds);
     DrawFrame(app);
     FinishOffscreenFrame(frame);
 

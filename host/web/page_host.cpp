@@ -1,0 +1,167 @@
+#include "host/web/page_host.h"
+
+#include <cstring>
+
+#include "host/saver_messages.h"
+#include "host/win_words.h"
+
+namespace {
+
+struct PageSetting {
+    const char* name;   // in links and the store, as the hack's option
+    const char* label;  // as the setup dialog names it
+    SettingField field;
+    const char* const* words;  // nullptr for a number
+};
+
+constexpr PageSetting kPageSettings[] = {
+    {"direction", "Direction", kFieldDirection, kDirectionWords},
+    {"colors", "Colors", kFieldColor, kColourWords},
+    {"particles", "Particles", kFieldQuantity, nullptr},
+    {"size", "Size", kFieldSize, nullptr},
+    {"speed", "Speed", kFieldSpeed, nullptr},
+};
+
+// Anything that is not a value of the setting: the validation turns it into the default.
+constexpr uint32_t kNotAValue = 0xFFFFFFFFu;
+
+uint32_t WordCount(SettingField field) {
+    return kSettingRules[field].max + 1;
+}
+
+uint32_t ParseValue(const PageSetting& setting, const char* text, size_t length) {
+    if (setting.words != nullptr) {
+        for (uint32_t i = 0; i < WordCount(setting.field); ++i) {
+            const char* word = setting.words[i];
+            if (std::strlen(word) == length && std::strncmp(word, text, length) == 0) return i;
+        }
+        return kNotAValue;
+    }
+    if (length == 0 || length > 9) return kNotAValue;
+    uint32_t value = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9') return kNotAValue;
+        value = value * 10 + uint32_t(text[i] - '0');
+    }
+    return value;
+}
+
+// Puts every setting `text` names into `settings` and marks it in `named`.
+void ReadPairs(const char* text, StoredSettings& settings, bool named[kFieldCount]) {
+    if (text == nullptr) return;
+    const char* pair = text;
+    while (*pair != '\0') {
+        const char* end = std::strchr(pair, '&');
+        if (end == nullptr) end = pair + std::strlen(pair);
+        const char* equals = static_cast<const char*>(std::memchr(pair, '=', size_t(end - pair)));
+        if (equals != nullptr) {
+            const size_t nameLength = size_t(equals - pair);
+            for (const PageSetting& setting : kPageSettings) {
+                if (std::strlen(setting.name) != nameLength ||
+                    std::strncmp(setting.name, pair, nameLength) != 0)
+                    continue;
+                SetSettingField(settings, setting.field,
+                                ParseValue(setting, equals + 1, size_t(end - equals - 1)));
+                named[setting.field] = true;
+            }
+        }
+        pair = *end == '&' ? end + 1 : end;
+    }
+}
+
+std::string ValueText(const PageSetting& setting, uint32_t value) {
+    return setting.words != nullptr ? setting.words[value] : std::to_string(value);
+}
+
+// The calls record's functions take no context: while one input is judged, this is its page.
+PageDismissal* judging = nullptr;
+
+void PostToPage(HostHandle, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE) judging->closeRequested = true;
+}
+HostPoint PageCursor() {
+    return judging->cursor;
+}
+MessageResult NoDefault(HostHandle, uint32_t, uintptr_t, intptr_t) {
+    return 0;
+}
+void Nothing() {}
+uint8_t NoPowerStatus() {
+    return kAcLineUnknown;
+}
+
+// The page has no window procedure, password, modules or power events of its own; the cursor is hidden
+// by the page's style while it is full screen.
+const HostCalls kPageCalls{NoDefault, NoDefault, NoDefault, PostToPage,    nullptr, nullptr, PageCursor,
+                           Nothing,   nullptr,   Nothing,   NoPowerStatus, nullptr, nullptr, nullptr,
+                           nullptr,   nullptr,   nullptr,   nullptr,       nullptr};
+
+}  // namespace
+
+StoredSettings ReadPageSettings(const char* fragment, const char* stored) {
+    StoredSettings fromStore = kDefaultSettings;
+    StoredSettings fromLink = kDefaultSettings;
+    bool inStore[kFieldCount] = {};
+    bool inLink[kFieldCount] = {};
+    ReadPairs(stored, fromStore, inStore);
+    ReadPairs(fragment, fromLink, inLink);
+    fromStore = ValidateSettings(fromStore);
+    fromLink = ValidateSettings(fromLink);
+    StoredSettings used = kDefaultSettings;
+    for (int32_t i = 0; i < kFieldCount; ++i) {
+        const auto field = static_cast<SettingField>(i);
+        if (inLink[i]) {
+            SetSettingField(used, field, GetSettingField(fromLink, field));
+        } else if (inStore[i]) {
+            SetSettingField(used, field, GetSettingField(fromStore, field));
+        }
+    }
+    return used;
+}
+
+std::string FormatPageSettings(const StoredSettings& settings) {
+    std::string text;
+    for (const PageSetting& setting : kPageSettings) {
+        if (!text.empty()) text += '&';
+        text +=
+            std::string(setting.name) + "=" + ValueText(setting, GetSettingField(settings, setting.field));
+    }
+    return text;
+}
+
+std::string DescribePageSettings(const StoredSettings& settings) {
+    std::string json = "[";
+    for (const PageSetting& setting : kPageSettings) {
+        const SettingRule& rule = kSettingRules[setting.field];
+        if (json.size() > 1) json += ',';
+        json += std::string("{\"name\":\"") + setting.name + "\",\"label\":\"" + setting.label +
+                "\",\"value\":" + std::to_string(GetSettingField(settings, setting.field));
+        if (setting.words != nullptr) {
+            json += ",\"words\":[";
+            for (uint32_t i = 0; i < WordCount(setting.field); ++i) {
+                json += std::string(i > 0 ? ",\"" : "\"") + setting.words[i] + "\"";
+            }
+            json += "]}";
+        } else {
+            json += ",\"min\":" + std::to_string(rule.min) + ",\"max\":" + std::to_string(rule.max) + "}";
+        }
+    }
+    return json + "]";
+}
+
+void EnterPageFullScreen(PageDismissal& page) {
+    page = PageDismissal{kInitialHostState, false, false, {0, 0}};
+}
+
+bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, HostPoint cursor) {
+    page.cursor = cursor;
+    if (message == WM_MOUSEMOVE && !page.anchored) {
+        page.host.anchor = cursor;
+        page.anchored = true;
+        return page.closeRequested;
+    }
+    judging = &page;
+    DefaultSaverProc(page.host, kPageCalls, nullptr, message, wParam, 0);
+    judging = nullptr;
+    return page.closeRequested;
+}

@@ -1,0 +1,191 @@
+// The frame through WebGL 1 (OpenGL ES 2.0), for the web page: the same sprites, glow texture, additive
+// blending and fade overlay as the GL 1.1 drawing, under the same function names, through one small shader
+// pair. The page links this file in place of the GL 1.1 ones (the frame's sequence, DrawFrame, is shared);
+// nothing of the scene changes.
+#include <cstddef>
+
+#include "app/frame_clock.h"
+#include "render/fade_draw.h"
+#include "render/gl_context.h"
+#include "render/gl_include.h"
+#include "render/glow_texture.h"
+#include "render/sprite_batch.h"
+#include "render/swarm_view.h"
+#include "res/glow_image.h"
+
+namespace {
+
+// Each sprite's colour times the glow's luminance, its alpha unchanged: what GL_MODULATE does with a
+// luminance texture in the GL 1.1 drawing.
+constexpr const char* kVertexShader = R"(
+attribute vec3 position;
+attribute vec2 texCoord;
+attribute vec4 colour;
+uniform mat4 projection;
+varying vec2 uv;
+varying vec4 tint;
+void main() {
+    uv = texCoord;
+    tint = colour;
+    gl_Position = projection * vec4(position, 1.0);
+})";
+
+constexpr const char* kFragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+uniform sampler2D glow;
+varying vec2 uv;
+varying vec4 tint;
+void main() {
+    gl_FragColor = tint * texture2D(glow, uv);
+})";
+
+enum Attribute : GLuint { kPosition = 0, kTexCoord = 1, kColour = 2 };
+
+// What lives as long as the context. A lost context takes all of it; the page then creates it anew.
+struct WebGLResources {
+    GLuint program;
+    GLint projection;
+    GLuint vertices;  // room for one full sprite batch, rewritten by every draw
+    GLuint indices;   // the batch's triangles, fixed
+};
+
+WebGLResources resources;
+SpriteBatch batch;
+
+GLuint CompileShader(GLenum type, const char* source) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+GLuint LinkProgram() {
+    const GLuint program = glCreateProgram();
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glBindAttribLocation(program, kPosition, "position");
+    glBindAttribLocation(program, kTexCoord, "texCoord");
+    glBindAttribLocation(program, kColour, "colour");
+    glLinkProgram(program);
+    // The program keeps what it needs; the shaders go once it is linked.
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    return program;
+}
+
+void PointAttributes() {
+    const GLsizei stride = sizeof(SpriteVertex);
+    glVertexAttribPointer(kPosition, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(SpriteVertex, x)));
+    glVertexAttribPointer(kTexCoord, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(SpriteVertex, s)));
+    glVertexAttribPointer(kColour, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(SpriteVertex, r)));
+    glEnableVertexAttribArray(kPosition);
+    glEnableVertexAttribArray(kTexCoord);
+    glEnableVertexAttribArray(kColour);
+}
+
+// Column-major, as glUniformMatrix4fv takes it: glFrustum's matrix, or the identity.
+struct Matrix4 {
+    float m[16];
+};
+
+Matrix4 SwarmProjection() {
+    const double n = kViewNear, f = kViewFar;
+    Matrix4 p{};
+    p.m[0] = float(n / kViewHalfSide);
+    p.m[5] = float(n / kViewHalfSide);
+    p.m[10] = float(-(f + n) / (f - n));
+    p.m[11] = -1.0f;
+    p.m[14] = float(-2.0 * f * n / (f - n));
+    return p;
+}
+
+constexpr Matrix4 kIdentity{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+
+void DrawBatch(const SpriteBatch& b) {
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(b.count) * kSpriteCorners * sizeof(SpriteVertex),
+                    b.vertices);
+    glDrawElements(GL_TRIANGLES, b.count * kIndicesPerSprite, GL_UNSIGNED_SHORT, nullptr);
+}
+
+}  // namespace
+
+void SetupGLState(int32_t width, int32_t height) {
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void CreateGLResources(AppState& app) {
+    WebGLResources& r = resources;
+    r.program = LinkProgram();
+    glUseProgram(r.program);
+    r.projection = glGetUniformLocation(r.program, "projection");
+    glUniform1i(glGetUniformLocation(r.program, "glow"), 0);
+
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    app.glowTexture = texture;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 256, 256, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, GlowImage);
+    app.spriteList = 0;  // no display lists here; the fade overlay is one sprite of the batch
+
+    glGenBuffers(1, &r.vertices);
+    glBindBuffer(GL_ARRAY_BUFFER, r.vertices);
+    glBufferData(GL_ARRAY_BUFFER, sizeof batch.vertices, nullptr, GL_DYNAMIC_DRAW);
+    glGenBuffers(1, &r.indices);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, r.indices);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kSpriteIndices.index, kSpriteIndices.index, GL_STATIC_DRAW);
+    PointAttributes();
+}
+
+void ReleaseGLResources(AppState& app) {
+    WebGLResources& r = resources;
+    // Names a lost context took name nothing any more: only what the context still knows is deleted.
+    if (glIsProgram(r.program)) glDeleteProgram(r.program);
+    if (glIsBuffer(r.vertices)) glDeleteBuffers(1, &r.vertices);
+    if (glIsBuffer(r.indices)) glDeleteBuffers(1, &r.indices);
+    if (glIsTexture(app.glowTexture)) glDeleteTextures(1, &app.glowTexture);
+    r = WebGLResources{};
+    app.glowTexture = 0;
+    app.spriteList = 0;
+}
+
+void DrawSwarm(const Swarm& swarm, uint32_t glowTexture) {
+    static const Matrix4 projection = SwarmProjection();
+    glUniformMatrix4fv(resources.projection, 1, GL_FALSE, projection.m);
+    glBindTexture(GL_TEXTURE_2D, glowTexture);
+    BatchSwarm(swarm, ComputeAspectFactors(swarm.viewWidth, swarm.viewHeight), batch, DrawBatch);
+}
+
+void DrawFade(const FadeOverlay& fade, uint32_t) {
+    const float alpha = FadeAlpha(fade);
+    if (!(alpha > 0.0f)) return;
+    // One black sprite over the whole view; black times any texel stays black, so only its alpha counts.
+    glUniformMatrix4fv(resources.projection, 1, GL_FALSE, kIdentity.m);
+    const float corner[kSpriteCorners][2] = {{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}};
+    for (int k = 0; k < kSpriteCorners; ++k) {
+        batch.vertices[k] =
+            SpriteVertex{corner[k][0], corner[k][1], 0.0f, 0.5f, 0.5f, 0.0f, 0.0f, 0.0f, alpha};
+    }
+    batch.count = 1;
+    DrawBatch(batch);
+    batch.count = 0;
+}
