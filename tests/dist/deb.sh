@@ -3,9 +3,8 @@
 # description, the manual page, the copyright and the changelog; its version is the project's and its
 # dependencies were computed. As root it is installed for real with dpkg -i: the installed hack draws on a
 # private Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there.
-# The RPM beside it holds the same hack, with the licence and the hacks.conf.d entry, has computed Requires,
-# rpmlint finds no error but the missing GPG signature (packages are signed when published), and as root an
-# install into a throwaway --root followed by an erase leaves no file.
+# The RPM: the same hack, the licence, the hacks.conf.d entry, computed Requires, no rpmlint error but the
+# signature (added when published); as root, an install into a throwaway --root and an erase leave no file.
 #   deb.sh PACKAGE.deb [PACKAGE.rpm]
 . "$(dirname "$0")/../e2e/common.sh"
 

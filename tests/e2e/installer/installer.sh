@@ -2,10 +2,10 @@
 # The Windows installer end to end: built with tools/make-installer from the two saver builds (under
 # 500 KB; the same bytes from a second build; a clear error without makensis), then installed and
 # uninstalled for real under Wine on a private Xvfb display.
-#   win64 - a fresh 64-bit prefix, all signed with a throwaway certificate (tools/codesign, as make dist
-#           signs with CODESIGN_PFX): "setup.exe /S" puts the x86_64 build into the real System32, writes
-#           the Apps & features entry in the 64-bit registry and makes it the screen saver; the installed
-#           saver and uninstaller verify against the certificate, LICENSE.txt is beside them; the saver
+#   win64 - a fresh 64-bit prefix, all signed with a throwaway certificate: "setup.exe /S" puts the x86_64
+#           build into the real System32 (where it verifies), the signed uninstaller and LICENSE.txt into
+#           Program Files, writes the Apps & features entry in the 64-bit registry and makes it the screen
+#           saver; the installed saver
 #           covers the screen and draws; an install while it runs fails; a second install leaves one
 #           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
 #           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
