@@ -35,9 +35,8 @@ for scr in "$SCR_X64" "$SCR_X86"; do
 done
 if [ "$MODE" = win64 ]; then
     CERT=$E2E_TMP/cert
-    openssl req -x509 -newkey rsa:2048 -nodes -keyout "$CERT.key" -out "$CERT.pem" -days 2 -subj /CN=test \
-        2>/dev/null && openssl pkcs12 -export -inkey "$CERT.key" -in "$CERT.pem" -out "$CERT.pfx" \
-        -passout pass:t
+    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=t -keyout "$CERT.key" -out "$CERT.pem" 2>/dev/null &&
+        openssl pkcs12 -export -inkey "$CERT.key" -in "$CERT.pem" -out "$CERT.pfx" -passout pass:t
     export CODESIGN_PFX=$CERT.pfx CODESIGN_PASSWORD=t SOURCE_DATE_EPOCH=1800000000
     cp "$SCR_X64" "$E2E_TMP/x64.scr" && cp "$SCR_X86" "$E2E_TMP/x86.scr"
     SCR_X64=$E2E_TMP/x64.scr SCR_X86=$E2E_TMP/x86.scr
