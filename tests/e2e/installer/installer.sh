@@ -72,6 +72,8 @@ without_makensis() {
 
 if [ "$MODE" = win64 ]; then
     e2e_check "a second build gives the same installer" same_again
+    e2e_check "its version record has the copyright line" \
+        eval 'strings -el "$SETUP" | grep -qx "Copyright (c) 2026 Ostrel and the Fenlight contributors"'
     e2e_check "without makensis make-installer fails and names the package" without_makensis
 fi
 
