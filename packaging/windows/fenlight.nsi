@@ -1,6 +1,8 @@
 ; Fenlight's Windows installer (NSIS 3, Modern UI 2). tools/make-installer compiles it and defines:
 ;   VERSION, FILE_VERSION (four numbers), PRODUCT, PUBLISHER, SCR_NAME (the installed file's name),
-;   SETTINGS_KEY (the saver's key under HKCU), SCR_X64, SCR_X86 (the two builds), ICON and OUTFILE.
+;   SETTINGS_KEY (the saver's key under HKCU), SCR_X64, SCR_X86 (the two builds), ICON and OUTFILE,
+;   COPYRIGHT (the licence's copyright line), LICENSE (the licence as a Windows text file) and, to sign
+;   the uninstaller and the installer, CODESIGN (the signing command, tools/codesign).
 ; It puts the saver into the real System32 (the x86_64 build on 64-bit Windows, the i686 build on 32-bit
 ; Windows), its uninstaller into a folder under Program Files and its entry into Apps & features.
 
@@ -38,6 +40,13 @@ VIAddVersionKey /LANG=1033 CompanyName "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 FileDescription "${PRODUCT} Setup"
 VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 LegalCopyright "${COPYRIGHT}"
+
+!ifdef CODESIGN
+  ; "= 0": without it makensis ignores a failing command and writes an unsigned installer.
+  !uninstfinalize '"${CODESIGN}" "%1"' = 0
+  !finalize '"${CODESIGN}" "%1"' = 0
+!endif
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -161,6 +170,7 @@ Section
   Call FileBytes
   ${EnableX64FSRedirection}
 
+  File "/oname=LICENSE.txt" "${LICENSE}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   StrCpy $0 "$INSTDIR\${UNINSTALLER}"
   Call FileBytes
@@ -242,6 +252,7 @@ Section Uninstall
     DeleteRegKey /ifempty HKCU $3
   ${EndIf}
 
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only when empty: whatever else someone put there stays.
   RMDir "$INSTDIR"

@@ -3,7 +3,9 @@
 # description, the manual page, the copyright and the changelog; its version is the project's and its
 # dependencies were computed. As root it is installed for real with dpkg -i: the installed hack draws on a
 # private Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there.
-#   deb.sh PACKAGE.deb
+# The RPM: the same hack, the licence, the hacks.conf.d entry, computed Requires, no rpmlint error but the
+# signature (added when published); as root, an install into a throwaway --root and an erase leave no file.
+#   deb.sh PACKAGE.deb [PACKAGE.rpm]
 . "$(dirname "$0")/../e2e/common.sh"
 
 DEB=$(realpath "$1")
@@ -64,6 +66,32 @@ options_documented() {
     done
 }
 e2e_check "the manual page names every option of --help" options_documented
+
+if [ -n "${2:-}" ]; then
+    echo "== the RPM"
+    RPM=$(realpath "$2")
+    q() { rpm -qp "$@" "$RPM" 2>/dev/null; }
+    e2e_check "it holds the hack, its XML, the manual page and the hacks.conf.d entry" eval \
+        '[ "$(q -l | grep -v /licenses/)" = "$(grep -v /doc/ <<<"$EXPECTED_FILES")
+/usr/share/xscreensaver/hacks.conf.d/fenlight.conf" ]'
+    e2e_check "and the licence as %license" [ "$(q --licensefiles)" = /usr/share/licenses/fenlight/LICENSE ]
+    e2e_check "its Requires were computed (libc.so.6 and libX11.so.6), Recommends: xscreensaver" eval \
+        'q --requires | grep -q "libc.so.6(GLIBC_2" && q --requires | grep -q libX11.so.6 &&
+        [ "$(q --recommends)" = xscreensaver ]'
+    rpmlint "$RPM" >"$E2E_TMP/rpmlint.txt" 2>&1
+    sed -n 's/^/    /; /: [EW]: /p' "$E2E_TMP/rpmlint.txt"
+    e2e_check "rpmlint: no error but no-signature" \
+        eval 'grep -q "1 packages" "$E2E_TMP/rpmlint.txt" && ! grep ": E: " "$E2E_TMP/rpmlint.txt" |
+        grep -v no-signature'
+    if [ "$(id -u)" = 0 ]; then
+        ROOT=$E2E_TMP/rpm-root
+        e2e_check "rpm -i --root installs it" rpm -i --root "$ROOT" --nodeps --noscripts "$RPM" 2>/dev/null
+        e2e_check "and rpm -e leaves no file" eval 'rpm -e --root "$ROOT" --noscripts fenlight 2>/dev/null &&
+            [ -z "$(find "$ROOT" ! -type d ! -path "*rpmdb*")" ]'
+    else
+        e2e_skip "rpm -i --root / rpm -e: needs root"
+    fi
+fi
 
 echo "== installed with dpkg"
 if [ "$(id -u)" != 0 ]; then

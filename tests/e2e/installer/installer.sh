@@ -2,8 +2,10 @@
 # The Windows installer end to end: built with tools/make-installer from the two saver builds (under
 # 500 KB; the same bytes from a second build; a clear error without makensis), then installed and
 # uninstalled for real under Wine on a private Xvfb display.
-#   win64 - a fresh 64-bit prefix: "setup.exe /S" puts the x86_64 build into the real System32, writes the
-#           Apps & features entry in the 64-bit registry and makes it the screen saver; the installed saver
+#   win64 - a fresh 64-bit prefix, all signed with a throwaway certificate: "setup.exe /S" puts the x86_64
+#           build into the real System32 (where it verifies), the signed uninstaller and LICENSE.txt into
+#           Program Files, writes the Apps & features entry in the 64-bit registry and makes it the screen
+#           saver; the installed saver
 #           covers the screen and draws; an install while it runs fails; a second install leaves one
 #           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
 #           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
@@ -31,6 +33,15 @@ FOLDER='C:\Program Files\Fenlight'
 for scr in "$SCR_X64" "$SCR_X86"; do
     [ -f "$scr" ] || { echo "no saver build at $scr: build the windows and windows-x86 presets"; exit 1; }
 done
+if [ "$MODE" = win64 ]; then
+    CERT=$E2E_TMP/cert
+    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=t -keyout "$CERT.key" -out "$CERT.pem" 2>/dev/null &&
+        openssl pkcs12 -export -inkey "$CERT.key" -in "$CERT.pem" -out "$CERT.pfx" -passout pass:t
+    export CODESIGN_PFX=$CERT.pfx CODESIGN_PASSWORD=t SOURCE_DATE_EPOCH=1800000000
+    cp "$SCR_X64" "$E2E_TMP/x64.scr" && cp "$SCR_X86" "$E2E_TMP/x86.scr"
+    SCR_X64=$E2E_TMP/x64.scr SCR_X86=$E2E_TMP/x86.scr
+    "$E2E_DIR/../../tools/codesign" "$SCR_X64" "$SCR_X86" >/dev/null || exit 1
+fi
 
 # --- Building the installer. ---
 MAKE_INSTALLER=$(readlink -f "$E2E_DIR/../../tools/make-installer")
@@ -61,6 +72,8 @@ without_makensis() {
 
 if [ "$MODE" = win64 ]; then
     e2e_check "a second build gives the same installer" same_again
+    e2e_check "its version record has the copyright line" \
+        eval 'strings -el "$SETUP" | grep -qx "Copyright (c) 2026 Ostrel and the Fenlight contributors"'
     e2e_check "without makensis make-installer fails and names the package" without_makensis
 fi
 
@@ -189,6 +202,12 @@ check_win64() {
     e2e_check "and SysWOW64 nothing" [ ! -e "$DRIVE_C/windows/syswow64/Fenlight.scr" ]
     e2e_check "the uninstaller is in Program Files\\Fenlight" \
         [ -f "$DRIVE_C/Program Files/Fenlight/uninst.exe" ]
+    local dir="$DRIVE_C/Program Files/Fenlight" file
+    e2e_check "with LICENSE.txt" grep -q "^Copyright (c) 2026 Ostrel" "$dir/LICENSE.txt"
+    for file in "$SYSTEM32/Fenlight.scr" "$dir/uninst.exe"; do
+        e2e_check "the installed ${file##*/} verifies" eval \
+            'osslsigncode verify -CAfile "$CERT.pem" -in "$file" >"$E2E_TMP/verify.txt" 2>&1'
+    done
     local key="$UNINSTALL_KEY\\Fenlight" name want
     while IFS='|' read -r name want; do
         e2e_check "entry $name is $want" value_is "$key" "$name" "$want" /reg:64
