@@ -1,16 +1,20 @@
 // A small Windows helper for the saver's end-to-end checks, run under Wine next to the saver:
 //   parent X Y WIDTH HEIGHT STOPFILE  a window to preview in; prints its handle in decimal, destroys
 //                                     the window once STOPFILE exists (or after two minutes)
-//   find                              the full-screen saver window: handle, rectangle, top-most flag
+//   find [TITLE]                      the full-screen saver window (or the window of that title):
+//                                     handle, rectangle, top-most flag
+//   texts TITLE                       the visible texts of that window's controls, ticked boxes marked
 //   count                             how many top-level saver windows exist
 //   child PARENT                      the preview child of PARENT: its size and the parent's client size
 //   launch PROGRAM TAIL               runs PROGRAM with exactly that command tail; prints its exit code
-//   resources PROGRAM                 the program's description string, icon, dialog, manifest and version
+//   resources PROGRAM                 the program's description string, icon, dialog and its version line,
+//                                     manifest and version record
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <string>
 
 namespace {
@@ -58,8 +62,9 @@ int RunParent(int x, int y, int width, int height, const char* stop) {
     return 0;
 }
 
-int Find() {
-    HWND window = FindWindowA(kSaverClass, "Screen Saver");
+// The full-screen saver's window, or the top-level window of that title.
+int Find(const char* title) {
+    HWND window = title != nullptr ? FindWindowA(nullptr, title) : FindWindowA(kSaverClass, "Screen Saver");
     if (window == nullptr) {
         std::printf("none\n");
         return 1;
@@ -71,6 +76,27 @@ int Find() {
         "%lu %ld %ld %ld %ld %s %s\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)),
         rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
         (exStyle & WS_EX_TOPMOST) ? "topmost" : "normal", IsWindowVisible(window) ? "visible" : "hidden");
+    return 0;
+}
+
+BOOL CALLBACK PrintText(HWND window, LPARAM) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || text[0] == '\0') return TRUE;
+    const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
+    for (char* c = text; *c != '\0'; ++c) {
+        if (*c == '\r' || *c == '\n') *c = ' ';
+    }
+    std::printf("%s%s\n", check == BST_CHECKED ? "[x] " : "", text);
+    return TRUE;
+}
+
+// The visible texts of the window of that title and of its children, one a line; a ticked box's
+// text starts with "[x] ".
+int Texts(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    if (window == nullptr) return 1;
+    EnumChildWindows(window, PrintText, 0);
     return 0;
 }
 
@@ -151,7 +177,19 @@ int Resources(const char* program) {
     std::printf("icon128=%s\n", FindResourceA(module, MAKEINTRESOURCEA(128), RT_GROUP_ICON) ? "yes" : "no");
     HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, 256, 256, 0));
     std::printf("icon256=%s\n", icon ? "yes" : "no");
-    std::printf("dialog2003=%s\n", FindResourceA(module, MAKEINTRESOURCEA(2003), RT_DIALOG) ? "yes" : "no");
+    HRSRC dialog = FindResourceA(module, MAKEINTRESOURCEA(2003), RT_DIALOG);
+    std::printf("dialog2003=%s\n", dialog ? "yes" : "no");
+    // The version line: the template's text that is the product name, a space and a number.
+    if (dialog != nullptr) {
+        const auto* words = static_cast<const wchar_t*>(LockResource(LoadResource(module, dialog)));
+        const std::wstring text(words, SizeofResource(module, dialog) / sizeof(wchar_t));
+        size_t at = 0;
+        while ((at = text.find(L"Fenlight ", at)) != std::wstring::npos && !iswdigit(text[at + 9])) ++at;
+        if (at != std::wstring::npos) {
+            const std::wstring line = text.substr(at, text.find(L'\0', at) - at);
+            std::printf("dialog-version=%ls\n", line.c_str());
+        }
+    }
     HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
     std::string manifestText;
     if (manifest != nullptr) {
@@ -185,6 +223,7 @@ int Resources(const char* program) {
     }
     std::printf("description=%s\n", VersionString(data.data(), "FileDescription").c_str());
     std::printf("filename=%s\n", VersionString(data.data(), "OriginalFilename").c_str());
+    std::printf("copyright=%s\n", VersionString(data.data(), "LegalCopyright").c_str());
     return 0;
 }
 
@@ -196,11 +235,12 @@ int main(int argc, char** argv) {
         return RunParent(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                          argv[6]);
     }
-    if (command == "find") return Find();
+    if (command == "find") return Find(argc > 2 ? argv[2] : nullptr);
+    if (command == "texts" && argc == 3) return Texts(argv[2]);
     if (command == "count") return Count();
     if (command == "child" && argc == 3) return Child(argv[2]);
     if (command == "launch" && argc == 4) return Launch(argv[2], argv[3]);
     if (command == "resources" && argc == 3) return Resources(argv[2]);
-    std::fprintf(stderr, "usage: saver_probe parent|find|count|child|launch|resources ...\n");
+    std::fprintf(stderr, "usage: saver_probe parent|find|texts|count|child|launch|resources ...\n");
     return 2;
 }
