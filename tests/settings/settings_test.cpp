@@ -1,4 +1,5 @@
-// The portable settings path: what a load makes of stored values, and what a save writes back.
+// The portable settings path: what a load makes of stored values, and what a save writes back; where
+// the setup dialog opens.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <limits>
 #include <map>
 #include <string>
+
+#include "settings/dialog_placement.h"
 
 namespace {
 
@@ -158,3 +161,32 @@ TEST(SettingsApply, ValidatesWhatItStores) {
 }
 
 }  // namespace
+
+// The setup dialog, 300 x 400, on a 1920 x 1040 work area (a 40-pixel task bar below).
+TEST(DialogPlacement, CentredOnAShownOwnerElseOnTheWorkAreaAndAlwaysInside) {
+    constexpr ScreenRect kArea{0, 0, 1920, 1040};
+    struct Case {
+        const char* what;
+        ScreenRect owner;
+        bool ownerShown;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {"on a shown owner", {100, 100, 900, 700}, true, {350, 200, 650, 600}},
+        {"no owner shown", {100, 100, 900, 700}, false, {810, 320, 1110, 720}},
+        {"owner near the right edge", {1800, 100, 2400, 700}, true, {1620, 200, 1920, 600}},
+        {"owner near the top left", {-500, -300, 100, 100}, true, {0, 0, 300, 400}},
+        {"small owner above the task bar", {900, 1000, 1000, 1040}, true, {800, 640, 1100, 1040}},
+    };
+    for (const Case& c : cases) {
+        const ScreenRect got = PlaceDialog({c.owner, c.ownerShown, kArea}, 300, 400);
+        EXPECT_EQ(got.left, c.expected.left) << c.what;
+        EXPECT_EQ(got.top, c.expected.top) << c.what;
+        EXPECT_EQ(got.right, c.expected.right) << c.what;
+        EXPECT_EQ(got.bottom, c.expected.bottom) << c.what;
+    }
+    // A second monitor's work area, and a dialog taller than it: it starts at the area's top.
+    const ScreenRect tall = PlaceDialog({{}, false, {1920, 0, 3200, 300}}, 300, 400);
+    EXPECT_EQ(tall.left, 2410);
+    EXPECT_EQ(tall.top, 0);
+}
