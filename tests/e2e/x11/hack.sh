@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Linux hack on a private Xvfb: bad options draw nothing; --root (plain and virtual root),
-# --window-id and its own window show lights of the chosen colours; more particles show more light; a
+# The Linux hack on a private Xvfb: bad options draw nothing; the settings use the Windows dialog's
+# words; the command xscreensaver-settings builds from the XML draws into the daemon's window; --root
+# (plain and virtual root), --window-id and its own window show lights of the chosen colours; more particles show more light; a
 # resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
 # windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
 # already read cuts a long wait between frames short; a second signal ends it on a stalled X server.
@@ -10,6 +11,7 @@
 FENLIGHT=$1
 HELPER=$2
 WINDOW_CHECK=$3
+SOURCES=$(cd "$(dirname "$0")/../../.." && pwd)
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations
 # from ours; the portable code's leaks are checked by the native tests.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
@@ -96,7 +98,7 @@ echo "== every choice of xscreensaver's settings dialog is an accepted option"
 # Each menu entry's arguments and each slider's ends and default, run against a display that does not
 # exist: accepted options get as far as opening it.
 dialog_arguments() {
-    python3 - "$(dirname "$0")/../../../host/x11/fenlight.xml" <<'PY'
+    python3 - "$SOURCES/host/x11/fenlight.xml" <<'PY'
 import sys
 import xml.etree.ElementTree as tree
 for element in tree.parse(sys.argv[1]).iter():
@@ -120,6 +122,28 @@ dialog_choices_accepted() {
 }
 e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
 
+# The words of the settings the Windows dialog shows too are the dialog's own ("Colors: Amber" is its label
+# "Colors:" and its item "Amber"; the size slider ends at "Big").
+same_words_as_windows() {
+    python3 - "$SOURCES/host/x11/fenlight.xml" "$SOURCES/res/config_dialog.rc" \
+        "$SOURCES/settings/win32/config_dialog.cpp" <<'PY'
+import re, sys
+import xml.etree.ElementTree as tree
+windows = set(re.findall(r'"([^"\n]+)"', open(sys.argv[2]).read() + open(sys.argv[3]).read()))
+words = []
+for element in tree.parse(sys.argv[1]).iter():
+    if element.tag == "option":
+        label, item = element.get("_label").split(": ")
+        words += [label + ":", item]
+    elif element.tag == "number" and element.get("id") != "delay":
+        words += [element.get("_label") + ":", element.get("_low-label"), element.get("_high-label")]
+missing = [word for word in words if word not in windows]
+print("  not in the Windows dialog: %s" % missing if missing else "  %d words" % len(words))
+sys.exit(1 if missing or len(words) < 30 else 0)
+PY
+}
+e2e_check "the settings use the Windows dialog's words" same_words_as_windows
+
 echo "== --root in each colour; SIGTERM and SIGINT end it within a second with status 0"
 for colour in amber emerald lapis amethyst; do
     start_hack --root --colors "$colour"
@@ -131,6 +155,37 @@ done
 start_hack --root --colors amber --delay 4000000
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second" ends_cleanly kill -INT "$HACK_PID"
+
+echo "== the command xscreensaver-settings writes draws into the daemon's window"
+# As the settings dialog builds it from the XML: the hack's name, the <command> arguments, then each
+# setting changed from its default (a menu entry's arg-set, a slider's arg with its value).
+settings_command() {
+    python3 - "$SOURCES/host/x11/fenlight.xml" "$@" <<'PY'
+import sys
+import xml.etree.ElementTree as tree
+screensaver = tree.parse(sys.argv[1]).getroot()
+changed = dict(pair.split("=") for pair in sys.argv[2:])
+args = [screensaver.get("name")]
+for element in screensaver.iter():
+    value = changed.get(element.get("id"))
+    if element.tag == "command":
+        args += element.get("arg").split()
+    elif element.tag == "select" and value:
+        args += next(o for o in element if o.get("id") == value).get("arg-set", "").split()
+    elif element.tag == "number" and value and value != element.get("default"):
+        args += element.get("arg").replace("%", value).split()
+print(" ".join(args))
+PY
+}
+COMMAND=$(settings_command colors=amber size=40 speed=33)
+e2e_log "$COMMAND"
+new_window 400 300
+# shellcheck disable=SC2086
+XSCREENSAVER_WINDOW=$WINDOW_ID start_hack ${COMMAND#fenlight }
+e2e_check "it shows amber lights in XSCREENSAVER_WINDOW" e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[amber]}
+e2e_check "and opens no window of its own" no_hack_window
+e2e_check "SIGTERM ends it with 0" ends_cleanly kill -TERM "$HACK_PID"
+kill "$WINDOW_PID"
 
 echo "== --root draws into the virtual root"
 new_window 320 240 vroot
