@@ -140,7 +140,7 @@ check_setup_dialog() {
         dialog_up() { [ -n "$(e2e_find_window '^Fenlight Setup$')" ]; }
         e2e_check "tail [$tail] opens Fenlight Setup" e2e_wait_for 30 dialog_up
         e2e_check "centred on the screen" dialog_centred
-        if [ -n "${FENLIGHT_SCREENSHOTS:-}" ]; then e2e_screenshot "$FENLIGHT_SCREENSHOTS/setup-dialog.png"; fi
+        [ -z "${FENLIGHT_SCREENSHOTS:-}" ] || e2e_screenshot "$FENLIGHT_SCREENSHOTS/setup-dialog.png"
         xdotool windowfocus --sync "$(e2e_find_window "^Fenlight Setup$")" 2>/dev/null
         xdotool key Escape
         e2e_check "Escape closes the dialog with 0" exits_with "$pid" 0

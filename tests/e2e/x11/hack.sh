@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Linux hack on a private Xvfb: bad options draw nothing; the settings use the Windows dialog's
 # words; the command xscreensaver-settings builds from the XML draws into the daemon's window; --root
-# (plain and virtual root), --window-id and its own window show lights of the chosen colours; more particles show more light; a
-# resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
-# windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
-# already read cuts a long wait between frames short; a second signal ends it on a stalled X server.
+# (plain and virtual root), --window-id and its own window show lights of the chosen colours; more
+# particles show more light; a resized window keeps its lights round; SIGTERM, Escape, q and the window
+# manager's close end it with 0; windows it cannot draw into are refused and other X errors fail it, with a
+# message; an event Xlib has already read cuts a long wait between frames short; a second signal ends it
+# on a stalled X server.
 #   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK
 . "$(dirname "$0")/../common.sh"
 
@@ -182,7 +183,8 @@ e2e_log "$COMMAND"
 new_window 400 300
 # shellcheck disable=SC2086
 XSCREENSAVER_WINDOW=$WINDOW_ID start_hack ${COMMAND#fenlight }
-e2e_check "it shows amber lights in XSCREENSAVER_WINDOW" e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[amber]}
+e2e_check "it shows amber lights in XSCREENSAVER_WINDOW" \
+    e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[amber]}
 e2e_check "and opens no window of its own" no_hack_window
 e2e_check "SIGTERM ends it with 0" ends_cleanly kill -TERM "$HACK_PID"
 kill "$WINDOW_PID"
