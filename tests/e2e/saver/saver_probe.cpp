@@ -3,7 +3,8 @@
 //                                     the window once STOPFILE exists (or after two minutes)
 //   find [TITLE]                      the full-screen saver window (or the window of that title):
 //                                     handle, rectangle, top-most flag
-//   texts TITLE                       the visible texts of that window's controls, ticked boxes marked
+//   texts TITLE                       the visible texts of the controls of the window whose title starts
+//                                     so, ticked boxes marked
 //   count                             how many top-level saver windows exist
 //   child PARENT                      the preview child of PARENT: its size and the parent's client size
 //   launch PROGRAM TAIL               runs PROGRAM with exactly that command tail; prints its exit code
@@ -91,10 +92,22 @@ BOOL CALLBACK PrintText(HWND window, LPARAM) {
     return TRUE;
 }
 
-// The visible texts of the window of that title and of its children, one a line; a ticked box's
-// text starts with "[x] ".
+HWND titled = nullptr;
+
+BOOL CALLBACK FindTitled(HWND window, LPARAM prefix) {
+    const char* start = reinterpret_cast<const char*>(prefix);
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || std::strncmp(text, start, std::strlen(start)) != 0) return TRUE;
+    titled = window;
+    return FALSE;
+}
+
+// The visible texts of the shown window whose title starts with TITLE and of its children, one a line;
+// a ticked box's text starts with "[x] ".
 int Texts(const char* title) {
-    HWND window = FindWindowA(nullptr, title);
+    EnumWindows(FindTitled, reinterpret_cast<LPARAM>(title));
+    HWND window = titled;
     if (window == nullptr) return 1;
     EnumChildWindows(window, PrintText, 0);
     return 0;
