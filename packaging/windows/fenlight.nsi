@@ -267,6 +267,8 @@ Section Uninstall
     ${un.GetParent} "${SETTINGS_KEY}" $3
     DeleteRegKey /ifempty HKCU $3
     DetailPrint "Your ${PRODUCT} settings were removed."
+  ${Else}
+    DetailPrint "Your ${PRODUCT} settings were kept."
   ${EndIf}
 
   Delete "$INSTDIR\${UNINSTALLER}"

@@ -2,8 +2,9 @@
 # The Debian package as a user gets it: lintian finds no errors; it holds exactly the hack, its settings
 # description, the manual page, the command that adds it to ~/.xscreensaver, README.Debian, the copyright
 # and the changelog; its version is the project's and its dependencies were computed; the manual page's
-# footer carries the version and the package's date, and no option name is hyphenated. As root it is installed for real with dpkg -i: the installed hack draws on a
-# private Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there.
+# footer carries the version and the package's date, and no word is hyphenated. As root it is installed
+# for real with dpkg -i: the installed hack draws on a private Xvfb with --root, `man fenlight` shows the
+# page, and dpkg -r removes every file it put there.
 #   deb.sh PACKAGE.deb
 . "$(dirname "$0")/../e2e/common.sh"
 
@@ -69,22 +70,16 @@ options_documented() {
 }
 e2e_check "the manual page names every option of --help" options_documented
 # The footer: the version and the date of the package's changelog entry (both from SOURCE_DATE_EPOCH).
-footer() {
-    local date
-    date=$(zcat "$E2E_TMP/root/usr/share/doc/fenlight/changelog.gz" | sed -n 's/^ -- .*>  //p')
-    date=$(date -u -d "$date" +%F)
-    e2e_log "$(tail -n 1 "$E2E_TMP/man.txt")"
-    tail -n 1 "$E2E_TMP/man.txt" | grep -qE "^Fenlight $VERSION +$date +FENLIGHT\(6\)\$"
-}
-e2e_check "the manual page's footer carries the version and the date" footer
-unbroken() {
-    local width
-    for width in $(seq 40 5 120); do
-        ! MANWIDTH=$width man -l "$1" 2>/dev/null | grep -E '[a-z][-‐]$' || return 1
-    done
+DATE=$(zcat "$E2E_TMP/root/usr/share/doc/fenlight/changelog.gz" | sed -n 's/^ -- .*>  //p')
+DATE=$(date -u -d "$DATE" +%F)
+e2e_log "$(tail -n 1 "$E2E_TMP/man.txt")"
+e2e_check "the manual page's footer carries the version and the date" \
+    grep -qE "^Fenlight $VERSION +$DATE +FENLIGHT\(6\)\$" <(tail -n 1 "$E2E_TMP/man.txt")
+hyphenated() {
+    for w in $(seq 40 5 120); do MANWIDTH=$w man -l "$1"; done 2>/dev/null | grep -E '[a-z][-‐]$'
 }
 e2e_check "no word of the manual page is hyphenated at any width" \
-    unbroken "$E2E_TMP/root/usr/share/man/man6/fenlight.6.gz"
+    eval '! hyphenated "$E2E_TMP/root/usr/share/man/man6/fenlight.6.gz"'
 
 echo "== installed with dpkg"
 if [ "$(id -u)" != 0 ]; then
@@ -133,8 +128,6 @@ e2e_check "the installed hack draws amber lights on the root window" e2e_wait_fo
 kill "$HACK_PID"
 e2e_check "and ends with 0 on SIGTERM" exits_with "$HACK_PID" 0
 
-e2e_check "fenlight-add-to-xscreensaver is on the PATH" \
-    eval '[ "$(command -v fenlight-add-to-xscreensaver)" = /usr/bin/fenlight-add-to-xscreensaver ]'
 man_shows() { MANWIDTH=80 man fenlight 2>/dev/null | grep -q "soft coloured lights"; }
 e2e_check "man fenlight shows the page" man_shows
 

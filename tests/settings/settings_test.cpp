@@ -8,6 +8,7 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "settings/dialog_placement.h"
 
@@ -162,31 +163,20 @@ TEST(SettingsApply, ValidatesWhatItStores) {
 
 }  // namespace
 
-// The setup dialog, 300 x 400, on a 1920 x 1040 work area (a 40-pixel task bar below).
+// The setup dialog, 300 x 400, on a 1920 x 1040 work area (a task bar below), or a short second monitor.
 TEST(DialogPlacement, CentredOnAShownOwnerElseOnTheWorkAreaAndAlwaysInside) {
-    constexpr ScreenRect kArea{0, 0, 1920, 1040};
-    struct Case {
-        const char* what;
-        ScreenRect owner;
-        bool ownerShown;
-        ScreenRect expected;
+    constexpr ScreenRect kArea{0, 0, 1920, 1040}, kShort{1920, 0, 3200, 300};
+    const std::tuple<const char*, DialogPlacement, ScreenRect> cases[] = {
+        {"on a shown owner", {{100, 100, 900, 700}, true, kArea}, {350, 200, 650, 600}},
+        {"no owner shown", {{100, 100, 900, 700}, false, kArea}, {810, 320, 1110, 720}},
+        {"owner off the top left", {{-500, -300, 100, 100}, true, kArea}, {0, 0, 300, 400}},
+        {"small owner above the task bar", {{900, 1000, 1000, 1040}, true, kArea}, {800, 640, 1100, 1040}},
+        {"taller than the work area: its top", {{}, false, kShort}, {2410, 0, 2710, 400}},
     };
-    const Case cases[] = {
-        {"on a shown owner", {100, 100, 900, 700}, true, {350, 200, 650, 600}},
-        {"no owner shown", {100, 100, 900, 700}, false, {810, 320, 1110, 720}},
-        {"owner near the right edge", {1800, 100, 2400, 700}, true, {1620, 200, 1920, 600}},
-        {"owner near the top left", {-500, -300, 100, 100}, true, {0, 0, 300, 400}},
-        {"small owner above the task bar", {900, 1000, 1000, 1040}, true, {800, 640, 1100, 1040}},
-    };
-    for (const Case& c : cases) {
-        const ScreenRect got = PlaceDialog({c.owner, c.ownerShown, kArea}, 300, 400);
-        EXPECT_EQ(got.left, c.expected.left) << c.what;
-        EXPECT_EQ(got.top, c.expected.top) << c.what;
-        EXPECT_EQ(got.right, c.expected.right) << c.what;
-        EXPECT_EQ(got.bottom, c.expected.bottom) << c.what;
+    for (const auto& [what, placement, want] : cases) {
+        const ScreenRect got = PlaceDialog(placement, 300, 400);
+        EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
+                  std::tie(want.left, want.top, want.right, want.bottom))
+            << what;
     }
-    // A second monitor's work area, and a dialog taller than it: it starts at the area's top.
-    const ScreenRect tall = PlaceDialog({{}, false, {1920, 0, 3200, 300}}, 300, 400);
-    EXPECT_EQ(tall.left, 2410);
-    EXPECT_EQ(tall.top, 0);
 }

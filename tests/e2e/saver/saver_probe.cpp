@@ -1,21 +1,18 @@
 // A small Windows helper for the saver's end-to-end checks, run under Wine next to the saver:
 //   parent X Y WIDTH HEIGHT STOPFILE  a window to preview in; prints its handle in decimal, destroys
 //                                     the window once STOPFILE exists (or after two minutes)
-//   find [TITLE]                      the full-screen saver window (or the window of that title):
-//                                     handle, rectangle, top-most flag
-//   texts TITLE                       the visible texts of the controls of the window whose title starts
-//                                     so, ticked boxes marked
+//   find [TITLE]                      the full-screen saver window (or the window whose title starts with
+//                                     TITLE): handle, rectangle, top-most flag
+//   texts TITLE                       the shown texts of that window's controls, ticked boxes marked
 //   count                             how many top-level saver windows exist
 //   child PARENT                      the preview child of PARENT: its size and the parent's client size
 //   launch PROGRAM TAIL               runs PROGRAM with exactly that command tail; prints its exit code
-//   resources PROGRAM                 the program's description string, icon, dialog and its version line,
-//                                     manifest and version record
+//   resources PROGRAM                 the program's description string, icon, dialog, manifest and version
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <string>
 
 namespace {
@@ -63,9 +60,26 @@ int RunParent(int x, int y, int width, int height, const char* stop) {
     return 0;
 }
 
-// The full-screen saver's window, or the top-level window of that title.
+HWND titled = nullptr;
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM prefix) {
+    const char* start = reinterpret_cast<const char*>(prefix);
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || std::strncmp(text, start, std::strlen(start)) != 0) return TRUE;
+    titled = window;
+    return FALSE;
+}
+
+// The shown top-level window whose title starts with TITLE.
+HWND FindTitled(const char* title) {
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(title));
+    return titled;
+}
+
+// The full-screen saver's window, or the window whose title starts with TITLE.
 int Find(const char* title) {
-    HWND window = title != nullptr ? FindWindowA(nullptr, title) : FindWindowA(kSaverClass, "Screen Saver");
+    HWND window = title != nullptr ? FindTitled(title) : FindWindowA(kSaverClass, "Screen Saver");
     if (window == nullptr) {
         std::printf("none\n");
         return 1;
@@ -80,37 +94,13 @@ int Find(const char* title) {
     return 0;
 }
 
+// Prints a shown control's text; a ticked box's starts with "[x] ".
 BOOL CALLBACK PrintText(HWND window, LPARAM) {
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);
     if (!IsWindowVisible(window) || text[0] == '\0') return TRUE;
-    const LRESULT check = SendMessageA(window, BM_GETCHECK, 0, 0);
-    for (char* c = text; *c != '\0'; ++c) {
-        if (*c == '\r' || *c == '\n') *c = ' ';
-    }
-    std::printf("%s%s\n", check == BST_CHECKED ? "[x] " : "", text);
+    std::printf("%s%s\n", SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? "[x] " : "", text);
     return TRUE;
-}
-
-HWND titled = nullptr;
-
-BOOL CALLBACK FindTitled(HWND window, LPARAM prefix) {
-    const char* start = reinterpret_cast<const char*>(prefix);
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    if (!IsWindowVisible(window) || std::strncmp(text, start, std::strlen(start)) != 0) return TRUE;
-    titled = window;
-    return FALSE;
-}
-
-// The visible texts of the shown window whose title starts with TITLE and of its children, one a line;
-// a ticked box's text starts with "[x] ".
-int Texts(const char* title) {
-    EnumWindows(FindTitled, reinterpret_cast<LPARAM>(title));
-    HWND window = titled;
-    if (window == nullptr) return 1;
-    EnumChildWindows(window, PrintText, 0);
-    return 0;
 }
 
 int countedWindows = 0;
@@ -190,19 +180,7 @@ int Resources(const char* program) {
     std::printf("icon128=%s\n", FindResourceA(module, MAKEINTRESOURCEA(128), RT_GROUP_ICON) ? "yes" : "no");
     HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, 256, 256, 0));
     std::printf("icon256=%s\n", icon ? "yes" : "no");
-    HRSRC dialog = FindResourceA(module, MAKEINTRESOURCEA(2003), RT_DIALOG);
-    std::printf("dialog2003=%s\n", dialog ? "yes" : "no");
-    // The version line: the template's text that is the product name, a space and a number.
-    if (dialog != nullptr) {
-        const auto* words = static_cast<const wchar_t*>(LockResource(LoadResource(module, dialog)));
-        const std::wstring text(words, SizeofResource(module, dialog) / sizeof(wchar_t));
-        size_t at = 0;
-        while ((at = text.find(L"Fenlight ", at)) != std::wstring::npos && !iswdigit(text[at + 9])) ++at;
-        if (at != std::wstring::npos) {
-            const std::wstring line = text.substr(at, text.find(L'\0', at) - at);
-            std::printf("dialog-version=%ls\n", line.c_str());
-        }
-    }
+    std::printf("dialog2003=%s\n", FindResourceA(module, MAKEINTRESOURCEA(2003), RT_DIALOG) ? "yes" : "no");
     HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
     std::string manifestText;
     if (manifest != nullptr) {
@@ -249,7 +227,10 @@ int main(int argc, char** argv) {
                          argv[6]);
     }
     if (command == "find") return Find(argc > 2 ? argv[2] : nullptr);
-    if (command == "texts" && argc == 3) return Texts(argv[2]);
+    if (command == "texts" && argc == 3 && FindTitled(argv[2]) != nullptr) {
+        EnumChildWindows(titled, PrintText, 0);
+        return 0;
+    }
     if (command == "count") return Count();
     if (command == "child" && argc == 3) return Child(argv[2]);
     if (command == "launch" && argc == 4) return Launch(argv[2], argv[3]);

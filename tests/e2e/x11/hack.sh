@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The Linux hack on a private Xvfb: bad options draw nothing; the settings use the Windows dialog's
-# words; the command xscreensaver-settings builds from the XML draws into the daemon's window; --root
-# (plain and virtual root), --window-id and its own window show lights of the chosen colours; more
-# particles show more light; a resized window keeps its lights round; SIGTERM, Escape, q and the window
-# manager's close end it with 0; windows it cannot draw into are refused and other X errors fail it, with a
-# message; an event Xlib has already read cuts a long wait between frames short; a second signal ends it
-# on a stalled X server.
+# The Linux hack on a private Xvfb: bad options draw nothing; --root (plain and virtual root),
+# --window-id and its own window show lights of the chosen colours; more particles show more light; a
+# resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
+# windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
+# already read cuts a long wait between frames short; a second signal ends it on a stalled X server. The
+# settings speak the Windows dialog's words; the command xscreensaver-settings builds draws where it should.
 #   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK
 . "$(dirname "$0")/../common.sh"
 
@@ -123,27 +122,29 @@ dialog_choices_accepted() {
 }
 e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
 
-# The words of the settings the Windows dialog shows too are the dialog's own ("Colors: Amber" is its label
-# "Colors:" and its item "Amber"; the size slider ends at "Big").
-same_words_as_windows() {
-    python3 - "$SOURCES/host/x11/fenlight.xml" "$SOURCES/res/config_dialog.rc" \
-        "$SOURCES/settings/win32/config_dialog.cpp" <<'PY'
-import re, sys
-import xml.etree.ElementTree as tree
-windows = set(re.findall(r'"([^"\n]+)"', open(sys.argv[2]).read() + open(sys.argv[3]).read()))
-words = []
-for element in tree.parse(sys.argv[1]).iter():
-    if element.tag == "option":
-        label, item = element.get("_label").split(": ")
-        words += [label + ":", item]
-    elif element.tag == "number" and element.get("id") != "delay":
-        words += [element.get("_label") + ":", element.get("_low-label"), element.get("_high-label")]
-missing = [word for word in words if word not in windows]
-print("  not in the Windows dialog: %s" % missing if missing else "  %d words" % len(words))
-sys.exit(1 if missing or len(words) < 30 else 0)
+# settings_xml words | command ID=VALUE...: fenlight.xml's labels that are not the Windows dialog's texts,
+# or the command xscreensaver-settings builds: name, <command> args, changed settings' arg-set or arg.
+settings_xml() {
+    python3 - "$SOURCES" "$@" <<'PY'
+import re, sys, xml.etree.ElementTree as tree
+root, mode, changed = sys.argv[1], sys.argv[2], dict(pair.split("=") for pair in sys.argv[3:])
+windows = set(re.findall(r'"([^"\n]+)"', open(root + "/res/config_dialog.rc").read() +
+                         open(root + "/settings/win32/config_dialog.cpp").read()))
+saver = tree.parse(root + "/host/x11/fenlight.xml").getroot()
+args, words = [saver.get("name")], []
+add = lambda text: args.extend(text.split())
+for e in saver.iter():
+    value, get = changed.get(e.get("id")), e.get
+    if e.tag == "command": add(get("arg"))
+    if e.tag == "select" and value: add(next(o for o in e if o.get("id") == value).get("arg-set", ""))
+    if e.tag == "number" and value not in (None, get("default")): add(get("arg").replace("%", value))
+    if e.tag == "option": words += get("_label").replace(": ", ":\n").split("\n")
+    if e.tag == "number" and get("id") != "delay":
+        words += [get("_label") + ":", get("_low-label"), get("_high-label")]
+print(" ".join(args) if mode == "command" else " ".join(w for w in words if w not in windows) or "none")
 PY
 }
-e2e_check "the settings use the Windows dialog's words" same_words_as_windows
+e2e_check "the settings use the Windows dialog's words" eval '[ "$(settings_xml words)" = none ]'
 
 echo "== --root in each colour; SIGTERM and SIGINT end it within a second with status 0"
 for colour in amber emerald lapis amethyst; do
@@ -158,28 +159,7 @@ e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second" ends_cleanly kill -INT "$HACK_PID"
 
 echo "== the command xscreensaver-settings writes draws into the daemon's window"
-# As the settings dialog builds it from the XML: the hack's name, the <command> arguments, then each
-# setting changed from its default (a menu entry's arg-set, a slider's arg with its value).
-settings_command() {
-    python3 - "$SOURCES/host/x11/fenlight.xml" "$@" <<'PY'
-import sys
-import xml.etree.ElementTree as tree
-screensaver = tree.parse(sys.argv[1]).getroot()
-changed = dict(pair.split("=") for pair in sys.argv[2:])
-args = [screensaver.get("name")]
-for element in screensaver.iter():
-    value = changed.get(element.get("id"))
-    if element.tag == "command":
-        args += element.get("arg").split()
-    elif element.tag == "select" and value:
-        args += next(o for o in element if o.get("id") == value).get("arg-set", "").split()
-    elif element.tag == "number" and value and value != element.get("default"):
-        args += element.get("arg").replace("%", value).split()
-print(" ".join(args))
-PY
-}
-COMMAND=$(settings_command colors=amber size=40 speed=33)
-e2e_log "$COMMAND"
+COMMAND=$(settings_xml command colors=amber size=40 speed=33)
 new_window 400 300
 # shellcheck disable=SC2086
 XSCREENSAVER_WINDOW=$WINDOW_ID start_hack ${COMMAND#fenlight }
