@@ -51,15 +51,25 @@ VIAddVersionKey /LANG=1033 LegalCopyright "${COPYRIGHT}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; Fenlight's own picture on the finish page (drawn from the glow by tools/icon/generate). The uninstaller
+; has no page that shows one.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${__FILEDIR__}/fenlight-finish.bmp"
 
 Var Select        ; 1: make the saver the current user's screen saver
 Var SelectBox
 Var RemoveSettings ; 1: the uninstaller also deletes the user's settings
 Var RemoveSettingsBox
+Var FinishText    ; the finish page's text: whether Fenlight is now the screen saver
 
 Page custom ChoicePage ChoicePageLeave
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed. Its settings are in the Screen Saver page of Windows."
+!define MUI_PAGE_CUSTOMFUNCTION_PRE FinishPagePre
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+; Unticked by default: the Screen Saver page opens only when asked for.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "&Open Screen Saver settings"
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+!define MUI_FINISHPAGE_RUN_FUNCTION OpenSaverSettings
 !insertmacro MUI_PAGE_FINISH
 
 UninstPage custom un.ChoicePage un.ChoicePageLeave
@@ -126,6 +136,22 @@ Function ChoicePageLeave
   ${Else}
     StrCpy $Select 0
   ${EndIf}
+FunctionEnd
+
+; The finish page says what the Screen Saver page will show: Fenlight selected, or the choice as it was.
+Function FinishPagePre
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ${If} $0 == "$SYSDIR\${SCR_NAME}"
+    StrCpy $FinishText "${PRODUCT} is installed and is now your screen saver.$\r$\n$\r$\nIts settings are in \
+        the Screen Saver page of Windows."
+  ${Else}
+    StrCpy $FinishText "${PRODUCT} is installed. Your screen saver is unchanged: to use ${PRODUCT}, pick it \
+        in the Screen Saver page of Windows."
+  ${EndIf}
+FunctionEnd
+
+Function OpenSaverSettings
+  Exec '"$SYSDIR\control.exe" desk.cpl,,@screensaver'
 FunctionEnd
 
 ; Pushes the size of the file in $0 in bytes (0 when it cannot be opened).
@@ -207,8 +233,8 @@ Function un.ChoicePage
   !insertmacro MUI_HEADER_TEXT "Uninstall ${PRODUCT}" "${PRODUCT} will be removed from this computer."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 24u "Your settings of ${PRODUCT} (direction, colours, particles, size and \
-      speed) stay for a later install unless you remove them too."
+  ${NSD_CreateLabel} 0 0 100% 24u "Your ${PRODUCT} settings (direction, colors, particles, size and speed) \
+      are kept for a later install, unless you remove them too."
   Pop $0
   ${NSD_CreateCheckbox} 0 30u 100% 12u "&Also remove my settings"
   Pop $RemoveSettingsBox
@@ -250,6 +276,9 @@ Section Uninstall
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     ${un.GetParent} "${SETTINGS_KEY}" $3
     DeleteRegKey /ifempty HKCU $3
+    DetailPrint "Your ${PRODUCT} settings were removed."
+  ${Else}
+    DetailPrint "Your ${PRODUCT} settings were kept."
   ${EndIf}
 
   Delete "$INSTDIR\LICENSE.txt"

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "config_dialog_ids.h"
+#include "settings/dialog_placement.h"
 #include "settings/settings.h"
 #include "settings/win32/registry_store.h"
 
@@ -64,6 +65,28 @@ static StoredSettings ReadControls(HWND dialog) {
     return shown;
 }
 
+static ScreenRect FromRect(const RECT& rect) {
+    return {int32_t(rect.left), int32_t(rect.top), int32_t(rect.right), int32_t(rect.bottom)};
+}
+
+// Centred on the owner when it can be seen, else on its monitor's work area (the primary monitor's
+// without an owner); always inside that work area.
+static void PlaceOnScreen(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    HMONITOR monitor = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                        : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO monitorInfo{};
+    monitorInfo.cbSize = sizeof monitorInfo;
+    RECT ownerRect{}, dialogRect{};
+    if (!GetMonitorInfoA(monitor, &monitorInfo) || !GetWindowRect(dialog, &dialogRect)) return;
+    const bool ownerShown =
+        owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &ownerRect);
+    const ScreenRect placed =
+        PlaceDialog({FromRect(ownerRect), ownerShown, FromRect(monitorInfo.rcWork)},
+                    dialogRect.right - dialogRect.left, dialogRect.bottom - dialogRect.top);
+    SetWindowPos(dialog, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 static void InitDialog(HWND dialog) {
     LoadSettings(appState);
     InitCommonControlsForDialog();
@@ -73,6 +96,7 @@ static void InitDialog(HWND dialog) {
     SetUpSlider(dialog, IDC_PARTICLES_SLIDER, kQuantityMin, kQuantityMax, loaded.quantity);
     SetUpSlider(dialog, IDC_SIZE_SLIDER, kSizeMin, kSizeMax, loaded.size);
     SetUpSlider(dialog, IDC_SPEED_SLIDER, kSpeedMin, kSpeedMax, loaded.speed);
+    PlaceOnScreen(dialog);
 }
 
 // OK could not store the settings: say so, with the system's reason, over the dialog, which stays open

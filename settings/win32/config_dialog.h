@@ -1,5 +1,6 @@
 // The setup dialog (dialog resource 2003): direction and colour lists, particles, size and speed
-// sliders, Reset, OK saves, Cancel discards.
+// sliders, Reset, OK saves, Cancel discards. It opens centred on its owner, or on the screen, and always
+// wholly on the screen.
 #pragma once
 
 #include <windows.h>

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: lintian finds no errors; it holds exactly the hack, its settings
-# description, the manual page, the copyright and the changelog; its version is the project's and its
-# dependencies were computed. As root it is installed for real with dpkg -i: the installed hack draws on a
-# private Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there.
+# description, the manual page, the command that adds it to ~/.xscreensaver, README.Debian, the copyright
+# and the changelog; its version is the project's and its dependencies were computed; the manual page's
+# footer carries the version and the package's date, and no word is hyphenated. As root it is installed
+# for real with dpkg -i: the installed hack draws on a private Xvfb with --root, `man fenlight` shows the
+# page, and dpkg -r removes every file it put there.
 # The RPM: the same hack, the licence, the hacks.conf.d entry, computed Requires, no rpmlint error but the
 # signature (added when published); as root, an install into a throwaway --root and an erase leave no file.
 #   deb.sh PACKAGE.deb [PACKAGE.rpm]
@@ -10,9 +12,12 @@
 
 DEB=$(realpath "$1")
 VERSION=$("$E2E_DIR/../../tools/version")
-EXPECTED_FILES="/usr/libexec/xscreensaver/fenlight
+EXPECTED_FILES="/usr/bin/fenlight-add-to-xscreensaver
+/usr/libexec/xscreensaver/fenlight
+/usr/share/doc/fenlight/README.Debian
 /usr/share/doc/fenlight/changelog.gz
 /usr/share/doc/fenlight/copyright
+/usr/share/man/man1/fenlight-add-to-xscreensaver.1.gz
 /usr/share/man/man6/fenlight.6.gz
 /usr/share/xscreensaver/config/fenlight.xml"
 HACK=/usr/libexec/xscreensaver/fenlight
@@ -38,7 +43,7 @@ exact_files() {
         grep -q "^$dir" <<<"$EXPECTED_FILES" || { e2e_log "stray folder $dir"; return 1; }
     done < <(grep '/$' "$E2E_TMP/listing")
 }
-e2e_check "it holds exactly the five files" exact_files
+e2e_check "it holds exactly the eight files" exact_files
 field() { dpkg-deb -f "$DEB" "$1"; }
 e2e_check "version $VERSION, Recommends: xscreensaver" \
     eval '[ "$(field Version)" = "$VERSION" ] && [ "$(field Recommends)" = xscreensaver ]'
@@ -66,6 +71,17 @@ options_documented() {
     done
 }
 e2e_check "the manual page names every option of --help" options_documented
+# The footer: the version and the date of the package's changelog entry (both from SOURCE_DATE_EPOCH).
+DATE=$(zcat "$E2E_TMP/root/usr/share/doc/fenlight/changelog.gz" | sed -n 's/^ -- .*>  //p')
+DATE=$(date -u -d "$DATE" +%F)
+e2e_log "$(tail -n 1 "$E2E_TMP/man.txt")"
+e2e_check "the manual page's footer carries the version and the date" \
+    grep -qE "^Fenlight $VERSION +$DATE +FENLIGHT\(6\)\$" <(tail -n 1 "$E2E_TMP/man.txt")
+hyphenated() {
+    for w in $(seq 40 5 120); do MANWIDTH=$w man -l "$1"; done 2>/dev/null | grep -E '[a-z][-‐]$'
+}
+e2e_check "no word of the manual page is hyphenated at any width" \
+    eval '! hyphenated "$E2E_TMP/root/usr/share/man/man6/fenlight.6.gz"'
 
 if [ -n "${2:-}" ]; then
     echo "== the RPM"
@@ -122,7 +138,7 @@ trap 'remove_package; e2e_cleanup' EXIT
 INSTALLED=1
 e2e_check "dpkg -i installs it" dpkg_run -i "$DEB"
 all_there() { while read -r f; do [ -f "$f" ] || return 1; done <<<"$EXPECTED_FILES"; }
-e2e_check "the five files are in place" all_there
+e2e_check "the eight files are in place" all_there
 
 e2e_start_xvfb 800x600 || exit 1
 unset XSCREENSAVER_WINDOW

@@ -1,4 +1,5 @@
-// The portable settings path: what a load makes of stored values, and what a save writes back.
+// The portable settings path: what a load makes of stored values, and what a save writes back; where
+// the setup dialog opens.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,9 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <tuple>
+
+#include "settings/dialog_placement.h"
 
 namespace {
 
@@ -158,3 +162,21 @@ TEST(SettingsApply, ValidatesWhatItStores) {
 }
 
 }  // namespace
+
+// The setup dialog, 300 x 400, on a 1920 x 1040 work area (a task bar below), or a short second monitor.
+TEST(DialogPlacement, CentredOnAShownOwnerElseOnTheWorkAreaAndAlwaysInside) {
+    constexpr ScreenRect kArea{0, 0, 1920, 1040}, kShort{1920, 0, 3200, 300};
+    const std::tuple<const char*, DialogPlacement, ScreenRect> cases[] = {
+        {"on a shown owner", {{100, 100, 900, 700}, true, kArea}, {350, 200, 650, 600}},
+        {"no owner shown", {{100, 100, 900, 700}, false, kArea}, {810, 320, 1110, 720}},
+        {"owner off the top left", {{-500, -300, 100, 100}, true, kArea}, {0, 0, 300, 400}},
+        {"small owner above the task bar", {{900, 1000, 1000, 1040}, true, kArea}, {800, 640, 1100, 1040}},
+        {"taller than the work area: its top", {{}, false, kShort}, {2410, 0, 2710, 400}},
+    };
+    for (const auto& [what, placement, want] : cases) {
+        const ScreenRect got = PlaceDialog(placement, 300, 400);
+        EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
+                  std::tie(want.left, want.top, want.right, want.bottom))
+            << what;
+    }
+}

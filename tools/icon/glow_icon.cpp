@@ -1,14 +1,18 @@
 // Draws the program's icon from the glow picture: a soft light in the Lapis colours, white at its
 // heart, on a transparent ground, at every size from 16 to 256 pixels, written as one .ico file.
 // Small sizes are plain 32-bit bitmaps with their mask; 48 pixels and up are PNG images.
+// With --finish it draws the installer's finish-page picture instead (Modern UI's 164 x 314, a 24-bit
+// .bmp): lights of the four schemes rising through the dark, the same glow tinted the same way.
 //
 //   glow_icon OUTPUT.ico [PREVIEW.png]
+//   glow_icon --finish OUTPUT.bmp
 #include <png.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "res/glow_image.h"
@@ -35,6 +39,13 @@ double SampleGlow(int size, int x, int y) {
     return sum / (255.0 * (x1 - x0) * (y1 - y0));
 }
 
+// A light's colour channel where the glow is `glow` (0..1): the halo's colour at the rim, the core's
+// further in, white where the light is brightest.
+double Tint(double glow, double halo, double core) {
+    const double tinted = halo + (core - halo) * glow;
+    return std::clamp(tinted + (1.0 - tinted) * std::pow(glow, 3.0), 0.0, 1.0);
+}
+
 std::vector<Pixel> DrawIcon(int size) {
     const Vec3 core = SchemeColourA(kColourLapis);
     const Vec3 halo = SchemeColourB(kColourLapis);
@@ -42,15 +53,48 @@ std::vector<Pixel> DrawIcon(int size) {
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const double glow = SampleGlow(size, x, y);
-            // The halo's colour at the rim, the core's further in, white where the light is brightest.
-            const double white = std::pow(glow, 3.0);
-            auto channel = [&](double h, double c) {
-                const double tinted = h + (c - h) * glow;
-                return uint8_t(std::lround(255.0 * std::clamp(tinted + (1.0 - tinted) * white, 0.0, 1.0)));
-            };
+            auto channel = [&](double h, double c) { return uint8_t(std::lround(255.0 * Tint(glow, h, c))); };
             const double alpha = std::clamp(std::sqrt(glow) * 1.15, 0.0, 1.0);
             pixels[size_t(y) * size + x] = {channel(halo.x, core.x), channel(halo.y, core.y),
                                             channel(halo.z, core.z), uint8_t(std::lround(255.0 * alpha))};
+        }
+    }
+    return pixels;
+}
+
+// The finish page's picture: lights placed by hand (centre x, y and diameter in pixels, scheme), added
+// up over a night-blue ground as the saver adds them.
+constexpr int kFinishWidth = 164, kFinishHeight = 314;
+struct FinishLight {
+    double x, y, diameter;
+    uint8_t scheme;
+};
+constexpr FinishLight kFinishLights[] = {
+    {82, 96, 150, kColourLapis},  {34, 190, 70, kColourEmerald},  {128, 214, 84, kColourAmethyst},
+    {58, 262, 46, kColourAmber},  {132, 34, 40, kColourAmber},    {22, 52, 30, kColourAmethyst},
+    {110, 286, 34, kColourLapis}, {150, 142, 24, kColourEmerald}, {16, 300, 20, kColourLapis},
+    {76, 168, 22, kColourAmber},
+};
+
+std::vector<Pixel> DrawFinishPicture() {
+    std::vector<Pixel> pixels(size_t(kFinishWidth) * kFinishHeight);
+    for (int y = 0; y < kFinishHeight; ++y) {
+        for (int x = 0; x < kFinishWidth; ++x) {
+            // Night blue at the top, black at the bottom.
+            const double ground = 1.0 - double(y) / kFinishHeight;
+            double r = 0.02 * ground, g = 0.03 * ground, b = 0.09 * ground;
+            for (const FinishLight& light : kFinishLights) {
+                const int gx = int(std::floor((x + 0.5 - light.x) / light.diameter * 256.0 + 128.0));
+                const int gy = int(std::floor((y + 0.5 - light.y) / light.diameter * 256.0 + 128.0));
+                if (gx < 0 || gx > 255 || gy < 0 || gy > 255) continue;
+                const double glow = GlowImage[256 * gy + gx] / 255.0;
+                const Vec3 core = SchemeColourA(light.scheme), halo = SchemeColourB(light.scheme);
+                r += glow * Tint(glow, halo.x, core.x);
+                g += glow * Tint(glow, halo.y, core.y);
+                b += glow * Tint(glow, halo.z, core.z);
+            }
+            auto channel = [](double v) { return uint8_t(std::lround(255.0 * std::clamp(v, 0.0, 1.0))); };
+            pixels[size_t(y) * kFinishWidth + x] = {channel(r), channel(g), channel(b), 255};
         }
     }
     return pixels;
@@ -126,11 +170,46 @@ bool WriteFile(const char* path, const Bytes& bytes) {
     return std::fclose(file) == 0 && written;
 }
 
+// A 24-bit bottom-up .bmp, as NSIS takes it (the width's rows need no padding: 164 x 3 is a multiple of 4).
+Bytes EncodeBmp(const std::vector<Pixel>& pixels, int width, int height) {
+    const uint32_t stride = uint32_t(width * 3 + 3) / 4 * 4;
+    const uint32_t imageBytes = stride * uint32_t(height);
+    Bytes out{'B', 'M'};
+    Put32(out, 14 + 40 + imageBytes);
+    Put32(out, 0);
+    Put32(out, 14 + 40);
+    Put32(out, 40);
+    Put32(out, uint32_t(width));
+    Put32(out, uint32_t(height));
+    Put16(out, 1);
+    Put16(out, 24);
+    Put32(out, 0);
+    Put32(out, imageBytes);
+    for (int i = 0; i < 4; ++i) Put32(out, 0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const Pixel& p = pixels[size_t(y) * width + x];
+            out.insert(out.end(), {p.b, p.g, p.r});
+        }
+        out.resize(out.size() + stride - uint32_t(width * 3), 0);
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string_view(argv[1]) == "--finish") {
+        const Bytes bmp = EncodeBmp(DrawFinishPicture(), kFinishWidth, kFinishHeight);
+        if (!WriteFile(argv[2], bmp)) {
+            std::fprintf(stderr, "glow_icon: cannot write %s\n", argv[2]);
+            return 1;
+        }
+        std::printf("%s: %dx%d, %zu bytes\n", argv[2], kFinishWidth, kFinishHeight, bmp.size());
+        return 0;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: glow_icon OUTPUT.ico [PREVIEW.png]\n");
+        std::fprintf(stderr, "usage: glow_icon OUTPUT.ico [PREVIEW.png] | glow_icon --finish OUTPUT.bmp\n");
         return 2;
     }
     std::vector<Bytes> images;

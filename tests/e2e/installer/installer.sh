@@ -10,7 +10,9 @@
 #           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
 #           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
 #           keeps the settings, also after the saver was deleted by hand; through the pages, the check
-#           box is honoured and "Also remove my settings" removes them
+#           box is honoured, the finish page shows Fenlight's picture, says the saver is unchanged and
+#           offers the Screen Saver page (unticked; ticked, it opens it), and "Also remove my settings"
+#           removes them
 #   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
 #           installed, it draws, and the uninstaller removes it
 # Usage: installer.sh win64|win32 VERSION SCR_X64 SCR_X86 saver_probe.exe
@@ -174,14 +176,15 @@ screen_settled() {
     return 1
 }
 
-# through_pages TITLE KEY DONE PROGRAM...: starts PROGRAM (under wine), waits for its first page, presses
-# KEY (a check box's Alt key) and Enter, waits until the shell condition DONE holds, then presses Enter on
-# the last page until the window is gone and the program has ended (the installer's working folder is
-# the install folder, which cannot be removed while it runs).
+# through_pages TITLE KEY DONE LAST_KEY PROGRAM...: starts PROGRAM (under wine), waits for its first page,
+# presses KEY (a check box's Alt key) and Enter, waits until the shell condition DONE holds, then on the last
+# page keeps its texts and picture (last-page.txt, .png), presses LAST_KEY (unless empty) and Enter until the
+# window is gone and the program has ended (the installer's working folder is the install folder, which
+# cannot be removed while it runs). pages.log has the programs it started.
 through_pages() {
-    local title=$1 key=$2 done=$3 pid
-    shift 3
-    wine "$@" >/dev/null 2>&1 &
+    local title=$1 key=$2 done=$3 last_key=$4 pid
+    shift 4
+    WINEDEBUG=-all,+process wine "$@" >/dev/null 2>"$E2E_TMP/pages.log" &
     pid=$!
     e2e_track "$pid"
     e2e_wait_for 30 page_up "$title" || { e2e_log "no window $title"; return 1; }
@@ -190,7 +193,26 @@ through_pages() {
     xdotool windowfocus --sync "$PAGE" 2>/dev/null
     xdotool key "$key" Return
     e2e_wait_for 60 eval "$done" || { e2e_log "not done: $done"; return 1; }
+    e2e_wait_for 30 last_page "$title" || { e2e_log "no last page"; return 1; }
+    [ -z "$last_key" ] || xdotool key "$last_key"
     e2e_wait_for 30 eval 'xdotool key Return; sleep 0.5; ! page_up "$title"' && e2e_wait_for 30 gone "$pid"
+}
+
+# last_page TITLE: the page with Finish or Close is shown and has finished drawing.
+last_page() {
+    probe texts "$1" >"$E2E_TMP/last-page.txt" && grep -qxE '&(Finish|Close)' "$E2E_TMP/last-page.txt" &&
+        screen_settled && import -display "$DISPLAY" -window "$PAGE" "$E2E_TMP/last-page.png" 2>/dev/null
+}
+
+# The finish page's left panel (164 x 314 on Windows, wider under Wine) shows fenlight-finish.bmp.
+shows_picture() {
+    local width rmse page=$E2E_TMP/last-page.png
+    width=$(convert "$page" -crop 400x1+0+150 -depth 8 txt:- | grep -m 1 '#FFFFFF' | cut -d, -f1)
+    rmse=$(convert "$page" -crop "${width:-0}x314+0+0" +repage -resize '164x314!' png:- |
+        compare -metric RMSE - "$E2E_DIR/../../packaging/windows/fenlight-finish.bmp" null: 2>&1 |
+        sed -n 's/.*(\(.*\))/\1/p')
+    e2e_log "picture ${width}x314, RMSE ${rmse:-none}"
+    python3 -c "import sys; sys.exit(0 if 0 <= float('${rmse:-1}') < 0.05 else 1)"
 }
 
 # --- 64-bit Windows. ---
@@ -275,13 +297,21 @@ EOF
     e2e_check "and clears SCRNSAVE.EXE" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "and leaves nothing" nothing_left
 
-    # Through the pages: Alt+U clears "Use Fenlight as my screen saver", Enter installs, Enter finishes.
+    # Through the pages: Alt+U clears "Use Fenlight as my screen saver", Enter installs; on the finish page
+    # Alt+O ticks "Open Screen Saver settings" and Enter finishes.
     e2e_check "the installer's pages install the saver with the box cleared" \
-        through_pages 'Fenlight Setup' alt+u 'installed_is "$SCR_X64" && ! no_entry' "$SETUP"
+        through_pages 'Fenlight Setup' alt+u 'installed_is "$SCR_X64" && ! no_entry' alt+o "$SETUP"
     e2e_check "which leaves SCRNSAVE.EXE unset" no_value "$DESKTOP" SCRNSAVE.EXE
+    e2e_check "the finish page shows Fenlight's picture" shows_picture
+    e2e_check "and says the screen saver is unchanged" \
+        grep -q "Your screen saver is unchanged" "$E2E_TMP/last-page.txt"
+    e2e_check "and offers Open Screen Saver settings, unticked" \
+        grep -qx "&Open Screen Saver settings" "$E2E_TMP/last-page.txt"
+    e2e_check "which, ticked, opens the Screen Saver page" \
+        e2e_wait_for 10 grep -q 'control.exe\\*" desk.cpl,,@screensaver' "$E2E_TMP/pages.log"
     # Alt+A ticks "Also remove my settings", Enter uninstalls, Enter closes.
     e2e_check "the uninstaller's pages remove the folder and the entry with the settings ticked" \
-        through_pages 'Fenlight Uninstall' alt+a 'folder_gone && no_entry' "$FOLDER\\uninst.exe"
+        through_pages 'Fenlight Uninstall' alt+a 'folder_gone && no_entry' "" "$FOLDER\\uninst.exe"
     e2e_check "and the settings" eval '! wine reg query "$SETTINGS" >/dev/null 2>&1'
     e2e_check "and leaves nothing" nothing_left
 }

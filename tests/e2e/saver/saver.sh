@@ -6,7 +6,7 @@
 #   preview      - "/p HWND" fills the parent's client area with a child that draws frames, ignores
 #                  keys and ends when the parent goes away
 #   rejected     - bad preview numbers and unknown switches end with -1 and show nothing
-#   setup        - "/c" and an empty command line open "Fenlight Setup"
+#   setup        - "/c" and an empty command line open "Fenlight Setup", centred, with the version line
 #   resources    - description string, icon, dialog, manifest and version record
 # FENLIGHT_SCREENSHOTS=folder keeps the full-screen picture there.
 # Usage: saver.sh Fenlight.scr saver_probe.exe [full|basic]   (basic: full-screen checks only)
@@ -122,6 +122,14 @@ check_rejected() {
     done
 }
 
+# With no owner, the dialog's window is centred on the work area (Wine's whole screen), give or take a pixel.
+dialog_centred() {
+    local x y w h
+    read -r _ x y w h _ < <(probe find "Fenlight Setup")
+    e2e_log "dialog ${w}x$h at $x,$y"
+    [ $(((2 * x + w - WIDTH) ** 2 + (2 * y + h - HEIGHT) ** 2)) -le 8 ]
+}
+
 check_setup_dialog() {
     local tail pid
     for tail in "/c" ""; do
@@ -130,6 +138,9 @@ check_setup_dialog() {
         e2e_track "$pid"
         dialog_up() { [ -n "$(e2e_find_window '^Fenlight Setup$')" ]; }
         e2e_check "tail [$tail] opens Fenlight Setup" e2e_wait_for 30 dialog_up
+        e2e_check "centred on the screen" dialog_centred
+        e2e_check "its version line is the project's" \
+            eval 'probe texts "Fenlight Setup" | grep -qx "Fenlight $("$E2E_DIR/../../tools/version")"'
         xdotool windowfocus --sync "$(e2e_find_window "^Fenlight Setup$")" 2>/dev/null
         xdotool key Escape
         e2e_check "Escape closes the dialog with 0" exits_with "$pid" 0
@@ -140,9 +151,9 @@ check_resources() {
     local report
     report=$(probe resources "$SCR")
     e2e_log "$(echo "$report" | tr '\n' ' ')"
-    for line in "string1=My Screen Saver #1" icon128=yes icon256=yes dialog2003=yes manifest=yes \
-        manifest-comctl6=yes manifest-dpi=yes fileversion=1.1.0.0 "description=Screen Saver" \
-        filename=Fenlight.scr; do
+    for line in "string1=Fenlight" icon128=yes icon256=yes dialog2003=yes manifest=yes manifest-comctl6=yes \
+        manifest-dpi=yes "fileversion=$("$E2E_DIR/../../tools/version").0" filename=Fenlight.scr \
+        "description=Fenlight screen saver" "copyright=Copyright (c) 2026 Ostrel and the Fenlight contributors"; do
         e2e_check "resource $line" grep -qxF "$line" <<<"$report"
     done
 }

@@ -1,7 +1,9 @@
 // A small Windows helper for the saver's end-to-end checks, run under Wine next to the saver:
 //   parent X Y WIDTH HEIGHT STOPFILE  a window to preview in; prints its handle in decimal, destroys
 //                                     the window once STOPFILE exists (or after two minutes)
-//   find                              the full-screen saver window: handle, rectangle, top-most flag
+//   find [TITLE]                      the full-screen saver window (or the window whose title starts with
+//                                     TITLE): handle, rectangle, top-most flag
+//   texts TITLE                       the shown texts of that window's controls, ticked boxes marked
 //   count                             how many top-level saver windows exist
 //   child PARENT                      the preview child of PARENT: its size and the parent's client size
 //   launch PROGRAM TAIL               runs PROGRAM with exactly that command tail; prints its exit code
@@ -58,8 +60,26 @@ int RunParent(int x, int y, int width, int height, const char* stop) {
     return 0;
 }
 
-int Find() {
-    HWND window = FindWindowA(kSaverClass, "Screen Saver");
+HWND titled = nullptr;
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM prefix) {
+    const char* start = reinterpret_cast<const char*>(prefix);
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || std::strncmp(text, start, std::strlen(start)) != 0) return TRUE;
+    titled = window;
+    return FALSE;
+}
+
+// The shown top-level window whose title starts with TITLE.
+HWND FindTitled(const char* title) {
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(title));
+    return titled;
+}
+
+// The full-screen saver's window, or the window whose title starts with TITLE.
+int Find(const char* title) {
+    HWND window = title != nullptr ? FindTitled(title) : FindWindowA(kSaverClass, "Screen Saver");
     if (window == nullptr) {
         std::printf("none\n");
         return 1;
@@ -72,6 +92,15 @@ int Find() {
         rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
         (exStyle & WS_EX_TOPMOST) ? "topmost" : "normal", IsWindowVisible(window) ? "visible" : "hidden");
     return 0;
+}
+
+// Prints a shown control's text; a ticked box's starts with "[x] ".
+BOOL CALLBACK PrintText(HWND window, LPARAM) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (!IsWindowVisible(window) || text[0] == '\0') return TRUE;
+    std::printf("%s%s\n", SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? "[x] " : "", text);
+    return TRUE;
 }
 
 int countedWindows = 0;
@@ -185,6 +214,7 @@ int Resources(const char* program) {
     }
     std::printf("description=%s\n", VersionString(data.data(), "FileDescription").c_str());
     std::printf("filename=%s\n", VersionString(data.data(), "OriginalFilename").c_str());
+    std::printf("copyright=%s\n", VersionString(data.data(), "LegalCopyright").c_str());
     return 0;
 }
 
@@ -196,11 +226,15 @@ int main(int argc, char** argv) {
         return RunParent(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                          argv[6]);
     }
-    if (command == "find") return Find();
+    if (command == "find") return Find(argc > 2 ? argv[2] : nullptr);
+    if (command == "texts" && argc == 3 && FindTitled(argv[2]) != nullptr) {
+        EnumChildWindows(titled, PrintText, 0);
+        return 0;
+    }
     if (command == "count") return Count();
     if (command == "child" && argc == 3) return Child(argv[2]);
     if (command == "launch" && argc == 4) return Launch(argv[2], argv[3]);
     if (command == "resources" && argc == 3) return Resources(argv[2]);
-    std::fprintf(stderr, "usage: saver_probe parent|find|count|child|launch|resources ...\n");
+    std::fprintf(stderr, "usage: saver_probe parent|find|texts|count|child|launch|resources ...\n");
     return 2;
 }

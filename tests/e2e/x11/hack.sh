@@ -4,13 +4,15 @@
 # resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
 # windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
 # already read cuts a long wait between frames short; a second signal ends it on a stalled X server, also
-# when it started with the stop signals blocked.
+# when it started with the stop signals blocked. The settings speak the Windows dialog's words; the command
+# xscreensaver-settings builds draws where it should.
 #   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK
 . "$(dirname "$0")/../common.sh"
 
 FENLIGHT=$1
 HELPER=$2
 WINDOW_CHECK=$3
+SOURCES=$(cd "$(dirname "$0")/../../.." && pwd)
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations
 # from ours; the portable code's leaks are checked by the native tests.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
@@ -97,7 +99,7 @@ echo "== every choice of xscreensaver's settings dialog is an accepted option"
 # Each menu entry's arguments and each slider's ends and default, run against a display that does not
 # exist: accepted options get as far as opening it.
 dialog_arguments() {
-    python3 - "$(dirname "$0")/../../../host/x11/fenlight.xml" <<'PY'
+    python3 - "$SOURCES/host/x11/fenlight.xml" <<'PY'
 import sys
 import xml.etree.ElementTree as tree
 for element in tree.parse(sys.argv[1]).iter():
@@ -121,6 +123,30 @@ dialog_choices_accepted() {
 }
 e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
 
+# settings_xml words | command ID=VALUE...: fenlight.xml's labels that are not the Windows dialog's texts,
+# or the command xscreensaver-settings builds: name, <command> args, changed settings' arg-set or arg.
+settings_xml() {
+    python3 - "$SOURCES" "$@" <<'PY'
+import re, sys, xml.etree.ElementTree as tree
+root, mode, changed = sys.argv[1], sys.argv[2], dict(pair.split("=") for pair in sys.argv[3:])
+windows = set(re.findall(r'"([^"\n]+)"', open(root + "/res/config_dialog.rc").read() +
+                         open(root + "/settings/win32/config_dialog.cpp").read()))
+saver = tree.parse(root + "/host/x11/fenlight.xml").getroot()
+args, words = [saver.get("name")], []
+add = lambda text: args.extend(text.split())
+for e in saver.iter():
+    value, get = changed.get(e.get("id")), e.get
+    if e.tag == "command": add(get("arg"))
+    if e.tag == "select" and value: add(next(o for o in e if o.get("id") == value).get("arg-set", ""))
+    if e.tag == "number" and value not in (None, get("default")): add(get("arg").replace("%", value))
+    if e.tag == "option": words += get("_label").replace(": ", ":\n").split("\n")
+    if e.tag == "number" and get("id") != "delay":
+        words += [get("_label") + ":", get("_low-label"), get("_high-label")]
+print(" ".join(args) if mode == "command" else " ".join(w for w in words if w not in windows) or "none")
+PY
+}
+e2e_check "the settings use the Windows dialog's words" eval '[ "$(settings_xml words)" = none ]'
+
 echo "== --root in each colour; SIGTERM and SIGINT end it within a second with status 0"
 for colour in amber emerald lapis amethyst; do
     start_hack --root --colors "$colour"
@@ -135,6 +161,17 @@ e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second"
 BLOCKED=1 start_hack --root --colors amber
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
+
+echo "== the command xscreensaver-settings writes draws into the daemon's window"
+COMMAND=$(settings_xml command colors=amber size=40 speed=33)
+new_window 400 300
+# shellcheck disable=SC2086
+XSCREENSAVER_WINDOW=$WINDOW_ID start_hack ${COMMAND#fenlight }
+e2e_check "it shows amber lights in XSCREENSAVER_WINDOW" \
+    e2e_wait_for 15 shows_lights "$WINDOW_ID" ${HUES[amber]}
+e2e_check "and opens no window of its own" no_hack_window
+e2e_check "SIGTERM ends it with 0" ends_cleanly kill -TERM "$HACK_PID"
+kill "$WINDOW_PID"
 
 echo "== --root draws into the virtual root"
 new_window 320 240 vroot

@@ -29,6 +29,51 @@ if [ "$(id -u)" -eq 0 ]; then
     as_user=(setpriv --reuid="$(id -u "$TEST_USER")" --regid="$(id -g "$TEST_USER")" --clear-groups)
 fi
 
+echo "== fenlight-add-to-xscreensaver"
+ADD=(env -u SUDO_USER "$E2E_DIR/../../host/x11/fenlight-add-to-xscreensaver")
+# entries FILE: its programs: list (or the app-defaults' *programs:), one entry a line, spaces squeezed.
+entries() {
+    python3 -c 'import re, sys
+found = re.search(r"^\*?programs[ \t]*:((?:.*\\\n)*.*)", open(sys.argv[1]).read(), re.M)
+for entry in re.sub(r"\\\n", "", found.group(1)).split("\\n"):
+    print(" ".join(entry.split())) if entry.strip() else None' "$1"
+}
+# adds_once CASE ADDED: with $E2E_TMP/CASE as HOME, fenlight ends the list (the file's, else xscreensaver's),
+# no line of the file is changed or lost, ADDED lines are added ("any": the list too), the old file is
+# kept beside it, and a second run changes nothing.
+adds_once() {
+    local home=$E2E_TMP/$1 old=$E2E_TMP/$1.old base=$E2E_TMP/$1.old
+    cp "$home/.xscreensaver" "$old" 2>/dev/null || : >"$old"
+    grep -q '^programs:' "$old" || base=/etc/X11/app-defaults/XScreenSaver
+    HOME=$home "${ADD[@]}" >/dev/null && diff "$old" "$home/.xscreensaver" >"$E2E_TMP/$1.diff"
+    [ "$(entries "$home/.xscreensaver")" = "$(entries "$base"; echo "GL: fenlight --root")" ] &&
+        ! grep -q '^<' "$E2E_TMP/$1.diff" &&
+        { [ "$2" = any ] || [ "$(grep -c '^>' "$E2E_TMP/$1.diff")" = "$2" ]; } &&
+        { [ ! -s "$old" ] || cmp -s "$old" "$home/.xscreensaver.before-fenlight"; } &&
+        cp "$home/.xscreensaver" "$old" && HOME=$home "${ADD[@]}" >/dev/null &&
+        cmp -s "$old" "$home/.xscreensaver"
+}
+mkdir -p "$E2E_TMP/written" "$E2E_TMP/none" "$E2E_TMP/no-list"
+# As xscreensaver-settings writes it: the list's lines padded with tabs, its last line blank.
+T=$'\t'
+cat >"$E2E_TMP/written/.xscreensaver" <<EOF
+# XScreenSaver Preferences File
+# Written by xscreensaver-settings 6.06 for someone on Tue Dec  1 10:00:00 2026.
+
+selected:${T}1
+programs:${T}${T}${T}${T}${T}${T}${T}${T}      \\
+${T}${T}${T}${T}maze --root${T}${T}${T}${T}    \n\\
+- GL: ${T}${T}${T}${T}superquadrics --root${T}${T}${T}    \n\\
+  GL: ${T}${T}${T}${T}gears --root${T}${T}${T}${T}    \n\\
+
+
+pointerHysteresis:${T}10
+EOF
+printf 'timeout:\t0:05:00\n' >"$E2E_TMP/no-list/.xscreensaver"
+e2e_check "on a ~/.xscreensaver as xscreensaver writes it, one line is added" adds_once written 1
+e2e_check "without a ~/.xscreensaver, xscreensaver's own list gets fenlight" adds_once none any
+e2e_check "on a ~/.xscreensaver without a list, xscreensaver's own list is added" adds_once no-list any
+
 e2e_start_xvfb 800x600 || exit 1
 
 # The user's own home with only fenlight in its list, and a copy of the program it can run.

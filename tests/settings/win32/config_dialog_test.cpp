@@ -298,7 +298,7 @@ const ControlLayout kControls[] = {
     {IDC_PARTICLES_SLIDER, "msctls_trackbar32", 0, "", {51, 95, 100, 20}, kTrackbarStyle, WS_EX_TRANSPARENT},
     {IDC_DIRECTION_LIST, "ComboBox", 0x85, "", {57, 44, 48, 95}, kListStyle, 0},
     {IDC_COLORS_LIST, "ComboBox", 0x85, "", {57, 67, 49, 72}, kListStyle, 0},
-    {-1, "Static", 0x82, "Fenlight 1.1.0b0", {54, 15, 62, 8}, kLeft, 0},
+    {-1, "Static", 0x82, "Fenlight " FENLIGHT_PROJECT_VERSION, {54, 15, 62, 8}, kLeft, 0},
     {-1, "Static", 0x82, "Soft lights for idle screens", {30, 24, 116, 8}, kCentre, 0},
     {1019, "Static", 0x82, "Direction:", {22, 45, 32, 8}, kLeft, 0},
     {1020, "Static", 0x82, "Colors:", {29, 69, 24, 8}, kLeft, 0},
