@@ -1,7 +1,7 @@
 ; Fenlight's Windows installer (NSIS 3, Modern UI 2). tools/make-installer compiles it and defines:
-;   DEFINES (the build's fenlight-defines.nsh, written by CMake: VERSION, FILE_VERSION (four numbers), PRODUCT,
-;   PUBLISHER, SCR_NAME (the installed file's name), SETTINGS_KEY (the saver's key under HKCU) and the MSI
-;   packages' upgrade codes), SCR_X64, SCR_X86 (the two builds), ICON and OUTFILE.
+;   DEFINES (the build's fenlight-defines.nsh, written by CMake: VERSION, FILE_VERSION (four numbers),
+;   PRODUCT, PUBLISHER, SCR_NAME (the installed file's name), SETTINGS_KEY (the saver's key under HKCU) and
+;   the MSI packages' upgrade codes), SCR_X64, SCR_X86 (the two builds), ICON and OUTFILE.
 ; It puts the saver into the real System32 (the x86_64 build on 64-bit Windows, the i686 build on 32-bit
 ; Windows) and on 64-bit Windows the i686 build into SysWOW64, its uninstaller into a folder under Program
 ; Files and its entry into Apps & features. Silently (/S) it ends with 2 when it refuses (an older version
@@ -178,7 +178,7 @@ Function WhyNotWritten
   ${EndIf}
 FunctionEnd
 
-; Writes the saver SOURCE to DEST, asking again while it cannot; adds its size to $5. ID tells the labels apart.
+; Writes the saver SOURCE to DEST, asking again while it cannot; adds its size to $5. ID names its labels.
 !macro PlaceSaver ID DEST SOURCE
   StrCpy $0 "${DEST}"
   ${Do}

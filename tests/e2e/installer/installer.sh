@@ -182,12 +182,12 @@ nothing_left() {
 }
 
 SAVER_PID=
-# start_installed: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s" (the
-# 64-bit loader on 64-bit Windows, where a 32-bit one would look in SysWOW64).
+# start_installed [ARGS]: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s"
+# (the 64-bit loader on 64-bit Windows, where a 32-bit one would look in SysWOW64), or with ARGS.
 start_installed() {
     local loader=wine
     [ "$MODE" = win64 ] && loader=/usr/lib/wine/wine64
-    "$loader" 'C:\windows\system32\Fenlight.scr' /s >/dev/null 2>&1 &
+    "$loader" 'C:\windows\system32\Fenlight.scr' "${@:-/s}" >/dev/null 2>&1 &
     SAVER_PID=$!
     e2e_track "$SAVER_PID"
 }
@@ -226,6 +226,29 @@ through_pages() {
     xdotool key "$key" Return
     e2e_wait_for 60 eval "$done" || { e2e_log "not done: $done"; return 1; }
     e2e_wait_for 30 eval 'xdotool key Return; sleep 0.5; ! page_up "$title"' && e2e_wait_for 30 gone "$pid"
+}
+
+# says TITLE TEXT ANSWER PROGRAM...: PROGRAM (under wine) shows a message box holding TEXT (Wine's msgbox
+# trace) after Enter on its first page; ANSWER (a key) answers it and Enter closes the last page. Without a
+# window manager Wine may hand the focus back to another window, so each key goes to its window again.
+says() {
+    local title=$1 text=$2 answer=$3 pid box
+    shift 3
+    WINEDEBUG=+msgbox wine "$@" >/dev/null 2>"$E2E_TMP/boxes" &
+    pid=$!
+    e2e_track "$pid"
+    e2e_wait_for 30 page_up "$title" || return 1
+    LAST_SCREEN=
+    e2e_wait_for 10 screen_settled
+    xdotool windowfocus --sync "$PAGE" key Return 2>/dev/null
+    e2e_wait_for 60 grep -aq MSGBOX_OnInit "$E2E_TMP/boxes" || { e2e_log "no message box"; return 1; }
+    e2e_log "$(grep -a MSGBOX_OnInit "$E2E_TMP/boxes" | sed 's/.*MSGBOX_OnInit //')"
+    shown() { xdotool search --onlyvisible --name "^$title\$" | grep -vx "$PAGE" | tail -n 1; }
+    e2e_wait_for 10 eval 'box=$(shown) && [ -n "$box" ]' &&
+        e2e_wait_for 20 eval 'xdotool windowfocus --sync "$box" key "$answer"; sleep 0.5
+            [ "$(shown)" != "$box" ]'
+    e2e_wait_for 30 eval 'xdotool windowfocus --sync "$PAGE" key Return; sleep 0.5; ! page_up "$title"' &&
+        e2e_wait_for 30 gone "$pid" && grep -aq "$text" "$E2E_TMP/boxes"
 }
 
 # --- 64-bit Windows. ---
@@ -310,8 +333,10 @@ EOF
     # A System32 file no one may write: as root, an immutable file gives ERROR_ACCESS_DENIED under Wine.
     cp "$SCR_X64" "$SYSTEM32/Fenlight.scr"
     if chattr +i "$SYSTEM32/Fenlight.scr" 2>/dev/null; then
-        e2e_check "a first install over a file it may not write says access is denied" exit_is 4 setup /S
+        e2e_check "a first install over a file it may not write ends with 4" exit_is 4 setup /S
         e2e_check "and leaves no folder" folder_gone
+        e2e_check "through its pages it says access is denied" \
+            says 'Fenlight Setup' 'access is denied' Escape "$SETUP"
         chattr -i "$SYSTEM32/Fenlight.scr"
     else
         e2e_skip "access denied: chattr +i is refused here (needs root and CAP_LINUX_IMMUTABLE)"
@@ -327,6 +352,20 @@ EOF
         through_pages 'Fenlight Uninstall' alt+a 'folder_gone && no_entry' "$FOLDER\\uninst.exe"
     e2e_check "and the settings" eval '! wine reg query "$SETTINGS" >/dev/null 2>&1'
     e2e_check "and leaves nothing" nothing_left
+
+    # Uninstalled while the saver previews in a window: the file goes at the next restart, which is offered.
+    local stop=$E2E_TMP/stop-parent handle
+    setup /S
+    wine "$PROBE" parent 0 0 160 120 "Z:${stop//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
+    e2e_track $!
+    e2e_wait_for 30 grep -q . "$E2E_TMP/parent.out"
+    handle=$(tr -d '\r' <"$E2E_TMP/parent.out")
+    start_installed /p "$handle"
+    e2e_wait_for 30 eval 'wine "$PROBE" child "$handle" >/dev/null'
+    e2e_check "an uninstall while the saver runs offers the restart that removes it" \
+        says 'Fenlight Uninstall' 'removed when Windows restarts' n "$FOLDER\\uninst.exe"
+    touch "$stop"
+    e2e_check "and the saver ends with 0" exits_with "$SAVER_PID" 0
 }
 
 fenlight_in_hkcu() { grep -ci fenlight "$WINEPREFIX/user.reg"; }
@@ -346,7 +385,7 @@ check_msi_win64() {
 
     start_installed
     check_shown_and_drawing "the saver the MSI installed /s" "$E2E_TMP/msi.png"
-    xdotool key space
+    xdotool search --onlyvisible --name '^Screen Saver$' windowfocus --sync key space 2>/dev/null
     e2e_check "a key press ends it with 0" exits_with "$SAVER_PID" 0
 
     # A newer version, its x86_64 build with a few bytes more (as for setup.exe above).
