@@ -8,13 +8,8 @@
 #           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
 #           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
 #           keeps the settings, also after the saver was deleted by hand; through the pages, the check
-#           box is honoured and "Also remove my settings" removes them
-#           The i686 build goes into SysWOW64; an older version is refused, a file that cannot be written
-#           says whether it is in use or access is denied, and a first install stopped leaves no folder.
-#           Then the MSI packages (tools/make-msi, the same bytes twice, per machine): the x64 one puts both
-#           builds in place with one entry and nothing for the user, the x86 one and setup.exe are refused
-#           beside it, the installed saver draws, a newer package upgrades in place, an older one is
-#           refused, and /x removes it all
+#           box is honoured and "Also remove my settings" removes them. Also the i686 build in SysWOW64,
+#           the refusals, in use and access denied, and the restart prompt; then the MSI packages
 #   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
 #           installed, it draws, and the uninstaller removes it; so does the x86 MSI package
 # Usage: installer.sh win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
@@ -68,30 +63,25 @@ without_makensis() {
     [[ $out == *"nsis package"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
 }
 
-# defines_of VERSION EXT: a copy of the build's defines naming another version; prints its path.
+# defines_of VERSION EXT DIR: a copy of DIR's fenlight-defines.EXT naming another version; prints its path.
 defines_of() {
-    sed "s/\"$VERSION/\"$1/g" "$3/fenlight-defines.$2" >"$E2E_TMP/$1.$2"
-    echo "$E2E_TMP/$1.$2"
+    sed "s/\"$VERSION/\"$1/g" "$3/fenlight-defines.$2" >"$E2E_TMP/$1.$2" && echo "$E2E_TMP/$1.$2"
 }
 MAKE_MSI=$(readlink -f "$E2E_DIR/../../tools/make-msi")
 # make_msi ARCH OUTFILE [DEFINES [SCR_X64]]
 make_msi() { "$MAKE_MSI" "${3:-$WXI}" "$1" "${4:-$SCR_X64}" "$SCR_X86" "$2" >/dev/null; }
-MSI_X64=$E2E_TMP/x64.msi
-MSI_X86=$E2E_TMP/x86.msi
+MSI_X64=$E2E_TMP/x64.msi MSI_X86=$E2E_TMP/x86.msi
 make_msi x64 "$MSI_X64" && make_msi x86 "$MSI_X86" || { e2e_fail "make-msi builds both"; e2e_finish; exit 1; }
 e2e_log "x64.msi: $(stat -c %s "$MSI_X64") bytes, x86.msi: $(stat -c %s "$MSI_X86") bytes"
 
-# summary MSI: per machine (ALLUSERS 1) and the platform in the summary's template.
-summary() {
-    local template
-    template=$(msiinfo suminfo "$1" | sed -n 's/^Template: //p')
-    e2e_log "$(basename "$1"): $template"
-    [ "$template" = "$2;1033" ] && msiinfo export "$1" Property | tr -d '\r' | grep -qx 'ALLUSERS.1'
+# per_machine MSI PLATFORM: ALLUSERS 1, and the platform in the summary's template.
+per_machine() {
+    msiinfo suminfo "$1" | grep -qx "Template: $2;1033" && msiinfo export "$1" Property | grep -q ^ALLUSERS.1
 }
 
 if [ "$MODE" = win64 ]; then
-    e2e_check "x64.msi is per machine for x64" summary "$MSI_X64" x64
-    e2e_check "x86.msi is per machine for Intel" summary "$MSI_X86" Intel
+    e2e_check "x64.msi is per machine for x64" per_machine "$MSI_X64" x64
+    e2e_check "x86.msi is per machine for Intel" per_machine "$MSI_X86" Intel
     e2e_check "a second build gives the same installer" same_again
     e2e_check "and the same MSI" \
         eval 'make_msi x64 "$E2E_TMP/again/x64.msi" "$WXI" "$E2E_TMP/again/x64.scr" &&
@@ -141,11 +131,9 @@ no_entry() { ! wine reg query "$UNINSTALL_KEY\\Fenlight" "${VIEW[@]}" >/dev/null
 
 # exit_is CODE COMMAND...: the command ends with that code.
 exit_is() {
-    local want=$1 code=0
-    shift
-    "$@" || code=$?
-    [ "$code" = "$want" ] || e2e_log "exit code $code, expected $want"
-    [ "$code" = "$want" ]
+    local code=0
+    "${@:2}" || code=$?
+    [ "$code" = "$1" ] || { e2e_log "exit code $code, expected $1"; return 1; }
 }
 
 # msi ACTION FILE: "msiexec ACTION FILE /qn" to its end; its exit code.
