@@ -38,7 +38,7 @@ constexpr uint32_t kSpeedMax = 100;
 
 // The store's key and value names (HKEY_CURRENT_USER on Windows). The values are read and written in
 // this order.
-constexpr const char* kSettingsKeyPath = "Software\\Ostrel\\Fenlight";
+constexpr const char* kSettingsKeyPath = "Software\\" FENLIGHT_PUBLISHER "\\" FENLIGHT_PRODUCT;
 enum SettingField : int32_t {
     kFieldColor = 0,
     kFieldDirection = 1,

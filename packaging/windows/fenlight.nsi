@@ -1,12 +1,17 @@
 ; Fenlight's Windows installer (NSIS 3, Modern UI 2). tools/make-installer compiles it and defines:
-;   VERSION, FILE_VERSION (four numbers), PRODUCT, PUBLISHER, SCR_NAME (the installed file's name),
-;   SETTINGS_KEY (the saver's key under HKCU), SCR_X64, SCR_X86 (the two builds), ICON and OUTFILE,
-;   COPYRIGHT (the licence's copyright line), LICENSE (the licence as a Windows text file) and, to sign
-;   the uninstaller and the installer, CODESIGN (the signing command, tools/codesign).
+;   DEFINES (the build's fenlight-defines.nsh, written by CMake: VERSION, FILE_VERSION (four numbers),
+;   PRODUCT, PUBLISHER, COPYRIGHT, SCR_NAME (the installed file's name), SETTINGS_KEY (the saver's key under
+;   HKCU) and the MSI packages' upgrade codes), SCR_X64, SCR_X86 (the two builds), ICON, OUTFILE, LICENSE
+;   (the licence as a Windows text file) and, to sign the uninstaller and the installer, CODESIGN (the
+;   signing command, tools/codesign).
 ; It puts the saver into the real System32 (the x86_64 build on 64-bit Windows, the i686 build on 32-bit
-; Windows), its uninstaller into a folder under Program Files and its entry into Apps & features.
+; Windows) and on 64-bit Windows the i686 build into SysWOW64, its uninstaller into a folder under Program
+; Files and its entry into Apps & features. Silently (/S) it ends with 2 when it refuses (an older version
+; over a newer one, the MSI package installed, Windows before 7), 3 when a file is in use and 4 when a file
+; cannot be written for another reason, such as access denied.
 
 Unicode true
+!include "${DEFINES}"
 SetCompressor /SOLID /FINAL lzma
 ; No file times in the installer: the same inputs give the same installer.
 SetDateSave off
@@ -19,6 +24,7 @@ ManifestDPIAware true
 !include x64.nsh
 !include WinVer.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define DESKTOP_KEY "Control Panel\Desktop"
@@ -97,6 +103,8 @@ Function .onInit
     Quit
   ${EndIf}
   !insertmacro UseNativeRegistry
+  Call RefuseBesideMsi
+  Call AskBeforeDowngrade
   StrCpy $Select 1
   ${GetParameters} $0
   ClearErrors
@@ -154,6 +162,78 @@ Function OpenSaverSettings
   Exec '"$SYSDIR\control.exe" desk.cpl,,@screensaver'
 FunctionEnd
 
+; The MSI package places the same files: installed side by side, removing one would break the other.
+!macro RefuseBesideMsiPackage UPGRADE_CODE
+  System::Call 'msi::MsiEnumRelatedProductsW(w "${UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 == 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is installed on this computer from its MSI package. Remove that \
+        ${PRODUCT} in Apps & features (or msiexec /x $1) first, then run this setup again." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!macroend
+Function RefuseBesideMsi
+  !insertmacro RefuseBesideMsiPackage "${MSI_UPGRADE_CODE_X64}"
+  !insertmacro RefuseBesideMsiPackage "${MSI_UPGRADE_CODE_X86}"
+FunctionEnd
+
+; An older version over a newer one only when asked for (silently: refused).
+Function AskBeforeDowngrade
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $0 != ""
+    ${VersionCompare} $0 "${VERSION}" $1
+    ${If} $1 == 1
+      MessageBox MB_YESNO|MB_ICONQUESTION "A newer version of ${PRODUCT} ($0) is installed. Replace it with \
+          the older version ${VERSION}?" /SD IDNO IDYES downgrade
+      SetErrorLevel 2
+      Quit
+      downgrade:
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Sets $1 to why the file $0 could not be written, and the error level a silent install ends with. NSIS's File
+; gives no reason, so the file is opened for writing as File would and the system's error read.
+Function WhyNotWritten
+  System::Call 'kernel32::CreateFileW(w r0, i 0x40000000, i 0, p 0, i 3, i 0, p 0) p .r2 ?e'
+  Pop $3
+  ${If} $2 != -1
+    System::Call 'kernel32::CloseHandle(p r2)'
+  ${EndIf}
+  ${If} $3 == 32 ; ERROR_SHARING_VIOLATION
+    StrCpy $1 "$0 is in use. Close ${PRODUCT} and try again."
+    SetErrorLevel 3
+  ${ElseIf} $3 == 5 ; ERROR_ACCESS_DENIED
+    StrCpy $1 "$0 cannot be written: access is denied. A security program or the file's permissions may \
+        protect it; allow the change and try again."
+    SetErrorLevel 4
+  ${Else}
+    StrCpy $1 "$0 cannot be written (Windows error $3)."
+    SetErrorLevel 4
+  ${EndIf}
+FunctionEnd
+
+; Writes the saver SOURCE to DEST, asking again while it cannot; adds its size to $5. ID names its labels.
+!macro PlaceSaver ID DEST SOURCE
+  StrCpy $0 "${DEST}"
+  ${Do}
+    ClearErrors
+    File "/oname=$0" "${SOURCE}"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    Call WhyNotWritten
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$1" /SD IDCANCEL IDRETRY retry_${ID}
+    ${EnableX64FSRedirection}
+    Abort "$0 could not be replaced."
+    retry_${ID}:
+  ${Loop}
+  SetErrorLevel 0
+  Call FileBytes
+  Pop $2
+  IntOp $5 $5 + $2
+!macroend
+
 ; Pushes the size of the file in $0 in bytes (0 when it cannot be opened).
 Function FileBytes
   ClearErrors
@@ -168,34 +248,24 @@ Function FileBytes
 FunctionEnd
 
 Section
-  SetOutPath $INSTDIR
-  ; The real System32: a 32-bit installer on 64-bit Windows would otherwise write into SysWOW64.
-  ${If} ${RunningX64}
-    ${DisableX64FSRedirection}
-  ${EndIf}
-  StrCpy $0 "$SYSDIR\${SCR_NAME}"
-  ; A running saver keeps its file open: say so instead of leaving the old one in place.
+  ; A running saver keeps its file open: say so instead of leaving the old one in place. The saver first, the
+  ; folder after: a first install stopped here leaves no empty folder.
   SetOverwrite try
-  ${Do}
-    ClearErrors
-    ${If} ${RunningX64}
-      File "/oname=$0" "${SCR_X64}"
-    ${Else}
-      File "/oname=$0" "${SCR_X86}"
-    ${EndIf}
-    ${IfNot} ${Errors}
-      ${Break}
-    ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$0 is in use. Close ${PRODUCT} and try again." \
-        /SD IDCANCEL IDRETRY retry_saver
+  StrCpy $5 0
+  ${If} ${RunningX64}
+    ; The real System32: a 32-bit installer on 64-bit Windows would otherwise write into SysWOW64.
+    ${DisableX64FSRedirection}
+    !insertmacro PlaceSaver native "$SYSDIR\${SCR_NAME}" "${SCR_X64}"
+    ; Where 32-bit programs that list or start savers look, as for Windows' own savers.
+    !insertmacro PlaceSaver wow64 "$WINDIR\SysWOW64\${SCR_NAME}" "${SCR_X86}"
     ${EnableX64FSRedirection}
-    Abort "$0 could not be replaced."
-    retry_saver:
-  ${Loop}
+  ${Else}
+    !insertmacro PlaceSaver only "$SYSDIR\${SCR_NAME}" "${SCR_X86}"
+  ${EndIf}
   SetOverwrite on
-  Call FileBytes
-  ${EnableX64FSRedirection}
+  Push $5
 
+  SetOutPath $INSTDIR
   File "/oname=LICENSE.txt" "${LICENSE}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   StrCpy $0 "$INSTDIR\${UNINSTALLER}"
@@ -259,7 +329,15 @@ Section Uninstall
   GetFullPathName /SHORT $1 $0
   ; Nothing to do when it was deleted by hand; a file in use goes at the next restart.
   Delete /REBOOTOK $0
+  ${If} ${RunningX64}
+    Delete /REBOOTOK "$WINDIR\SysWOW64\${SCR_NAME}"
+  ${EndIf}
   ${EnableX64FSRedirection}
+  ${If} ${RebootFlag}
+    MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT} is in use; it will be removed when Windows restarts. \
+        Restart now?" /SD IDNO IDNO +2
+    Reboot
+  ${EndIf}
 
   ; What the Screen Saver page does for "(None)", so no missing file stays selected.
   ReadRegStr $2 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"

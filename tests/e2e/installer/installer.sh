@@ -12,18 +12,22 @@
 #           keeps the settings, also after the saver was deleted by hand; through the pages, the check
 #           box is honoured, the finish page shows Fenlight's picture, says the saver is unchanged and
 #           offers the Screen Saver page (unticked; ticked, it opens it), and "Also remove my settings"
-#           removes them
+#           removes them. Also the i686 build in SysWOW64, the refusals, in use and access denied, and the
+#           restart prompt; then the MSI packages
 #   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
-#           installed, it draws, and the uninstaller removes it
-# Usage: installer.sh win64|win32 VERSION SCR_X64 SCR_X86 saver_probe.exe
+#           installed, it draws, and the uninstaller removes it; so does the x86 MSI package
+# Usage: installer.sh win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
+#   DEFINES: the folder of a Windows build holding fenlight-defines.nsh and .wxi
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
 
 MODE=$1
 VERSION=$2
-SCR_X64=$(readlink -f "$3")
-SCR_X86=$(readlink -f "$4")
-PROBE=$(readlink -f "$5")
+NSH=$3/fenlight-defines.nsh
+WXI=$3/fenlight-defines.wxi
+SCR_X64=$(readlink -f "$4")
+SCR_X86=$(readlink -f "$5")
+PROBE=$(readlink -f "$6")
 WIDTH=800
 HEIGHT=600
 SETUP=$E2E_TMP/setup.exe
@@ -47,7 +51,7 @@ fi
 
 # --- Building the installer. ---
 MAKE_INSTALLER=$(readlink -f "$E2E_DIR/../../tools/make-installer")
-"$MAKE_INSTALLER" "$VERSION" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
+"$MAKE_INSTALLER" "$NSH" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
     { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
 size=$(stat -c %s "$SETUP")
 e2e_log "setup.exe: $size bytes"
@@ -58,7 +62,7 @@ same_again() {
     mkdir -p "$E2E_TMP/again"
     cp "$SCR_X64" "$E2E_TMP/again/x64.scr" && cp "$SCR_X86" "$E2E_TMP/again/x86.scr" &&
         touch -d '2001-02-03 04:05:06' "$E2E_TMP/again/"*.scr &&
-        "$MAKE_INSTALLER" "$VERSION" "$E2E_TMP/again/x64.scr" "$E2E_TMP/again/x86.scr" \
+        "$MAKE_INSTALLER" "$NSH" "$E2E_TMP/again/x64.scr" "$E2E_TMP/again/x86.scr" \
             "$E2E_TMP/again/setup.exe" >/dev/null &&
         cmp "$SETUP" "$E2E_TMP/again/setup.exe"
 }
@@ -66,16 +70,37 @@ same_again() {
 # Without makensis: an error naming the package, and no file.
 without_makensis() {
     local out
-    out=$(PATH=/nonexistent /bin/bash "$MAKE_INSTALLER" "$VERSION" "$SCR_X64" "$SCR_X86" \
+    out=$(PATH=/nonexistent /bin/bash "$MAKE_INSTALLER" "$NSH" "$SCR_X64" "$SCR_X86" \
         "$E2E_TMP/none.exe" 2>&1) && return 1
     e2e_log "$out"
     [[ $out == *"nsis package"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
 }
 
+# defines_of VERSION EXT DIR: a copy of DIR's fenlight-defines.EXT naming another version; prints its path.
+defines_of() {
+    sed "s/\"$VERSION/\"$1/g" "$3/fenlight-defines.$2" >"$E2E_TMP/$1.$2" && echo "$E2E_TMP/$1.$2"
+}
+MAKE_MSI=$(readlink -f "$E2E_DIR/../../tools/make-msi")
+# make_msi ARCH OUTFILE [DEFINES [SCR_X64]]
+make_msi() { "$MAKE_MSI" "${3:-$WXI}" "$1" "${4:-$SCR_X64}" "$SCR_X86" "$2" >/dev/null; }
+MSI_X64=$E2E_TMP/x64.msi MSI_X86=$E2E_TMP/x86.msi
+make_msi x64 "$MSI_X64" && make_msi x86 "$MSI_X86" || { e2e_fail "make-msi builds both"; e2e_finish; exit 1; }
+e2e_log "x64.msi: $(stat -c %s "$MSI_X64") bytes, x86.msi: $(stat -c %s "$MSI_X86") bytes"
+
+# per_machine MSI PLATFORM: ALLUSERS 1, and the platform in the summary's template.
+per_machine() {
+    msiinfo suminfo "$1" | grep -qx "Template: $2;1033" && msiinfo export "$1" Property | grep -q ^ALLUSERS.1
+}
+
 if [ "$MODE" = win64 ]; then
+    e2e_check "x64.msi is per machine for x64" per_machine "$MSI_X64" x64
+    e2e_check "x86.msi is per machine for Intel" per_machine "$MSI_X86" Intel
     e2e_check "a second build gives the same installer" same_again
     e2e_check "its version record has the copyright line" \
         eval 'strings -el "$SETUP" | grep -qx "Copyright (c) 2026 Ostrel and the Fenlight contributors"'
+    e2e_check "and the same MSI" \
+        eval 'make_msi x64 "$E2E_TMP/again/x64.msi" "$WXI" "$E2E_TMP/again/x64.scr" &&
+        cmp "$MSI_X64" "$E2E_TMP/again/x64.msi"'
     e2e_check "without makensis make-installer fails and names the package" without_makensis
 fi
 
@@ -119,6 +144,16 @@ one_entry() { [ "$(entries /reg:64)" = 1 ] && [ "$(entries /reg:32)" = 0 ]; }
 
 no_entry() { ! wine reg query "$UNINSTALL_KEY\\Fenlight" "${VIEW[@]}" >/dev/null 2>&1; }
 
+# exit_is CODE COMMAND...: the command ends with that code.
+exit_is() {
+    local code=0
+    "${@:2}" || code=$?
+    [ "$code" = "$1" ] || { e2e_log "exit code $code, expected $1"; return 1; }
+}
+
+# msi ACTION FILE: "msiexec ACTION FILE /qn" to its end; its exit code.
+msi() { setup_with msiexec "$1" "Z:${2//\//\\}" /qn; }
+
 # setup ARGS...: runs the installer to its end; its exit code.
 setup() { setup_with "$SETUP" "$@"; }
 setup_with() {
@@ -130,6 +165,7 @@ setup_with() {
 }
 
 installed_is() { cmp -s "$SYSTEM32/Fenlight.scr" "$1"; }
+wow64_is() { cmp -s "$DRIVE_C/windows/syswow64/Fenlight.scr" "$1"; }
 folder_gone() { [ ! -e "$DRIVE_C/Program Files/Fenlight" ]; }
 
 # uninstall [/S]: runs the uninstaller; it copies itself to a temporary folder and returns at once, so
@@ -149,12 +185,12 @@ nothing_left() {
 }
 
 SAVER_PID=
-# start_installed: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s" (the
-# 64-bit loader on 64-bit Windows, where a 32-bit one would look in SysWOW64).
+# start_installed [ARGS]: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s"
+# (the 64-bit loader on 64-bit Windows, where a 32-bit one would look in SysWOW64), or with ARGS.
 start_installed() {
     local loader=wine
     [ "$MODE" = win64 ] && loader=/usr/lib/wine/wine64
-    "$loader" 'C:\windows\system32\Fenlight.scr' /s >/dev/null 2>&1 &
+    "$loader" 'C:\windows\system32\Fenlight.scr' "${@:-/s}" >/dev/null 2>&1 &
     SAVER_PID=$!
     e2e_track "$SAVER_PID"
 }
@@ -215,13 +251,36 @@ shows_picture() {
     python3 -c "import sys; sys.exit(0 if 0 <= float('${rmse:-1}') < 0.05 else 1)"
 }
 
+# says TITLE TEXT ANSWER PROGRAM...: PROGRAM (under wine) shows a message box holding TEXT (Wine's msgbox
+# trace) after Enter on its first page; ANSWER (a key) answers it and Enter closes the last page. Without a
+# window manager Wine may hand the focus back to another window, so each key goes to its window again.
+says() {
+    local title=$1 text=$2 answer=$3 pid box
+    shift 3
+    WINEDEBUG=+msgbox wine "$@" >/dev/null 2>"$E2E_TMP/boxes" &
+    pid=$!
+    e2e_track "$pid"
+    e2e_wait_for 30 page_up "$title" || return 1
+    LAST_SCREEN=
+    e2e_wait_for 10 screen_settled
+    xdotool windowfocus --sync "$PAGE" key Return 2>/dev/null
+    e2e_wait_for 60 grep -aq MSGBOX_OnInit "$E2E_TMP/boxes" || { e2e_log "no message box"; return 1; }
+    e2e_log "$(grep -a MSGBOX_OnInit "$E2E_TMP/boxes" | sed 's/.*MSGBOX_OnInit //')"
+    shown() { xdotool search --onlyvisible --name "^$title\$" | grep -vx "$PAGE" | tail -n 1; }
+    e2e_wait_for 10 eval 'box=$(shown) && [ -n "$box" ]' &&
+        e2e_wait_for 20 eval 'xdotool windowfocus --sync "$box" key "$answer"; sleep 0.5
+            [ "$(shown)" != "$box" ]'
+    e2e_wait_for 30 eval 'xdotool windowfocus --sync "$PAGE" key Return; sleep 0.5; ! page_up "$title"' &&
+        e2e_wait_for 30 gone "$pid" && grep -aq "$text" "$E2E_TMP/boxes"
+}
+
 # --- 64-bit Windows. ---
 
 check_win64() {
     wine reg add "$DESKTOP" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
     e2e_check "setup.exe /S ends with 0" setup /S
     e2e_check "System32 holds the x86_64 build" installed_is "$SCR_X64"
-    e2e_check "and SysWOW64 nothing" [ ! -e "$DRIVE_C/windows/syswow64/Fenlight.scr" ]
+    e2e_check "SysWOW64 holds the i686 build" wow64_is "$SCR_X86"
     e2e_check "the uninstaller is in Program Files\\Fenlight" \
         [ -f "$DRIVE_C/Program Files/Fenlight/uninst.exe" ]
     local dir="$DRIVE_C/Program Files/Fenlight" file
@@ -256,7 +315,7 @@ EOF
 
     start_installed
     check_shown_and_drawing "the installed saver /s" "$E2E_TMP/installed.png"
-    e2e_check "an install while the saver runs fails" eval '! setup /S'
+    e2e_check "an install while the saver runs fails, saying it is in use" exit_is 3 setup /S
     e2e_check "and leaves the saver running" running "$SAVER_PID"
     xdotool key space
     e2e_check "a key press ends the installed saver with 0" exits_with "$SAVER_PID" 0
@@ -269,7 +328,8 @@ EOF
     mkdir -p "$E2E_TMP/newer"
     cp "$SCR_X64" "$E2E_TMP/newer/Fenlight.scr"
     head -c 16 /dev/zero >>"$E2E_TMP/newer/Fenlight.scr"
-    "$MAKE_INSTALLER" "$newer" "$E2E_TMP/newer/Fenlight.scr" "$SCR_X86" "$E2E_TMP/newer/setup.exe" >/dev/null
+    "$MAKE_INSTALLER" "$(defines_of "$newer" nsh "${NSH%/*}")" "$E2E_TMP/newer/Fenlight.scr" "$SCR_X86" \
+        "$E2E_TMP/newer/setup.exe" >/dev/null
     wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\Other.scr' /f >/dev/null 2>&1
     wine reg add "$DESKTOP" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
     e2e_check "version $newer's setup.exe /S /NOSELECT ends with 0" \
@@ -279,6 +339,8 @@ EOF
         'value_is "$key" DisplayVersion "$newer" /reg:64 && one_entry'
     e2e_check "and leaves SCRNSAVE.EXE alone" value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Other.scr'
     e2e_check "and the saver off" value_is "$DESKTOP" ScreenSaveActive 0
+    e2e_check "the older setup.exe /S is then refused with 2" exit_is 2 setup /S
+    e2e_check "and leaves the newer one" value_is "$key" DisplayVersion "$newer" /reg:64
 
     # Picked again by the person, spelt as Windows may store it.
     wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\WINDOWS\System32\FENLIGHT.SCR' /f >/dev/null 2>&1
@@ -297,6 +359,19 @@ EOF
     e2e_check "and clears SCRNSAVE.EXE" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "and leaves nothing" nothing_left
 
+    # A System32 file no one may write: as root, an immutable file gives ERROR_ACCESS_DENIED under Wine.
+    cp "$SCR_X64" "$SYSTEM32/Fenlight.scr"
+    if chattr +i "$SYSTEM32/Fenlight.scr" 2>/dev/null; then
+        e2e_check "a first install over a file it may not write ends with 4" exit_is 4 setup /S
+        e2e_check "and leaves no folder" folder_gone
+        e2e_check "through its pages it says access is denied" \
+            says 'Fenlight Setup' 'access is denied' Escape "$SETUP"
+        chattr -i "$SYSTEM32/Fenlight.scr"
+    else
+        e2e_skip "access denied: chattr +i is refused here (needs root and CAP_LINUX_IMMUTABLE)"
+    fi
+    rm -f "$SYSTEM32/Fenlight.scr"
+
     # Through the pages: Alt+U clears "Use Fenlight as my screen saver", Enter installs; on the finish page
     # Alt+O ticks "Open Screen Saver settings" and Enter finishes.
     e2e_check "the installer's pages install the saver with the box cleared" \
@@ -314,6 +389,51 @@ EOF
         through_pages 'Fenlight Uninstall' alt+a 'folder_gone && no_entry' "" "$FOLDER\\uninst.exe"
     e2e_check "and the settings" eval '! wine reg query "$SETTINGS" >/dev/null 2>&1'
     e2e_check "and leaves nothing" nothing_left
+
+    # Uninstalled while the saver previews in a window: the file goes at the next restart, which is offered.
+    local stop=$E2E_TMP/stop-parent handle
+    setup /S
+    wine "$PROBE" parent 0 0 160 120 "Z:${stop//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
+    e2e_track $!
+    e2e_wait_for 30 grep -q . "$E2E_TMP/parent.out"
+    handle=$(tr -d '\r' <"$E2E_TMP/parent.out")
+    start_installed /p "$handle"
+    e2e_wait_for 30 eval 'wine "$PROBE" child "$handle" >/dev/null'
+    e2e_check "an uninstall while the saver runs offers the restart that removes it" \
+        says 'Fenlight Uninstall' 'removed when Windows restarts' n "$FOLDER\\uninst.exe"
+    touch "$stop"
+    e2e_check "and the saver ends with 0" exits_with "$SAVER_PID" 0
+}
+
+fenlight_in_hkcu() { grep -ci fenlight "$WINEPREFIX/user.reg"; }
+
+check_msi_win64() {
+    local before newer=${VERSION%.*}.$((${VERSION##*.} + 1))
+    wine reg add "$SETTINGS" /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
+    before=$(fenlight_in_hkcu)
+    e2e_check "msiexec /i x64.msi /qn ends with 0" msi /i "$MSI_X64"
+    e2e_check "System32 holds the x86_64 build, SysWOW64 the i686 one" \
+        eval 'installed_is "$SCR_X64" && wow64_is "$SCR_X86"'
+    e2e_check "one entry, in the 64-bit registry" one_entry
+    e2e_check "and nothing written for the user" [ "$(fenlight_in_hkcu)" = "$before" ]
+    e2e_check "x86.msi is refused on 64-bit Windows" eval '! msi /i "$MSI_X86" && one_entry'
+    e2e_check "setup.exe /S is refused with 2 beside the MSI" exit_is 2 setup /S
+    e2e_check "and installs nothing" folder_gone
+
+    start_installed
+    check_shown_and_drawing "the saver the MSI installed /s" "$E2E_TMP/msi.png"
+    xdotool search --onlyvisible --name '^Screen Saver$' windowfocus --sync key space 2>/dev/null
+    e2e_check "a key press ends it with 0" exits_with "$SAVER_PID" 0
+
+    # A newer version, its x86_64 build with a few bytes more (as for setup.exe above).
+    make_msi x64 "$E2E_TMP/newer.msi" "$(defines_of "$newer" wxi "${WXI%/*}")" "$E2E_TMP/newer/Fenlight.scr"
+    e2e_check "version $newer's MSI upgrades in place" msi /i "$E2E_TMP/newer.msi"
+    e2e_check "and replaces the saver, leaving one entry" \
+        eval 'installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
+    e2e_check "the older MSI is then refused" \
+        eval '! msi /i "$MSI_X64" && installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
+    e2e_check "msiexec /x /qn removes both files and the entry" \
+        eval 'msi /x "$E2E_TMP/newer.msi" && nothing_left && [ "$(entries /reg:64)$(entries /reg:32)" = 00 ]'
 }
 
 # --- 32-bit Windows. ---
@@ -336,11 +456,16 @@ check_win32() {
     e2e_check "a key press ends the installed saver with 0" exits_with "$SAVER_PID" 0
     e2e_check "uninst.exe /S removes the folder and the entry" uninstall /S
     e2e_check "and leaves nothing" nothing_left
+
+    e2e_check "msiexec /i x86.msi /qn puts the i686 build into System32" \
+        eval 'msi /i "$MSI_X86" && installed_is "$SCR_X86" && [ "$(entries)" = 1 ]'
+    e2e_check "and /x removes it and the entry" \
+        eval 'msi /x "$MSI_X86" && nothing_left && [ "$(entries)" = 0 ]'
 }
 
 case $MODE in
-win64) check_win64 ;;
+win64) check_win64 && check_msi_win64 ;;
 win32) check_win32 ;;
-*) echo "usage: installer.sh win64|win32 VERSION SCR_X64 SCR_X86 saver_probe.exe"; exit 2 ;;
+*) echo "usage: installer.sh win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe"; exit 2 ;;
 esac
 e2e_finish
