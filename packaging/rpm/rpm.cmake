@@ -6,7 +6,8 @@
 # rpmlint finds one error, no-signature: the RPM is signed (rpmsign) when it is published, not by make dist.
 # Warnings kept: manpage-not-compressed (rpmlint's built-in default wants bzip2; the page is gzipped like the
 # .deb's, which man reads as well) and invalid-license MIT (Debian's rpmlint has no list of licences; MIT is
-# the SPDX name Fedora and openSUSE use).
+# the SPDX name Fedora and openSUSE use) and no-manual-page-for-binary fenlight-add-to-xscreensaver (its page
+# is a .so link to fenlight(6), which rpmlint does not follow).
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/licenses/fenlight COMPONENT rpm)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/fenlight.conf DESTINATION share/xscreensaver/hacks.conf.d
         COMPONENT rpm)
@@ -29,7 +30,8 @@ set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/fenlight/LICENSE")
 # Folders the distribution's own packages own (filesystem, xscreensaver, man) are not claimed.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/libexec /usr/libexec/xscreensaver /usr/share/licenses /usr/share/xscreensaver
-    /usr/share/xscreensaver/config /usr/share/xscreensaver/hacks.conf.d /usr/share/man /usr/share/man/man6)
+    /usr/share/xscreensaver/config /usr/share/xscreensaver/hacks.conf.d /usr/share/man /usr/share/man/man1
+    /usr/share/man/man6)
 # xscreensaver's list of hacks is rebuilt from hacks.conf.d where the distribution has the command for it.
 set(CPACK_RPM_POST_INSTALL_SCRIPT_FILE ${CMAKE_CURRENT_LIST_DIR}/update-hacks.sh)
 set(CPACK_RPM_POST_UNINSTALL_SCRIPT_FILE ${CMAKE_CURRENT_LIST_DIR}/update-hacks.sh)
