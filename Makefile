@@ -83,7 +83,8 @@ snapshot: build-linux-release
 	@build/linux-release/tools/snapshot/fenlight-snapshot --out docs/screenshot.png --width 960 --height 540 \
 	  --seconds 30 --seed 11 --direction 0 --colour 3 --particles 120 --size 35
 
-# The release artifacts in build/dist: the Debian package, the Windows zip, the installer, SHA256SUMS.
+# The release artifacts in build/dist: the Debian package, the RPM, the Windows zip, the installer, the two MSI
+# packages, SHA256SUMS (signed with CODESIGN_PFX set, see tools/codesign).
 dist: deps
 	@tools/dist
 
