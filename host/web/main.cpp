@@ -21,9 +21,10 @@ constexpr const char* kCanvas = "#canvas";
 
 struct PageView {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
-    bool still;    // one frame at a simulated time, for tests and pictures
-    bool lost;     // the context is lost; nothing is drawn until it is restored
-    bool looping;  // an animation-frame loop is running
+    bool still;        // one frame at a simulated time, for tests and pictures
+    bool lost;         // the context is lost; nothing is drawn until it is restored
+    bool looping;      // an animation-frame loop is running
+    bool sceneWanted;  // settings changed while the context was lost: a new scene once it is back
     bool fullScreen;
     StoredSettings settings;
     PageDismissal dismissal;
@@ -108,10 +109,15 @@ EM_BOOL OnContextLost(int, const void*, void*) {
 
 EM_BOOL OnContextRestored(int, const void*, void*) {
     page.lost = false;
-    // The scene goes on; only what the context held is made again.
-    ReleaseGLResources(appState);
-    CreateGLResources(appState);
-    SetupGLState(appState.clientWidth, appState.clientHeight);
+    if (page.sceneWanted) {
+        page.sceneWanted = false;
+        StartScene();
+    } else {
+        // The scene goes on; only what the context held is made again.
+        ReleaseGLResources(appState);
+        CreateGLResources(appState);
+        SetupGLState(appState.clientWidth, appState.clientHeight);
+    }
     if (page.still) {
         DrawFrame(appState);
     } else {
@@ -216,7 +222,14 @@ EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed,
 // them. Returns the fragment in use.
 EMSCRIPTEN_KEEPALIVE const char* fenlight_apply(const char* fragment, const char* stored) {
     page.settings = ReadPageSettings(fragment, stored);
-    if (page.context > 0 && !page.still) StartScene();
+    if (page.context > 0 && !page.still) {
+        // A lost context can make nothing; the new scene starts when it is restored.
+        if (page.lost) {
+            page.sceneWanted = true;
+        } else {
+            StartScene();
+        }
+    }
     return Hand(FormatPageSettings(page.settings));
 }
 
