@@ -214,7 +214,8 @@ Function WhyNotWritten
 FunctionEnd
 
 ; Writes the saver SOURCE to DEST, asking again while it cannot; adds its size to $5. ID names its labels.
-!macro PlaceSaver ID DEST SOURCE
+; PLACED, when not empty, is a copy this install already placed: a first install stopped here takes it away.
+!macro PlaceSaver ID DEST SOURCE PLACED
   StrCpy $0 "${DEST}"
   ${Do}
     ClearErrors
@@ -224,6 +225,12 @@ FunctionEnd
     ${EndIf}
     Call WhyNotWritten
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$1" /SD IDCANCEL IDRETRY retry_${ID}
+    !if "${PLACED}" != ""
+      ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+      ${If} $1 == ""
+        Delete "${PLACED}"
+      ${EndIf}
+    !endif
     ${EnableX64FSRedirection}
     Abort "$0 could not be replaced."
     retry_${ID}:
@@ -255,12 +262,13 @@ Section
   ${If} ${RunningX64}
     ; The real System32: a 32-bit installer on 64-bit Windows would otherwise write into SysWOW64.
     ${DisableX64FSRedirection}
-    !insertmacro PlaceSaver native "$SYSDIR\${SCR_NAME}" "${SCR_X64}"
+    !insertmacro PlaceSaver native "$SYSDIR\${SCR_NAME}" "${SCR_X64}" ""
     ; Where 32-bit programs that list or start savers look, as for Windows' own savers.
-    !insertmacro PlaceSaver wow64 "$WINDIR\SysWOW64\${SCR_NAME}" "${SCR_X86}"
+    !insertmacro PlaceSaver wow64 "$WINDIR\SysWOW64\${SCR_NAME}" "${SCR_X86}" \
+        "$SYSDIR\${SCR_NAME}"
     ${EnableX64FSRedirection}
   ${Else}
-    !insertmacro PlaceSaver only "$SYSDIR\${SCR_NAME}" "${SCR_X86}"
+    !insertmacro PlaceSaver only "$SYSDIR\${SCR_NAME}" "${SCR_X86}" ""
   ${EndIf}
   SetOverwrite on
   Push $5
@@ -333,11 +341,6 @@ Section Uninstall
     Delete /REBOOTOK "$WINDIR\SysWOW64\${SCR_NAME}"
   ${EndIf}
   ${EnableX64FSRedirection}
-  ${If} ${RebootFlag}
-    MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT} is in use; it will be removed when Windows restarts. \
-        Restart now?" /SD IDNO IDNO +2
-    Reboot
-  ${EndIf}
 
   ; What the Screen Saver page does for "(None)", so no missing file stays selected.
   ReadRegStr $2 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
@@ -364,4 +367,11 @@ Section Uninstall
   ; Only when empty: whatever else someone put there stays.
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; Last: a restart now ends the uninstaller where it stands.
+  ${If} ${RebootFlag}
+    MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT} is in use; it will be removed when Windows restarts. \
+        Restart now?" /SD IDNO IDNO +2
+    Reboot
+  ${EndIf}
 SectionEnd

@@ -6,6 +6,7 @@ set -u
 
 E2E_TMP=$(mktemp -d /tmp/fenlight-e2e.XXXXXX)
 E2E_PIDS=()
+E2E_IMMUTABLE=()
 E2E_FAILURES=0
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -16,6 +17,7 @@ e2e_cleanup() {
         kill "$pid" 2>/dev/null && { timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -9 "$pid" 2>/dev/null; }
     done
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+    [ ${#E2E_IMMUTABLE[@]} -eq 0 ] || chattr -i "${E2E_IMMUTABLE[@]}" 2>/dev/null
     rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT
@@ -23,6 +25,10 @@ trap 'exit 130' INT TERM
 
 # Records a pid to kill at the end.
 e2e_track() { E2E_PIDS+=("$1"); }
+
+# e2e_immutable FILE: chattr +i FILE (root only); undone at the end however the check ends, or no one could
+# delete it.
+e2e_immutable() { E2E_IMMUTABLE+=("$1"); chattr +i "$1" 2>/dev/null; }
 
 e2e_log() { printf '  %s\n' "$*"; }
 E2E_PASSES=0
@@ -88,16 +94,7 @@ e2e_new_wineprefix() {
     local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
     [ "$arch" = win64 ] || template+=-$arch
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ ! -f "$template/system.reg" ]; then
-        mkdir -p "$template"
-        (
-            flock 9
-            if [ ! -f "$template/system.reg" ]; then
-                WINEARCH=$arch WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
-                WINEPREFIX="$template" wineserver -w
-            fi
-        ) 9>"$template.lock"
-    fi
+    "$E2E_DIR/../../tools/wine-prefix" "$template" "$arch" || return 1
     export WINEPREFIX="$E2E_TMP/prefix"
     cp -a "$template" "$WINEPREFIX"
 }

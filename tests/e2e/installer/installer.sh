@@ -12,7 +12,8 @@
 #           keeps the settings, also after the saver was deleted by hand; through the pages, the check
 #           box is honoured, the finish page shows Fenlight's picture, says the saver is unchanged and
 #           offers the Screen Saver page (unticked; ticked, it opens it), and "Also remove my settings"
-#           removes them. Also the i686 build in SysWOW64, the refusals, in use and access denied, and the
+#           removes them. Also the i686 build in SysWOW64, the refusals, in use and access denied (also in
+#           SysWOW64, where a first install takes back its System32 copy), and the
 #           restart prompt; then the MSI packages
 #   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
 #           installed, it draws, and the uninstaller removes it; so does the x86 MSI package
@@ -361,7 +362,7 @@ EOF
 
     # A System32 file no one may write: as root, an immutable file gives ERROR_ACCESS_DENIED under Wine.
     cp "$SCR_X64" "$SYSTEM32/Fenlight.scr"
-    if chattr +i "$SYSTEM32/Fenlight.scr" 2>/dev/null; then
+    if e2e_immutable "$SYSTEM32/Fenlight.scr"; then
         e2e_check "a first install over a file it may not write ends with 4" exit_is 4 setup /S
         e2e_check "and leaves no folder" folder_gone
         e2e_check "through its pages it says access is denied" \
@@ -371,6 +372,14 @@ EOF
         e2e_skip "access denied: chattr +i is refused here (needs root and CAP_LINUX_IMMUTABLE)"
     fi
     rm -f "$SYSTEM32/Fenlight.scr"
+    cp "$SCR_X86" "$DRIVE_C/windows/syswow64/Fenlight.scr"
+    if e2e_immutable "$DRIVE_C/windows/syswow64/Fenlight.scr"; then
+        e2e_check "a first install refused in SysWOW64 ends with 4" exit_is 4 setup /S
+        e2e_check "and takes away what it put in System32" \
+            eval 'folder_gone && [ ! -e "$SYSTEM32/Fenlight.scr" ]'
+        chattr -i "$DRIVE_C/windows/syswow64/Fenlight.scr"
+    fi
+    rm -f "$DRIVE_C/windows/syswow64/Fenlight.scr"
 
     # Through the pages: Alt+U clears "Use Fenlight as my screen saver", Enter installs; on the finish page
     # Alt+O ticks "Open Screen Saver settings" and Enter finishes.
