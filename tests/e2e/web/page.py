@@ -21,6 +21,14 @@ CHOOSE = ("{{ const c = document.getElementById('colors'); c.value = '{}';"  # a
 failures = []
 
 
+def poll(probe, good, seconds=20):
+    """What probe() gives once good() holds for it, or at the deadline."""
+    deadline = time.monotonic() + seconds
+    while not good(value := probe()) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    return value
+
+
 def check(ok, what):
     print(("ok   " if ok else "FAIL ") + what)
     if not ok:
@@ -73,16 +81,14 @@ class Browser:
                 return reply["result"]
 
     def run(self, expression):
-        result = self.send("Runtime.evaluate", expression=expression, returnByValue=True, awaitPromise=True)
+        result = self.send("Runtime.evaluate", expression=expression, returnByValue=True, awaitPromise=True,
+                           userGesture=True)
         if "exceptionDetails" in result:
             raise RuntimeError(f"{expression}: {result['exceptionDetails']}")
         return result["result"].get("value")
 
     def wait_for(self, expression, seconds=20):
-        deadline = time.monotonic() + seconds
-        while not (value := self.run(expression)) and time.monotonic() < deadline:
-            time.sleep(0.1)
-        return value
+        return poll(lambda: self.run(expression), bool, seconds)
 
     def open(self, url, width=1280, height=720, ratio=1):
         self.send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
@@ -99,15 +105,15 @@ class Browser:
         return found
 
 
-def decode_png(data):
-    return read_ppm(subprocess.run(["convert", "png:-", "-alpha", "off", "ppm:-"], input=data,
+def decode(source, data=None):
+    return read_ppm(subprocess.run(["convert", source, "-alpha", "off", "ppm:-"], input=data,
                                    capture_output=True, check=True).stdout)
 
 
 def screenshot(browser, width, height, ratio=1):
     """The top-left width x height device pixels as (width, height, RGB bytes)."""
     clip = {"x": 0, "y": 0, "width": width / ratio, "height": height / ratio, "scale": 1}
-    return decode_png(b64decode(browser.send("Page.captureScreenshot", clip=clip)["data"]))
+    return decode("png:-", b64decode(browser.send("Page.captureScreenshot", clip=clip)["data"]))
 
 
 def light(picture):
@@ -117,12 +123,8 @@ def light(picture):
     return len(bright), [sum(pixels[i + c] for i in bright) / max(len(bright), 1) for c in range(3)]
 
 
-def light_until(browser, good, seconds=20):
-    """The scene's light once `good` holds for it, or as it is at the deadline."""
-    deadline = time.monotonic() + seconds
-    while not good(*(measured := light(screenshot(browser, *SCENE)))) and time.monotonic() < deadline:
-        time.sleep(0.2)
-    return measured
+def light_until(browser, good):
+    return poll(lambda: light(screenshot(browser, *SCENE)), lambda measured: good(*measured))
 
 
 def difference(a, b):
@@ -139,21 +141,19 @@ def run_checks(browser, base, snapshot, work):
     errors = browser.errors()
     check(state == "running" and count > 500 and not errors, f"the page loads and shows lights {errors}")
 
-    stills = [  # (fragment, snapshot options, size, seed, seconds, device pixel ratio)
+    stills = [  # (fragment, the same for fenlight-snapshot, size, seed, seconds, device pixel ratio)
         ("direction=up&colors=amethyst&particles=120&size=35&speed=33",
-         ["--direction", "0", "--colour", "3", "--particles", "120", "--size", "35"], 480, 270, 11, 12, 1),
+         "--direction 0 --colour 3 --particles 120 --size 35", 480, 270, 11, 12, 1),
         ("direction=in&colors=emerald&particles=40&size=80&speed=70",
-         ["--direction", "2", "--colour", "0", "--particles", "40", "--size", "80", "--speed", "70"],
-         320, 400, 5, 30, 2),
+         "--direction 2 --colour 0 --particles 40 --size 80 --speed 70", 320, 400, 5, 30, 2),
     ]
     for fragment, options, width, height, seed, seconds, ratio in stills:
         reference = os.path.join(work, f"snapshot-{seed}.png")
         subprocess.run([snapshot, "--out", reference, "--width", str(width), "--height", str(height),
-                        "--seed", str(seed), "--seconds", str(seconds)] + options, check=True)
+                        "--seed", str(seed), "--seconds", str(seconds)] + options.split(), check=True)
         state = browser.open(f"{base}/?still&seed={seed}&seconds={seconds}&width={width}&height={height}"
                              f"#{fragment}", width + 40, height + 40, ratio)
-        with open(reference, "rb") as f:
-            native = decode_png(f.read())
+        native = decode(reference)
         mean, far = difference(screenshot(browser, width, height, ratio), native)
         check(state == "still" and light(native)[0] > 100 and mean <= 2 and far <= 0.01,
               f"the still frame matches fenlight-snapshot ({fragment} at {width}x{height}, ratio {ratio}: "
@@ -175,16 +175,13 @@ def run_checks(browser, base, snapshot, work):
           f"bad values in the URL give their defaults and the URL shows what is used ({url}) {errors}")
     check(browser.run(STORED) == stored, "opening a shared link stores nothing")
 
-    x, y = browser.run("(() => { const r = document.getElementById('full').getBoundingClientRect();"
-                       " return [r.x + r.width / 2, r.y + r.height / 2]; })()")
-    for kind in ("mousePressed", "mouseReleased"):
-        browser.send("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
+    browser.run("document.getElementById('full').click()")
     entered = browser.wait_for("document.fullscreenElement === document.getElementById('canvas')", 10)
     for x in (600, 602):  # the first position is the anchor; 2 pixels from it are within the threshold
         browser.send("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=300)
     browser.run("new Promise(r => setTimeout(r, 300))")
-    stayed = browser.run("document.fullscreenElement !== null")
-    check(entered and stayed, "the full-screen button enters full screen; a 2-pixel mouse move stays")
+    check(entered and browser.run("document.fullscreenElement !== null"),
+          "the full-screen button enters full screen; a 2-pixel mouse move stays")
     browser.send("Input.dispatchKeyEvent", type="keyDown", key="a", code="KeyA", text="a")
     check(browser.wait_for("document.fullscreenElement === null", 10), "a key leaves full screen")
 
@@ -195,19 +192,18 @@ def run_checks(browser, base, snapshot, work):
     time.sleep(4)
     browser.send("Target.activateTarget", to_browser=True, targetId=browser.page)
     browser.wait_for("document.visibilityState === 'visible'")
-    seen = []
-    for _ in range(5):  # over two seconds: the overlay clears
-        seen.append(sum(screenshot(browser, *SCENE)[2]))
-        time.sleep(0.5)
+    total = lambda: sum(screenshot(browser, *SCENE)[2])
+    first = total()
+    later = poll(total, lambda now: first < 0.3 * now, 3)  # within seconds the overlay clears
     browser.send("Target.closeTarget", to_browser=True, targetId=other)
-    check(hidden == "hidden" and seen[0] < 0.3 * max(seen),
-          f"a hidden tab pauses the scene (light {seen[0]} just back, up to {max(seen)} as it fades in)")
+    check(hidden == "hidden" and first < 0.3 * later,
+          f"a hidden tab pauses the scene (light {first} just back, {later} as it fades in)")
 
     # Some browsers create no program on a lost context; this one is made to do the same.
     browser.run("{ const gl = document.getElementById('canvas').getContext('webgl'), make = gl.createProgram;"
                 " window.lose = gl.getExtension('WEBGL_lose_context');"
                 " gl.createProgram = () => gl.isContextLost() ? null : make.call(gl); }")
-    for change, what in (("", "the lights come back"), (CHOOSE.format("amber"), "a setting changed then holds")):
+    for change, what in (("", "the lights come back"), (CHOOSE.format("amber"), "a changed setting holds")):
         browser.run("lose.loseContext(); new Promise(r => setTimeout(r, 300))")
         browser.run(change + "lose.restoreContext()")
         back = lambda count, m: count > 500 and (not change or m[0] > m[2])
