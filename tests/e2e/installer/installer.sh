@@ -2,19 +2,14 @@
 # The Windows installer end to end: built with tools/make-installer from the two saver builds (under
 # 500 KB; the same bytes from a second build; a clear error without makensis), then installed and
 # uninstalled for real under Wine on a private Xvfb display.
-#   win64 - a fresh 64-bit prefix, all signed with a throwaway certificate: "setup.exe /S" puts the x86_64
-#           build into the real System32 (where it verifies), the signed uninstaller and LICENSE.txt into
-#           Program Files, writes the Apps & features entry in the 64-bit registry and makes it the screen
-#           saver; the installed saver
-#           covers the screen and draws; an install while it runs fails; a second install leaves one
-#           entry, as does a newer version's, which replaces the saver; /NOSELECT leaves the user's
-#           choice alone; "uninst.exe /S" removes the file, folder and entry, clears the selection and
-#           keeps the settings, also after the saver was deleted by hand; through the pages, the check
-#           box is honoured, the finish page shows Fenlight's picture, says the saver is unchanged and
-#           offers the Screen Saver page (unticked; ticked, it opens it), and "Also remove my settings"
-#           removes them. Also the i686 build in SysWOW64, the refusals, in use and access denied (also in
-#           SysWOW64, where a first install takes back its System32 copy), and the
-#           restart prompt; then the MSI packages
+#   win64 - a fresh 64-bit prefix, signed with a throwaway certificate: "setup.exe /S" puts the x86_64
+#           build into the real System32, writes the Apps & features entry in the 64-bit registry and makes
+#           it the screen saver; the installed saver covers the screen and draws; an install while it runs
+#           fails; a second install leaves one entry, as does a newer version's, which replaces the saver;
+#           /NOSELECT leaves the user's choice alone; "uninst.exe /S" removes the file, folder and entry,
+#           clears the selection and keeps the settings, also after the saver was deleted by hand; through
+#           the pages, the check box is honoured and "Also remove my settings" removes them. Also the finish
+#           page, refusals, access denied, the restart prompt and the MSI packages
 #   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
 #           installed, it draws, and the uninstaller removes it; so does the x86 MSI package
 # Usage: installer.sh win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
@@ -86,7 +81,6 @@ MAKE_MSI=$(readlink -f "$E2E_DIR/../../tools/make-msi")
 make_msi() { "$MAKE_MSI" "${3:-$WXI}" "$1" "${4:-$SCR_X64}" "$SCR_X86" "$2" >/dev/null; }
 MSI_X64=$E2E_TMP/x64.msi MSI_X86=$E2E_TMP/x86.msi
 make_msi x64 "$MSI_X64" && make_msi x86 "$MSI_X86" || { e2e_fail "make-msi builds both"; e2e_finish; exit 1; }
-e2e_log "x64.msi: $(stat -c %s "$MSI_X64") bytes, x86.msi: $(stat -c %s "$MSI_X86") bytes"
 
 # per_machine MSI PLATFORM: ALLUSERS 1, and the platform in the summary's template.
 per_machine() {
@@ -109,6 +103,7 @@ e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
 e2e_new_wineprefix "$MODE"
 DRIVE_C=$WINEPREFIX/drive_c
 SYSTEM32=$DRIVE_C/windows/system32
+WOW64=$DRIVE_C/windows/syswow64
 # The registry view of the entry: the 64-bit one on 64-bit Windows.
 VIEW=()
 [ "$MODE" = win64 ] && VIEW=(/reg:64)
@@ -145,14 +140,13 @@ one_entry() { [ "$(entries /reg:64)" = 1 ] && [ "$(entries /reg:32)" = 0 ]; }
 
 no_entry() { ! wine reg query "$UNINSTALL_KEY\\Fenlight" "${VIEW[@]}" >/dev/null 2>&1; }
 
-# exit_is CODE COMMAND...: the command ends with that code.
+# exit_is CODE COMMAND...
 exit_is() {
     local code=0
     "${@:2}" || code=$?
     [ "$code" = "$1" ] || { e2e_log "exit code $code, expected $1"; return 1; }
 }
 
-# msi ACTION FILE: "msiexec ACTION FILE /qn" to its end; its exit code.
 msi() { setup_with msiexec "$1" "Z:${2//\//\\}" /qn; }
 
 # setup ARGS...: runs the installer to its end; its exit code.
@@ -166,7 +160,7 @@ setup_with() {
 }
 
 installed_is() { cmp -s "$SYSTEM32/Fenlight.scr" "$1"; }
-wow64_is() { cmp -s "$DRIVE_C/windows/syswow64/Fenlight.scr" "$1"; }
+wow64_is() { cmp -s "$WOW64/Fenlight.scr" "$1"; }
 folder_gone() { [ ! -e "$DRIVE_C/Program Files/Fenlight" ]; }
 
 # uninstall [/S]: runs the uninstaller; it copies itself to a temporary folder and returns at once, so
@@ -180,7 +174,7 @@ uninstall() {
 nothing_left() {
     local left
     left=$(find "$DRIVE_C/Program Files" "$DRIVE_C/Program Files (x86)" "$SYSTEM32" \
-        "$DRIVE_C/windows/syswow64" -iname '*fenlight*' 2>/dev/null)
+        "$WOW64" -iname '*fenlight*' 2>/dev/null)
     [ -z "$left" ] || e2e_log "left: $left"
     [ -z "$left" ]
 }
@@ -214,30 +208,45 @@ screen_settled() {
 }
 
 # through_pages TITLE KEY DONE LAST_KEY PROGRAM...: starts PROGRAM (under wine), waits for its first page,
-# presses KEY (a check box's Alt key) and Enter, waits until the shell condition DONE holds, then on the last
-# page keeps its texts and picture (last-page.txt, .png), presses LAST_KEY (unless empty) and Enter until the
-# window is gone and the program has ended (the installer's working folder is the install folder, which
-# cannot be removed while it runs). pages.log has the programs it started.
+# presses KEY (a check box's Alt key, if any) and Enter, waits until the shell condition DONE holds, then on
+# the last page (kept in last-page.txt, .png) presses LAST_KEY (if any) and Enter until the window is gone
+# and the program has ended (the installer's working folder is the install folder, which cannot be removed
+# while it runs). pages.log has the programs it started and its message boxes. Keys go to their window
+# again each time, as without a window manager Wine may hand the focus to another.
 through_pages() {
     local title=$1 key=$2 done=$3 last_key=$4 pid
     shift 4
-    WINEDEBUG=-all,+process wine "$@" >/dev/null 2>"$E2E_TMP/pages.log" &
+    WINEDEBUG=-all,+process,+msgbox wine "$@" >/dev/null 2>"$E2E_TMP/pages.log" &
     pid=$!
     e2e_track "$pid"
     e2e_wait_for 30 page_up "$title" || { e2e_log "no window $title"; return 1; }
     LAST_SCREEN=
     e2e_wait_for 10 screen_settled
     xdotool windowfocus --sync "$PAGE" 2>/dev/null
-    xdotool key "$key" Return
+    xdotool key ${key:+"$key"} Return
     e2e_wait_for 60 eval "$done" || { e2e_log "not done: $done"; return 1; }
     e2e_wait_for 30 last_page "$title" || { e2e_log "no last page"; return 1; }
     [ -z "$last_key" ] || xdotool key "$last_key"
-    e2e_wait_for 30 eval 'xdotool key Return; sleep 0.5; ! page_up "$title"' && e2e_wait_for 30 gone "$pid"
+    e2e_wait_for 30 eval 'xdotool windowfocus --sync "$PAGE" key Return; sleep 0.5; ! page_up "$title"' &&
+        e2e_wait_for 30 gone "$pid"
 }
 
-# last_page TITLE: the page with Finish or Close is shown and has finished drawing.
+# answered KEY: in through_pages, a message box has come up beside the page; KEY answers it.
+answered() {
+    local answer=$1 box
+    boxed() { xdotool search --onlyvisible --name "^$title\$" | grep -vx "$PAGE" | tail -n 1; }
+    grep -aq MSGBOX_OnInit "$E2E_TMP/pages.log" && box=$(boxed) && [ -n "$box" ] && e2e_wait_for 20 \
+        eval 'xdotool windowfocus --sync "$box" key "$answer"; sleep 0.5; [ "$(boxed)" != "$box" ]'
+}
+
+# says TITLE TEXT ANSWER PROGRAM...: after Enter on its first page, PROGRAM shows a message box holding TEXT;
+# ANSWER (a key) answers it.
+says() { through_pages "$1" "" "answered $3" "" "${@:4}" && grep -aq "$2" "$E2E_TMP/pages.log"; }
+
+# last_page TITLE: the page with Finish or Close (or an aborted install's) is shown and has finished drawing.
 last_page() {
-    probe texts "$1" >"$E2E_TMP/last-page.txt" && grep -qxE '&(Finish|Close)' "$E2E_TMP/last-page.txt" &&
+    probe texts "$1" >"$E2E_TMP/last-page.txt" &&
+        grep -qxE '&(Finish|Close)|Installation Aborted' "$E2E_TMP/last-page.txt" &&
         screen_settled && import -display "$DISPLAY" -window "$PAGE" "$E2E_TMP/last-page.png" 2>/dev/null
 }
 
@@ -248,31 +257,7 @@ shows_picture() {
     rmse=$(convert "$page" -crop "${width:-0}x314+0+0" +repage -resize '164x314!' png:- |
         compare -metric RMSE - "$E2E_DIR/../../packaging/windows/fenlight-finish.bmp" null: 2>&1 |
         sed -n 's/.*(\(.*\))/\1/p')
-    e2e_log "picture ${width}x314, RMSE ${rmse:-none}"
     python3 -c "import sys; sys.exit(0 if 0 <= float('${rmse:-1}') < 0.05 else 1)"
-}
-
-# says TITLE TEXT ANSWER PROGRAM...: PROGRAM (under wine) shows a message box holding TEXT (Wine's msgbox
-# trace) after Enter on its first page; ANSWER (a key) answers it and Enter closes the last page. Without a
-# window manager Wine may hand the focus back to another window, so each key goes to its window again.
-says() {
-    local title=$1 text=$2 answer=$3 pid box
-    shift 3
-    WINEDEBUG=+msgbox wine "$@" >/dev/null 2>"$E2E_TMP/boxes" &
-    pid=$!
-    e2e_track "$pid"
-    e2e_wait_for 30 page_up "$title" || return 1
-    LAST_SCREEN=
-    e2e_wait_for 10 screen_settled
-    xdotool windowfocus --sync "$PAGE" key Return 2>/dev/null
-    e2e_wait_for 60 grep -aq MSGBOX_OnInit "$E2E_TMP/boxes" || { e2e_log "no message box"; return 1; }
-    e2e_log "$(grep -a MSGBOX_OnInit "$E2E_TMP/boxes" | sed 's/.*MSGBOX_OnInit //')"
-    shown() { xdotool search --onlyvisible --name "^$title\$" | grep -vx "$PAGE" | tail -n 1; }
-    e2e_wait_for 10 eval 'box=$(shown) && [ -n "$box" ]' &&
-        e2e_wait_for 20 eval 'xdotool windowfocus --sync "$box" key "$answer"; sleep 0.5
-            [ "$(shown)" != "$box" ]'
-    e2e_wait_for 30 eval 'xdotool windowfocus --sync "$PAGE" key Return; sleep 0.5; ! page_up "$title"' &&
-        e2e_wait_for 30 gone "$pid" && grep -aq "$text" "$E2E_TMP/boxes"
 }
 
 # --- 64-bit Windows. ---
@@ -284,7 +269,7 @@ check_win64() {
     e2e_check "SysWOW64 holds the i686 build" wow64_is "$SCR_X86"
     e2e_check "the uninstaller is in Program Files\\Fenlight" \
         [ -f "$DRIVE_C/Program Files/Fenlight/uninst.exe" ]
-    local dir="$DRIVE_C/Program Files/Fenlight" file
+    local file dir=$DRIVE_C/Program\ Files/Fenlight
     e2e_check "with LICENSE.txt" grep -q "^Copyright (c) 2026 Ostrel" "$dir/LICENSE.txt"
     for file in "$SYSTEM32/Fenlight.scr" "$dir/uninst.exe"; do
         e2e_check "the installed ${file##*/} verifies" eval \
@@ -340,8 +325,8 @@ EOF
         'value_is "$key" DisplayVersion "$newer" /reg:64 && one_entry'
     e2e_check "and leaves SCRNSAVE.EXE alone" value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Other.scr'
     e2e_check "and the saver off" value_is "$DESKTOP" ScreenSaveActive 0
-    e2e_check "the older setup.exe /S is then refused with 2" exit_is 2 setup /S
-    e2e_check "and leaves the newer one" value_is "$key" DisplayVersion "$newer" /reg:64
+    e2e_check "the older setup.exe /S is then refused with 2, leaving the newer one" \
+        eval 'exit_is 2 setup /S && value_is "$key" DisplayVersion "$newer" /reg:64'
 
     # Picked again by the person, spelt as Windows may store it.
     wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\WINDOWS\System32\FENLIGHT.SCR' /f >/dev/null 2>&1
@@ -360,26 +345,22 @@ EOF
     e2e_check "and clears SCRNSAVE.EXE" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "and leaves nothing" nothing_left
 
-    # A System32 file no one may write: as root, an immutable file gives ERROR_ACCESS_DENIED under Wine.
+    # Files no one may write: as root, an immutable file gives ERROR_ACCESS_DENIED under Wine.
     cp "$SCR_X64" "$SYSTEM32/Fenlight.scr"
     if e2e_immutable "$SYSTEM32/Fenlight.scr"; then
-        e2e_check "a first install over a file it may not write ends with 4" exit_is 4 setup /S
-        e2e_check "and leaves no folder" folder_gone
+        e2e_check "a first install over a file it may not write ends with 4, leaving no folder" \
+            eval 'exit_is 4 setup /S && folder_gone'
         e2e_check "through its pages it says access is denied" \
             says 'Fenlight Setup' 'access is denied' Escape "$SETUP"
-        chattr -i "$SYSTEM32/Fenlight.scr"
+        chattr -i "$SYSTEM32/Fenlight.scr" && rm "$SYSTEM32/Fenlight.scr"
+        cp "$SCR_X86" "$WOW64/Fenlight.scr" && e2e_immutable "$WOW64/Fenlight.scr"
+        e2e_check "one refused in SysWOW64 ends with 4 and takes back its System32 copy" \
+            eval 'exit_is 4 setup /S && folder_gone && [ ! -e "$SYSTEM32/Fenlight.scr" ]'
+        chattr -i "$WOW64/Fenlight.scr"
     else
         e2e_skip "access denied: chattr +i is refused here (needs root and CAP_LINUX_IMMUTABLE)"
     fi
-    rm -f "$SYSTEM32/Fenlight.scr"
-    cp "$SCR_X86" "$DRIVE_C/windows/syswow64/Fenlight.scr"
-    if e2e_immutable "$DRIVE_C/windows/syswow64/Fenlight.scr"; then
-        e2e_check "a first install refused in SysWOW64 ends with 4" exit_is 4 setup /S
-        e2e_check "and takes away what it put in System32" \
-            eval 'folder_gone && [ ! -e "$SYSTEM32/Fenlight.scr" ]'
-        chattr -i "$DRIVE_C/windows/syswow64/Fenlight.scr"
-    fi
-    rm -f "$DRIVE_C/windows/syswow64/Fenlight.scr"
+    rm -f "$SYSTEM32/Fenlight.scr" "$WOW64/Fenlight.scr"
 
     # Through the pages: Alt+U clears "Use Fenlight as my screen saver", Enter installs; on the finish page
     # Alt+O ticks "Open Screen Saver settings" and Enter finishes.
@@ -387,10 +368,9 @@ EOF
         through_pages 'Fenlight Setup' alt+u 'installed_is "$SCR_X64" && ! no_entry' alt+o "$SETUP"
     e2e_check "which leaves SCRNSAVE.EXE unset" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "the finish page shows Fenlight's picture" shows_picture
-    e2e_check "and says the screen saver is unchanged" \
-        grep -q "Your screen saver is unchanged" "$E2E_TMP/last-page.txt"
-    e2e_check "and offers Open Screen Saver settings, unticked" \
-        grep -qx "&Open Screen Saver settings" "$E2E_TMP/last-page.txt"
+    e2e_check "says the screen saver is unchanged and offers its settings, unticked" eval \
+        'grep -q "screen saver is unchanged" "$E2E_TMP/last-page.txt" &&
+        grep -qx "&Open Screen Saver settings" "$E2E_TMP/last-page.txt"'
     e2e_check "which, ticked, opens the Screen Saver page" \
         e2e_wait_for 10 grep -q 'control.exe\\*" desk.cpl,,@screensaver' "$E2E_TMP/pages.log"
     # Alt+A ticks "Also remove my settings", Enter uninstalls, Enter closes.
@@ -414,31 +394,25 @@ EOF
     e2e_check "and the saver ends with 0" exits_with "$SAVER_PID" 0
 }
 
-fenlight_in_hkcu() { grep -ci fenlight "$WINEPREFIX/user.reg"; }
-
 check_msi_win64() {
     local before newer=${VERSION%.*}.$((${VERSION##*.} + 1))
     wine reg add "$SETTINGS" /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
-    before=$(fenlight_in_hkcu)
-    e2e_check "msiexec /i x64.msi /qn ends with 0" msi /i "$MSI_X64"
-    e2e_check "System32 holds the x86_64 build, SysWOW64 the i686 one" \
-        eval 'installed_is "$SCR_X64" && wow64_is "$SCR_X86"'
-    e2e_check "one entry, in the 64-bit registry" one_entry
-    e2e_check "and nothing written for the user" [ "$(fenlight_in_hkcu)" = "$before" ]
+    before=$(grep -ci fenlight "$WINEPREFIX/user.reg")
+    e2e_check "msiexec /i x64.msi /qn puts both builds in place, one 64-bit entry, nothing for the user" \
+        eval 'msi /i "$MSI_X64" && installed_is "$SCR_X64" && wow64_is "$SCR_X86" && one_entry &&
+        [ "$(grep -ci fenlight "$WINEPREFIX/user.reg")" = "$before" ]'
     e2e_check "x86.msi is refused on 64-bit Windows" eval '! msi /i "$MSI_X86" && one_entry'
-    e2e_check "setup.exe /S is refused with 2 beside the MSI" exit_is 2 setup /S
-    e2e_check "and installs nothing" folder_gone
+    e2e_check "setup.exe /S is refused with 2 beside the MSI, installing nothing" \
+        eval 'exit_is 2 setup /S && folder_gone'
 
     start_installed
     check_shown_and_drawing "the saver the MSI installed /s" "$E2E_TMP/msi.png"
     xdotool search --onlyvisible --name '^Screen Saver$' windowfocus --sync key space 2>/dev/null
     e2e_check "a key press ends it with 0" exits_with "$SAVER_PID" 0
 
-    # A newer version, its x86_64 build with a few bytes more (as for setup.exe above).
     make_msi x64 "$E2E_TMP/newer.msi" "$(defines_of "$newer" wxi "${WXI%/*}")" "$E2E_TMP/newer/Fenlight.scr"
-    e2e_check "version $newer's MSI upgrades in place" msi /i "$E2E_TMP/newer.msi"
-    e2e_check "and replaces the saver, leaving one entry" \
-        eval 'installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
+    e2e_check "version $newer's MSI upgrades in place, leaving one entry" \
+        eval 'msi /i "$E2E_TMP/newer.msi" && installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
     e2e_check "the older MSI is then refused" \
         eval '! msi /i "$MSI_X64" && installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
     e2e_check "msiexec /x /qn removes both files and the entry" \

@@ -60,8 +60,8 @@ int RunParent(int x, int y, int width, int height, const char* stop) {
     return 0;
 }
 
+// The shown top-level window whose title starts with the text at PREFIX, found as `titled`.
 HWND titled = nullptr;
-
 BOOL CALLBACK MatchTitle(HWND window, LPARAM prefix) {
     const char* start = reinterpret_cast<const char*>(prefix);
     char text[256] = "";
@@ -71,15 +71,10 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM prefix) {
     return FALSE;
 }
 
-// The shown top-level window whose title starts with TITLE.
-HWND FindTitled(const char* title) {
-    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(title));
-    return titled;
-}
-
 // The full-screen saver's window, or the window whose title starts with TITLE.
 int Find(const char* title) {
-    HWND window = title != nullptr ? FindTitled(title) : FindWindowA(kSaverClass, "Screen Saver");
+    if (title != nullptr) EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(title));
+    HWND window = title != nullptr ? titled : FindWindowA(kSaverClass, "Screen Saver");
     if (window == nullptr) {
         std::printf("none\n");
         return 1;
@@ -227,9 +222,10 @@ int main(int argc, char** argv) {
                          argv[6]);
     }
     if (command == "find") return Find(argc > 2 ? argv[2] : nullptr);
-    if (command == "texts" && argc == 3 && FindTitled(argv[2]) != nullptr) {
-        EnumChildWindows(titled, PrintText, 0);
-        return 0;
+    if (command == "texts" && argc == 3) {
+        EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(argv[2]));
+        if (titled != nullptr) EnumChildWindows(titled, PrintText, 0);
+        return titled != nullptr ? 0 : 1;
     }
     if (command == "count") return Count();
     if (command == "child" && argc == 3) return Child(argv[2]);

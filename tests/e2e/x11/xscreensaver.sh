@@ -39,8 +39,7 @@ for entry in re.sub(r"\\\n", "", found.group(1)).split("\\n"):
     print(" ".join(entry.split())) if entry.strip() else None' "$1"
 }
 # adds_once CASE ADDED: with $E2E_TMP/CASE as HOME, fenlight ends the list (the file's, else xscreensaver's),
-# no line of the file is changed or lost, ADDED lines are added ("any": the list too), the old file is
-# kept beside it, and a second run changes nothing.
+# no line is changed or lost, ADDED lines (or "any") are added, the old file is kept, a rerun changes nothing.
 adds_once() {
     local home=$E2E_TMP/$1 old=$E2E_TMP/$1.old base=$E2E_TMP/$1.old
     cp "$home/.xscreensaver" "$old" 2>/dev/null || : >"$old"
@@ -57,9 +56,6 @@ mkdir -p "$E2E_TMP/written" "$E2E_TMP/none" "$E2E_TMP/no-list"
 # As xscreensaver-settings writes it: the list's lines padded with tabs, its last line blank.
 T=$'\t'
 cat >"$E2E_TMP/written/.xscreensaver" <<EOF
-# XScreenSaver Preferences File
-# Written by xscreensaver-settings 6.06 for someone on Tue Dec  1 10:00:00 2026.
-
 selected:${T}1
 programs:${T}${T}${T}${T}${T}${T}${T}${T}      \\
 ${T}${T}${T}${T}maze --root${T}${T}${T}${T}    \n\\
