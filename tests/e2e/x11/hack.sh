@@ -156,6 +156,9 @@ done
 start_hack --root --colors amber --delay 4000000
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second" ends_cleanly kill -INT "$HACK_PID"
+BLOCKED=1 start_hack --root --colors amber
+e2e_wait_for 15 shows_lights root ${HUES[amber]}
+e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
 
 COMMAND=$(settings_xml command colors=amber size=40 speed=33)
 new_window 400 300
