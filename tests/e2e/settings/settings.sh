@@ -9,6 +9,7 @@
 . "$(dirname "$0")/../common.sh"
 
 SCR=$(readlink -f "$1")
+e2e_can_start "$SCR"
 SHOT_OUT=
 if [ "${2:-}" = --screenshot ]; then SHOT_OUT=$(readlink -f "$3"); fi
 WIDTH=800
@@ -16,7 +17,7 @@ HEIGHT=600
 KEY='HKCU\Software\Ostrel\Fenlight'
 
 e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
-e2e_new_wineprefix
+e2e_new_wineprefix || { echo "no Wine prefix could be made"; exit 1; }
 
 # stored: the key's values as "Color Direction Quantity Size Speed" in decimal, "none" without a key.
 stored() {
