@@ -9,6 +9,26 @@ E2E_PIDS=()
 E2E_IMMUTABLE=()
 E2E_FAILURES=0
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_TOOLS=$(cd "$E2E_DIR/../../tools" && pwd)
+# Whether this machine runs 32-bit programs, asked once for the whole check (tools/wine --32bit).
+export FENLIGHT_32BIT_CHECK=${FENLIGHT_32BIT_CHECK:-$("$E2E_TOOLS/wine" --32bit)}
+
+# Every Windows program starts through tools/wine, which picks the loader that fits it.
+wine() { "$E2E_TOOLS/wine" "$@"; }
+
+# e2e_can_start PROGRAM...: a check whose Windows programs cannot start on this machine (a 32-bit one where
+# 32-bit programs do not run) ends here, reported to CTest as skipped (77) with tools/wine's reason.
+e2e_can_start() {
+    local program
+    for program; do "$E2E_TOOLS/wine" --check "$program" || exit; done
+}
+
+# e2e_needs_32bit WHY: the same for a check that needs a 32-bit process for the reason WHY.
+e2e_needs_32bit() {
+    [ "$FENLIGHT_32BIT_CHECK" = yes ] && return
+    echo "skipped: ${FENLIGHT_32BIT_CHECK#no: } ($1)"
+    exit 77
+}
 
 e2e_cleanup() {
     local pid
@@ -27,8 +47,14 @@ trap 'exit 130' INT TERM
 e2e_track() { E2E_PIDS+=("$1"); }
 
 # e2e_immutable FILE: chattr +i FILE (root only); undone at the end however the check ends, or no one could
-# delete it.
-e2e_immutable() { E2E_IMMUTABLE+=("$1"); chattr +i "$1" 2>/dev/null; }
+# delete it: also when the check is killed outright (a CTest time-out), a watcher in a session of its own
+# undoes it and removes the check's folder once the check's shell is gone.
+e2e_immutable() {
+    chattr +i "$1" 2>/dev/null || return 1
+    E2E_IMMUTABLE+=("$1")
+    setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; chattr -i "$2"; rm -rf "$3"' \
+        watcher $$ "$1" "$E2E_TMP" </dev/null >/dev/null 2>&1 &
+}
 
 e2e_log() { printf '  %s\n' "$*"; }
 E2E_PASSES=0
@@ -80,7 +106,7 @@ exits_with() {
 # E2E_XVFB_PID.
 e2e_start_xvfb() {
     local number pid
-    read -r number pid < <("$E2E_DIR/../../tools/xvfb-start" "$@") || return 1
+    read -r number pid < <("$E2E_TOOLS/xvfb-start" "$@") || return 1
     e2e_track "$pid"
     export DISPLAY=":$number"
     E2E_XVFB_PID=$pid
@@ -93,8 +119,7 @@ e2e_new_wineprefix() {
     local arch=${1:-win64}
     local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
     [ "$arch" = win64 ] || template+=-$arch
-    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    "$E2E_DIR/../../tools/wine-prefix" "$template" "$arch" || return 1
+    "$E2E_TOOLS/wine-prefix" "$template" "$arch" || return 1
     export WINEPREFIX="$E2E_TMP/prefix"
     cp -a "$template" "$WINEPREFIX"
 }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The shipped program is one self-contained file: it imports system DLLs only, carries its
-# resources, and stays small. Usage: check_imports.sh OBJDUMP Fenlight.scr
+# The shipped program is one self-contained file: it imports system DLLs only, carries its resources
+# (read back with windres, so no Windows process is needed), and stays small.
+#   check_imports.sh OBJDUMP WINDRES VERSION Fenlight.scr
 set -u
 objdump=$1
-program=$2
+windres=$2
+version=$3
+program=$4
 status=0
 shopt -s nocasematch
 allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|COMCTL32|OPENGL32|msvcrt|SHELL32|ole32|IMM32)\.dll$'
@@ -28,4 +31,24 @@ if ! grep -q 'Subsystem[[:space:]]*00000002' <<<"$headers"; then
     status=1
 fi
 grep -q '\.rsrc' <<<"$headers" || { echo "FAIL no resources"; status=1; }
+
+# The description string, the icon group up to 256 pixels, the setup dialog, the manifest (common controls 6,
+# per-monitor DPI) and the version record.
+resources=$("$windres" -i "$program" -O rc 2>&1)
+while IFS= read -r want; do
+    grep -qF -- "$want" <<<"$resources" || { echo "FAIL resources lack: $want"; status=1; }
+done <<EOF
+  1, "Fenlight"
+128 14 /* RT_GROUP_ICON */
+"\000\000\000\000", 1, 32,
+2003 DIALOGEX
+name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""
+PerMonitorV2, PerMonitor
+true/pm
+ FILEVERSION ${version//./, }, 0
+VALUE "FileDescription", "Fenlight screen saver"
+VALUE "FileVersion", "$version.0"
+VALUE "OriginalFilename", "Fenlight.scr"
+VALUE "LegalCopyright", "Copyright (c) 2026 Ostrel and the Fenlight contributors"
+EOF
 exit $status

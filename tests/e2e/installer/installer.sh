@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
-# The Windows installer end to end: built with tools/make-installer from the two saver builds (under
-# 500 KB; the same bytes from a second build; a clear error without makensis), then installed and
-# uninstalled for real under Wine on a private Xvfb display.
-#   win64 - a fresh 64-bit prefix, signed with a throwaway certificate: "setup.exe /S" puts the x86_64
-#           build into the real System32, writes the Apps & features entry in the 64-bit registry and makes
-#           it the screen saver; the installed saver covers the screen and draws; an install while it runs
-#           fails; a second install leaves one entry, as does a newer version's, which replaces the saver;
-#           /NOSELECT leaves the user's choice alone; "uninst.exe /S" removes the file, folder and entry,
-#           clears the selection and keeps the settings, also after the saver was deleted by hand; through
-#           the pages, the check box is honoured and "Also remove my settings" removes them. Also the finish
-#           page, refusals, access denied, the restart prompt and the MSI packages
-#   win32 - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
-#           installed, it draws, and the uninstaller removes it; so does the x86 MSI package
-# Usage: installer.sh win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
+# The Windows installer and the MSI packages: built with tools/make-installer and tools/make-msi from the two
+# saver builds, then installed and uninstalled for real under Wine on a private Xvfb display. One mode a run:
+#   build      - setup.exe under 500 KB, the same bytes from a second build, a clear error without makensis;
+#                both MSIs per machine, the same bytes again (needs no Windows process)
+#   nsis-win64 - a fresh 64-bit prefix, signed with a throwaway certificate: "setup.exe /S" puts the x86_64
+#                build into the real System32, writes the Apps & features entry in the 64-bit registry and
+#                makes it the screen saver; the installed saver covers the screen and draws; an install while
+#                it runs fails; a second install leaves one entry, as does a newer version's, which replaces
+#                the saver; /NOSELECT leaves the user's choice alone; "uninst.exe /S" removes the file, folder
+#                and entry, clears the selection and keeps the settings, also after the saver was deleted by
+#                hand; through the pages, the check box is honoured and "Also remove my settings" removes them.
+#                Also the finish page, refusals, access denied, the restart prompt, and setup.exe beside the MSI
+#   msi-win64  - x64.msi in a 64-bit prefix (no 32-bit process): installs both builds, draws, upgrades,
+#                refuses a downgrade and x86.msi, removes everything
+#   win32      - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
+#                installed, it draws, and the uninstaller removes it; so does the x86 MSI package
+# The installer and its uninstaller are 32-bit programs, and so is everything in a 32-bit prefix: where this
+# machine cannot run them, nsis-win64 and win32 are reported skipped.
+# Usage: installer.sh MODE VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
 #   DEFINES: the folder of a Windows build holding fenlight-defines.nsh and .wxi
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
 
 MODE=$1
+case $MODE in
+build | nsis-win64 | msi-win64 | win32) ;;
+*) echo "usage: installer.sh build|nsis-win64|msi-win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe"; exit 2 ;;
+esac
 VERSION=$2
 NSH=$3/fenlight-defines.nsh
 WXI=$3/fenlight-defines.wxi
@@ -32,10 +41,15 @@ DESKTOP='HKCU\Control Panel\Desktop'
 SETTINGS='HKCU\Software\Ostrel\Fenlight'
 FOLDER='C:\Program Files\Fenlight'
 
+case $MODE in
+nsis-win64) e2e_needs_32bit "the installer and its uninstaller are 32-bit programs" ;;
+win32) e2e_needs_32bit "a 32-bit Windows" ;;
+esac
 for scr in "$SCR_X64" "$SCR_X86"; do
     [ -f "$scr" ] || { echo "no saver build at $scr: build the windows and windows-x86 presets"; exit 1; }
 done
-if [ "$MODE" = win64 ]; then
+# Built and installed signed, with a throwaway certificate.
+if [ "$MODE" = build ] || [ "$MODE" = nsis-win64 ]; then
     CERT=$E2E_TMP/cert
     openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=t -keyout "$CERT.key" -out "$CERT.pem" 2>/dev/null &&
         openssl pkcs12 -export -inkey "$CERT.key" -in "$CERT.pem" -out "$CERT.pfx" -passout pass:t
@@ -46,12 +60,11 @@ if [ "$MODE" = win64 ]; then
 fi
 
 # --- Building the installer. ---
-MAKE_INSTALLER=$(readlink -f "$E2E_DIR/../../tools/make-installer")
-"$MAKE_INSTALLER" "$NSH" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
-    { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
-size=$(stat -c %s "$SETUP")
-e2e_log "setup.exe: $size bytes"
-e2e_check "the installer is under 500 KB" [ "$size" -lt 512000 ]
+MAKE_INSTALLER=$E2E_TOOLS/make-installer
+if [ "$MODE" != msi-win64 ]; then
+    "$MAKE_INSTALLER" "$NSH" "$SCR_X64" "$SCR_X86" "$SETUP" >/dev/null ||
+        { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
+fi
 
 # The same inputs, copied with other file times, in another folder: the same bytes.
 same_again() {
@@ -76,10 +89,14 @@ without_makensis() {
 defines_of() {
     sed "s/\"$VERSION/\"$1/g" "$3/fenlight-defines.$2" >"$E2E_TMP/$1.$2" && echo "$E2E_TMP/$1.$2"
 }
-MAKE_MSI=$(readlink -f "$E2E_DIR/../../tools/make-msi")
+MAKE_MSI=$E2E_TOOLS/make-msi
 # make_msi ARCH OUTFILE [DEFINES [SCR_X64]]
 make_msi() { "$MAKE_MSI" "${3:-$WXI}" "$1" "${4:-$SCR_X64}" "$SCR_X86" "$2" >/dev/null; }
 MSI_X64=$E2E_TMP/x64.msi MSI_X86=$E2E_TMP/x86.msi
+# The next version's x86_64 saver, told apart by a few bytes more at the end.
+NEWER=${VERSION%.*}.$((${VERSION##*.} + 1))
+NEWER_SCR=$E2E_TMP/newer/Fenlight.scr
+mkdir -p "$E2E_TMP/newer" && cp "$SCR_X64" "$NEWER_SCR" && head -c 16 /dev/zero >>"$NEWER_SCR"
 make_msi x64 "$MSI_X64" && make_msi x86 "$MSI_X86" || { e2e_fail "make-msi builds both"; e2e_finish; exit 1; }
 
 # per_machine MSI PLATFORM: ALLUSERS 1, and the platform in the summary's template.
@@ -87,7 +104,10 @@ per_machine() {
     msiinfo suminfo "$1" | grep -qx "Template: $2;1033" && msiinfo export "$1" Property | grep -q ^ALLUSERS.1
 }
 
-if [ "$MODE" = win64 ]; then
+if [ "$MODE" = build ]; then
+    size=$(stat -c %s "$SETUP")
+    e2e_log "setup.exe: $size bytes"
+    e2e_check "the installer is under 500 KB" [ "$size" -lt 512000 ]
     e2e_check "x64.msi is per machine for x64" per_machine "$MSI_X64" x64
     e2e_check "x86.msi is per machine for Intel" per_machine "$MSI_X86" Intel
     e2e_check "a second build gives the same installer" same_again
@@ -97,16 +117,21 @@ if [ "$MODE" = win64 ]; then
         eval 'make_msi x64 "$E2E_TMP/again/x64.msi" "$WXI" "$E2E_TMP/again/x64.scr" &&
         cmp "$MSI_X64" "$E2E_TMP/again/x64.msi"'
     e2e_check "without makensis make-installer fails and names the package" without_makensis
+    e2e_finish
+    exit
 fi
+e2e_can_start "$PROBE"
 
 e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
-e2e_new_wineprefix "$MODE"
+ARCH=win64
+[ "$MODE" = win32 ] && ARCH=win32
+e2e_new_wineprefix "$ARCH" || { echo "no Wine prefix could be made"; exit 1; }
 DRIVE_C=$WINEPREFIX/drive_c
 SYSTEM32=$DRIVE_C/windows/system32
 WOW64=$DRIVE_C/windows/syswow64
 # The registry view of the entry: the 64-bit one on 64-bit Windows.
 VIEW=()
-[ "$MODE" = win64 ] && VIEW=(/reg:64)
+[ "$MODE" != win32 ] && VIEW=(/reg:64)
 wine reg add "$SETTINGS" /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
 
 # --- Helpers. ---
@@ -181,11 +206,10 @@ nothing_left() {
 
 SAVER_PID=
 # start_installed [ARGS]: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s"
-# (the 64-bit loader on 64-bit Windows, where a 32-bit one would look in SysWOW64), or with ARGS.
+# (tools/wine starts it with the prefix's own loader: a 32-bit one on 64-bit Windows would look in SysWOW64),
+# or with ARGS.
 start_installed() {
-    local loader=wine
-    [ "$MODE" = win64 ] && loader=/usr/lib/wine/wine64
-    "$loader" 'C:\windows\system32\Fenlight.scr' "${@:-/s}" >/dev/null 2>&1 &
+    wine 'C:\windows\system32\Fenlight.scr' "${@:-/s}" >/dev/null 2>&1 &
     SAVER_PID=$!
     e2e_track "$SAVER_PID"
 }
@@ -309,18 +333,14 @@ EOF
     e2e_check "a second setup.exe /S ends with 0" setup /S
     e2e_check "and leaves one entry" one_entry
 
-    # A newer version, its saver told apart by a few bytes more at the end.
-    local newer=${VERSION%.*}.$((${VERSION##*.} + 1))
-    mkdir -p "$E2E_TMP/newer"
-    cp "$SCR_X64" "$E2E_TMP/newer/Fenlight.scr"
-    head -c 16 /dev/zero >>"$E2E_TMP/newer/Fenlight.scr"
-    "$MAKE_INSTALLER" "$(defines_of "$newer" nsh "${NSH%/*}")" "$E2E_TMP/newer/Fenlight.scr" "$SCR_X86" \
+    local newer=$NEWER
+    "$MAKE_INSTALLER" "$(defines_of "$newer" nsh "${NSH%/*}")" "$NEWER_SCR" "$SCR_X86" \
         "$E2E_TMP/newer/setup.exe" >/dev/null
     wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\Other.scr' /f >/dev/null 2>&1
     wine reg add "$DESKTOP" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
     e2e_check "version $newer's setup.exe /S /NOSELECT ends with 0" \
         setup_with "$E2E_TMP/newer/setup.exe" /S /NOSELECT
-    e2e_check "and replaces the saver" installed_is "$E2E_TMP/newer/Fenlight.scr"
+    e2e_check "and replaces the saver" installed_is "$NEWER_SCR"
     e2e_check "and the entry's version, leaving one entry" eval \
         'value_is "$key" DisplayVersion "$newer" /reg:64 && one_entry'
     e2e_check "and leaves SCRNSAVE.EXE alone" value_is "$DESKTOP" SCRNSAVE.EXE 'C:\windows\system32\Other.scr'
@@ -378,6 +398,8 @@ EOF
         through_pages 'Fenlight Uninstall' alt+a 'folder_gone && no_entry' "" "$FOLDER\\uninst.exe"
     e2e_check "and the settings" eval '! wine reg query "$SETTINGS" >/dev/null 2>&1'
     e2e_check "and leaves nothing" nothing_left
+    e2e_check "setup.exe /S is refused with 2 beside the MSI, installing nothing" \
+        eval 'msi /i "$MSI_X64" && exit_is 2 setup /S && folder_gone && msi /x "$MSI_X64" && nothing_left'
 
     # Uninstalled while the saver previews in a window: the file goes at the next restart, which is offered.
     local stop=$E2E_TMP/stop-parent handle
@@ -395,26 +417,24 @@ EOF
 }
 
 check_msi_win64() {
-    local before newer=${VERSION%.*}.$((${VERSION##*.} + 1))
+    local before newer=$NEWER
     wine reg add "$SETTINGS" /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
     before=$(grep -ci fenlight "$WINEPREFIX/user.reg")
     e2e_check "msiexec /i x64.msi /qn puts both builds in place, one 64-bit entry, nothing for the user" \
         eval 'msi /i "$MSI_X64" && installed_is "$SCR_X64" && wow64_is "$SCR_X86" && one_entry &&
         [ "$(grep -ci fenlight "$WINEPREFIX/user.reg")" = "$before" ]'
     e2e_check "x86.msi is refused on 64-bit Windows" eval '! msi /i "$MSI_X86" && one_entry'
-    e2e_check "setup.exe /S is refused with 2 beside the MSI, installing nothing" \
-        eval 'exit_is 2 setup /S && folder_gone'
 
     start_installed
     check_shown_and_drawing "the saver the MSI installed /s" "$E2E_TMP/msi.png"
     xdotool search --onlyvisible --name '^Screen Saver$' windowfocus --sync key space 2>/dev/null
     e2e_check "a key press ends it with 0" exits_with "$SAVER_PID" 0
 
-    make_msi x64 "$E2E_TMP/newer.msi" "$(defines_of "$newer" wxi "${WXI%/*}")" "$E2E_TMP/newer/Fenlight.scr"
+    make_msi x64 "$E2E_TMP/newer.msi" "$(defines_of "$newer" wxi "${WXI%/*}")" "$NEWER_SCR"
     e2e_check "version $newer's MSI upgrades in place, leaving one entry" \
-        eval 'msi /i "$E2E_TMP/newer.msi" && installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
+        eval 'msi /i "$E2E_TMP/newer.msi" && installed_is "$NEWER_SCR" && one_entry'
     e2e_check "the older MSI is then refused" \
-        eval '! msi /i "$MSI_X64" && installed_is "$E2E_TMP/newer/Fenlight.scr" && one_entry'
+        eval '! msi /i "$MSI_X64" && installed_is "$NEWER_SCR" && one_entry'
     e2e_check "msiexec /x /qn removes both files and the entry" \
         eval 'msi /x "$E2E_TMP/newer.msi" && nothing_left && [ "$(entries /reg:64)$(entries /reg:32)" = 00 ]'
 }
@@ -447,8 +467,8 @@ check_win32() {
 }
 
 case $MODE in
-win64) check_win64 && check_msi_win64 ;;
+nsis-win64) check_win64 ;;
+msi-win64) check_msi_win64 ;;
 win32) check_win32 ;;
-*) echo "usage: installer.sh win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe"; exit 2 ;;
 esac
 e2e_finish

@@ -7,7 +7,6 @@
 //   count                             how many top-level saver windows exist
 //   child PARENT                      the preview child of PARENT: its size and the parent's client size
 //   launch PROGRAM TAIL               runs PROGRAM with exactly that command tail; prints its exit code
-//   resources PROGRAM                 the program's description string, icon, dialog, manifest and version
 #include <windows.h>
 
 #include <cstdio>
@@ -154,65 +153,6 @@ int Launch(const char* program, const char* tail) {
     return 0;
 }
 
-std::string VersionString(const void* data, const char* name) {
-    char* value = nullptr;
-    UINT length = 0;
-    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueA(data, path.c_str(), reinterpret_cast<void**>(&value), &length) || length == 0)
-        return "-";
-    return value;
-}
-
-int Resources(const char* program) {
-    HMODULE module = LoadLibraryExA(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (module == nullptr) {
-        std::printf("cannot load\n");
-        return 1;
-    }
-    char text[128] = "";
-    LoadStringA(module, 1, text, sizeof text);
-    std::printf("string1=%s\n", text);
-    std::printf("icon128=%s\n", FindResourceA(module, MAKEINTRESOURCEA(128), RT_GROUP_ICON) ? "yes" : "no");
-    HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, 256, 256, 0));
-    std::printf("icon256=%s\n", icon ? "yes" : "no");
-    std::printf("dialog2003=%s\n", FindResourceA(module, MAKEINTRESOURCEA(2003), RT_DIALOG) ? "yes" : "no");
-    HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
-    std::string manifestText;
-    if (manifest != nullptr) {
-        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, manifest)));
-        manifestText.assign(bytes, SizeofResource(module, manifest));
-    }
-    std::printf("manifest=%s\n", manifest ? "yes" : "no");
-    const bool commonControls6 =
-        manifestText.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
-        manifestText.find("version=\"6.0.0.0\"") != std::string::npos;
-    std::printf("manifest-comctl6=%s\n", commonControls6 ? "yes" : "no");
-    std::printf("manifest-dpi=%s\n", manifestText.find("PerMonitorV2, PerMonitor") != std::string::npos &&
-                                             manifestText.find("true/pm") != std::string::npos
-                                         ? "yes"
-                                         : "no");
-    FreeLibrary(module);
-
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(program, &ignored);
-    std::string data(size, '\0');
-    if (size == 0 || !GetFileVersionInfoA(program, 0, size, data.data())) {
-        std::printf("version=none\n");
-        return 0;
-    }
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed != nullptr) {
-        std::printf("fileversion=%u.%u.%u.%u\n", HIWORD(fixed->dwFileVersionMS),
-                    LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
-                    LOWORD(fixed->dwFileVersionLS));
-    }
-    std::printf("description=%s\n", VersionString(data.data(), "FileDescription").c_str());
-    std::printf("filename=%s\n", VersionString(data.data(), "OriginalFilename").c_str());
-    std::printf("copyright=%s\n", VersionString(data.data(), "LegalCopyright").c_str());
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -230,7 +170,6 @@ int main(int argc, char** argv) {
     if (command == "count") return Count();
     if (command == "child" && argc == 3) return Child(argv[2]);
     if (command == "launch" && argc == 4) return Launch(argv[2], argv[3]);
-    if (command == "resources" && argc == 3) return Resources(argv[2]);
-    std::fprintf(stderr, "usage: saver_probe parent|find|texts|count|child|launch|resources ...\n");
+    std::fprintf(stderr, "usage: saver_probe parent|find|texts|count|child|launch ...\n");
     return 2;
 }
