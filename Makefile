@@ -24,22 +24,22 @@ test-linux check-linux: web
 
 # make test: each test preset is built once; the presets' tests, the fuzz run and the release check start when
 # what they need is built, two at a time (one that waits on Wine or Xvfb, or takes one core, beside another).
-# Each check's output comes whole when it ends; every check runs; the exit status says whether all passed.
+# Whether this machine runs 32-bit programs is asked once (tools/wine --32bit) and holds for the whole run:
+# where it cannot, what needs a 32-bit process is reported skipped with the reason. Each check's output comes
+# whole when it ends; every check runs; the closing lines (tools/test-summary) say which passed, what was
+# skipped and why, and the exit status says whether all passed.
 CHECKS := $(PRESETS) fuzz dist-check
 .PHONY: $(addprefix check-,$(CHECKS))
 test: deps
 	@rm -rf build/make-test && mkdir -p build/make-test
-	@$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECKS)) || true
-	@status=0; echo "==== results"; for c in $(CHECKS); do \
-	  if [ "$$(cat build/make-test/$$c 2>/dev/null)" = 0 ]; then r=passed; else r=FAILED; status=1; fi; \
-	  printf '  %-12s %s\n' "$$c" "$$r"; \
-	done; \
-	if [ $$status -eq 0 ]; then echo "make test: all presets passed"; else echo "make test: FAILED"; fi; \
-	exit $$status
+	@export FENLIGHT_32BIT_CHECK="$$(tools/wine --32bit)"; echo "make test: 32-bit programs here: $$FENLIGHT_32BIT_CHECK"; \
+	$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECKS)) || true
+	@tools/test-summary build/make-test $(CHECKS)
 
-# One check of make test: its output, and its status in build/make-test/NAME.
+# One check of make test: its output, and its status in build/make-test/NAME; a preset's tests also in NAME.xml
+# (JUnit), the release check's output in dist-check.log, where tools/test-summary finds what was skipped.
 $(addprefix check-,$(PRESETS)): check-%: build-%
-	@echo "==== $*"; ctest --preset $*; echo $$? >build/make-test/$*
+	@echo "==== $*"; ctest --preset $* --output-junit $(CURDIR)/build/make-test/$*.xml; echo $$? >build/make-test/$*
 check-fuzz: deps
 	@echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log; \
@@ -47,7 +47,8 @@ check-fuzz: deps
 # The first of its two release builds takes the savers the Windows presets have just built from this tree.
 check-dist-check: build-windows build-windows-x86
 	@echo "==== dist-check (release artifacts twice, byte for byte; the Debian package)"; \
-	FENLIGHT_DIST_SAVERS=$(CURDIR)/build tools/dist-check; echo $$? >build/make-test/dist-check
+	{ FENLIGHT_DIST_SAVERS=$(CURDIR)/build tools/dist-check; echo $$? >build/make-test/dist-check; } 2>&1 | \
+	tee build/make-test/dist-check.log
 
 run: deps
 	@tools/run
