@@ -41,23 +41,34 @@ new_window() {
     WINDOW_ID=$(head -n 1 "$out")
 }
 
-# ends_in SECONDS PID: polls until the process has ended; then its exit status is in ENDED_STATUS.
+# How soon a stop must end the hack, in seconds: promptly enough that it frees the CPU as the desktop comes
+# back, and far below the 30 s wait a stop must cut short. It takes about 0.1 s on an idle machine and at
+# most 0.5 s measured with two other checks and two busy processes beside it on 2 cores.
+PROMPTLY=3
+
+# ends_in SECONDS PID: polls until the process has ended; then its exit status is in ENDED_STATUS and the
+# time it took in ENDED_MS.
 ends_in() {
-    local deadline=$(($(date +%s%N) + $1 * 1000000000))
+    local start deadline
+    start=$(date +%s%N)
+    deadline=$((start + $1 * 1000000000))
     while running "$2"; do
         [ "$(date +%s%N)" -ge "$deadline" ] && return 1
         sleep 0.05
     done
+    ENDED_MS=$((($(date +%s%N) - start) / 1000000))
     wait "$2"
     ENDED_STATUS=$?
 }
 
-# ends_cleanly SIGNAL-OR-ACTION...: ends the running hack by the given command and expects status 0
-# within a second.
+# ends_cleanly SIGNAL-OR-ACTION...: ends the running hack by the given command and expects status 0,
+# promptly.
 ends_cleanly() {
+    ENDED_STATUS=
     "$@"
-    ends_in 1 "$HACK_PID" && [ "$ENDED_STATUS" -eq 0 ] ||
+    ends_in "$PROMPTLY" "$HACK_PID" && [ "$ENDED_STATUS" -eq 0 ] ||
         { e2e_log "status ${ENDED_STATUS:-still running}: $(cat "$E2E_TMP/hack.err")"; return 1; }
+    e2e_log "ended in $ENDED_MS ms"
 }
 
 shot() { import -display "$DISPLAY" -window "$1" "$2" 2>/dev/null; }
@@ -145,17 +156,17 @@ PY
 }
 e2e_check "the settings use the Windows dialog's words" eval '[ "$(settings_xml words)" = none ]'
 
-echo "== --root in each colour; SIGTERM and SIGINT end it within a second with status 0"
+echo "== --root in each colour; SIGTERM and SIGINT end it promptly with status 0"
 for colour in amber emerald lapis amethyst; do
     start_hack --root --colors "$colour"
     e2e_check "--root --colors $colour shows ${colour} lights" e2e_wait_for 15 shows_lights root ${HUES[$colour]}
     e2e_log "$LIGHTS"
-    e2e_check "SIGTERM ends --root --colors $colour with 0 within a second" ends_cleanly kill -TERM "$HACK_PID"
+    e2e_check "SIGTERM ends --root --colors $colour with 0 promptly" ends_cleanly kill -TERM "$HACK_PID"
 done
 # A stop signal cuts a long wait between frames short; SIGINT ends it as SIGTERM does.
-start_hack --root --colors amber --delay 4000000
+start_hack --root --colors amber --delay 30000000
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
-e2e_check "SIGINT ends a hack waiting 4 s between frames with 0 within a second" ends_cleanly kill -INT "$HACK_PID"
+e2e_check "SIGINT ends a hack waiting 30 s between frames with 0 promptly" ends_cleanly kill -INT "$HACK_PID"
 BLOCKED=1 start_hack --root --colors amber
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
@@ -255,7 +266,7 @@ window_check() {
 }
 e2e_check "a queued close cuts a 5 s wait short; BadMatch on the drawn window fails, named" window_check
 
-echo "== a second stop signal ends a hack stuck on a stalled X server within 2 s"
+echo "== a second stop signal ends a hack stuck on a stalled X server promptly"
 # The stopped server answers nothing, so the hack waits inside Xlib for good. The first signal is taken
 # before the second is sent, or the two would merge into one.
 signal_taken() { ! grep -E '^(SigPnd|ShdPnd):' "/proc/$1/status" | grep -q '[1-9a-f]'; }
@@ -268,7 +279,7 @@ stalled_hack_ends() {
     kill -TERM "$HACK_PID"
     e2e_wait_for 5 signal_taken "$HACK_PID"
     kill -TERM "$HACK_PID"
-    ends_in 2 "$HACK_PID"
+    ends_in "$PROMPTLY" "$HACK_PID"
     ended=$?
     kill -CONT "$E2E_XVFB_PID"
     e2e_log "status ${ENDED_STATUS:-still running}"
