@@ -31,22 +31,23 @@ test-linux check-linux: web
 CHECKS := $(PRESETS) fuzz dist-check
 .PHONY: $(addprefix check-,$(CHECKS))
 test: deps
-	@rm -rf build/make-test && mkdir -p build/make-test
+	@rm -rf build/make-test && mkdir -p build/make-test && touch build/make-test/.start
 	@export FENLIGHT_32BIT_CHECK="$$(tools/wine --32bit)"; echo "make test: 32-bit programs here: $$FENLIGHT_32BIT_CHECK"; \
 	$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECKS)) || true
 	@tools/test-summary build/make-test $(CHECKS)
 
-# One check of make test: its output, and its status in build/make-test/NAME; a preset's tests also in NAME.xml
-# (JUnit), the release check's output in dist-check.log, where tools/test-summary finds what was skipped.
+# One check of make test: its output, and its status in build/make-test/NAME (NAME.start marks when it began,
+# once what it needs was built); a preset's tests also in NAME.xml (JUnit), the release check's output in
+# dist-check.log, where tools/test-summary finds what was skipped.
 $(addprefix check-,$(PRESETS)): check-%: build-%
-	@echo "==== $*"; ctest --preset $* --output-junit $(CURDIR)/build/make-test/$*.xml; echo $$? >build/make-test/$*
+	@touch build/make-test/$*.start; echo "==== $*"; ctest --preset $* --output-junit $(CURDIR)/build/make-test/$*.xml; echo $$? >build/make-test/$*
 check-fuzz: deps
-	@echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
+	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log; \
 	echo 0 >build/make-test/fuzz; else tail -n 60 build/fuzz.log; echo 1 >build/make-test/fuzz; fi
 # The first of its two release builds takes the savers the Windows presets have just built from this tree.
 check-dist-check: build-windows build-windows-x86
-	@echo "==== dist-check (release artifacts twice, byte for byte; the Debian package)"; \
+	@touch build/make-test/dist-check.start; echo "==== dist-check (release artifacts twice, byte for byte; the Debian package)"; \
 	{ FENLIGHT_DIST_SAVERS=$(CURDIR)/build tools/dist-check; echo $$? >build/make-test/dist-check; } 2>&1 | \
 	tee build/make-test/dist-check.log
 

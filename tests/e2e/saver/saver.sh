@@ -24,13 +24,6 @@ e2e_new_wineprefix || { echo "no Wine prefix could be made"; exit 1; }
 # Amber: every glow's hue lies between 41 and 59 degrees.
 wine reg add 'HKCU\Software\Ostrel\Fenlight' /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
 
-SAVER_PID=
-start_saver() {
-    wine "$SCR" "$@" >/dev/null 2>&1 &
-    SAVER_PID=$!
-    e2e_track "$SAVER_PID"
-}
-
 check_full_screen() {
     start_saver /s
     local shot="$E2E_TMP/full.png"
@@ -44,20 +37,20 @@ check_full_screen() {
     sleep 1.5
     e2e_check "a 3-pixel move leaves it running" running "$SAVER_PID"
     xdotool mousemove $((cx + 4)) $((cy + 2))
-    e2e_check "a 6-pixel move ends it with 0" exits_with "$SAVER_PID" 0
+    e2e_check "a 6-pixel move ends it with 0" saver_ends_with 0
     e2e_check "its window is gone" e2e_wait_for 10 eval '! saver_window_shown'
 }
 
 check_key_and_second_start() {
     start_saver /s
-    local first=$SAVER_PID
+    local first=$SAVER_PID first_out=$SAVER_OUT
     e2e_check "/s shows a window again" e2e_wait_for 30 saver_window_shown
     start_saver /s
-    e2e_check "a second /s ends at once with 0" exits_with "$SAVER_PID" 0
+    e2e_check "a second /s ends at once with 0" saver_ends_with 0
     e2e_check "and makes no second window" eval '[ "$(probe count)" = 1 ]'
     e2e_check "the first one still runs" running "$first"
     xdotool key space
-    e2e_check "a key press ends it with 0" exits_with "$first" 0
+    e2e_check "a key press ends it with 0" saver_ends_with 0 "$first" "$first_out"
 }
 
 check_preview() {

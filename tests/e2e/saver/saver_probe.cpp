@@ -140,7 +140,7 @@ int Launch(const char* program, const char* tail) {
         std::printf("cannot start\n");
         return 1;
     }
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, 300000) != WAIT_OBJECT_0) {
         std::printf("still running\n");
         TerminateProcess(process.hProcess, 99);
         return 1;

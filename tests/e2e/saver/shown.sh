@@ -1,9 +1,33 @@
-# The full-screen saver's checks shared by the end-to-end scripts that start it (saver.sh, the installer's).
-# Source after common.sh with PROBE (saver_probe.exe), WIDTH and HEIGHT (the display's size) set, then
-# start the saver and call check_shown_and_drawing.
+# The full-screen saver's checks shared by the end-to-end scripts that start it (saver.sh, settings.sh, the
+# installer's). Source after common.sh with PROBE (saver_probe.exe), WIDTH and HEIGHT (the display's size)
+# set, then start the saver and call check_shown_and_drawing.
 
 # The probe prints with Windows line ends.
 probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+
+# start_saver TAIL...: Fenlight.scr ($SCR) started by the probe with that command tail; SAVER_PID is the
+# probe's, which ends with the saver and writes its Windows exit code to SAVER_OUT. That code is what counts:
+# wineserver kills a process whose exit takes over a second (as on a loaded machine), so Wine's own process
+# may end with 137 where Windows sees 0.
+SAVER_PID=
+SAVER_OUT=
+start_saver() {
+    SAVER_OUT=$(mktemp -p "$E2E_TMP" saver.XXXXXX)
+    wine "$PROBE" launch "$SCR" "$*" >"$SAVER_OUT" 2>/dev/null &
+    SAVER_PID=$!
+    e2e_track "$SAVER_PID"
+}
+
+# saver_ends_with CODE [PID OUT]: the saver started by start_saver (or the one with that probe pid and
+# output) ends within 20 s with that exit code.
+saver_ends_with() {
+    local pid=${2:-$SAVER_PID} out=${3:-$SAVER_OUT} got
+    e2e_wait_for 20 gone "$pid" || { e2e_log "the saver is still running"; return 1; }
+    wait "$pid"
+    got=$(tr -d '\r' <"$out")
+    [ "$got" = "exit $1" ] || e2e_log "the saver: $got, expected exit $1"
+    [ "$got" = "exit $1" ]
+}
 
 # Waits until the full-screen window exists; FOUND holds the probe's line: handle x y w h topmost visible.
 FOUND=

@@ -5,13 +5,15 @@
 #                  Reset then OK stores the defaults
 #   saver        - values written with "wine reg add" change what "/s" shows: Color 2 amber lights,
 #                  Color 1 blue ones; Quantity 20 visibly fewer lights than Quantity 120
-# Usage: settings.sh Fenlight.scr [--screenshot FILE]   (FILE: the dialog as it first opens, as PNG)
+# Usage: settings.sh Fenlight.scr saver_probe.exe [--screenshot FILE]   (FILE: the dialog as it first opens)
 . "$(dirname "$0")/../common.sh"
+. "$E2E_DIR/saver/shown.sh"
 
 SCR=$(readlink -f "$1")
-e2e_can_start "$SCR"
+PROBE=$(readlink -f "$2")
+e2e_can_start "$SCR" "$PROBE"
 SHOT_OUT=
-if [ "${2:-}" = --screenshot ]; then SHOT_OUT=$(readlink -f "$3"); fi
+if [ "${3:-}" = --screenshot ]; then SHOT_OUT=$(readlink -f "$4"); fi
 WIDTH=800
 HEIGHT=600
 KEY='HKCU\Software\Ostrel\Fenlight'
@@ -114,7 +116,6 @@ check_dialog() {
 
 # --- The saver shows what is stored. ---
 
-SAVER_PID=
 # run_saver COLOR QUANTITY: stores the two values, runs "/s" and samples the lights it shows; sets
 # MEDIAN (bright pixels, the median of five screenshots) and HUE (their mean hue, degrees).
 MEDIAN=0
@@ -122,9 +123,7 @@ HUE=-1
 run_saver() {
     wine reg add "$KEY" /v Color /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     wine reg add "$KEY" /v Quantity /t REG_DWORD /d "$2" /f >/dev/null 2>&1
-    wine "$SCR" /s >/dev/null 2>&1 &
-    SAVER_PID=$!
-    e2e_track "$SAVER_PID"
+    start_saver /s
     local shot="$E2E_TMP/saver-$1-$2.png" counts=() hues=() bright r g b hue i
     glowing() {
         e2e_screenshot "$shot" && read -r bright r g b hue < <(e2e_pixels "$shot") && [ "$bright" -ge 300 ]
@@ -140,7 +139,7 @@ run_saver() {
     HUE=$(printf '%s\n' "${hues[@]}" | sort -n | sed -n 3p)
     e2e_log "Color $1, Quantity $2: bright pixels ${counts[*]} (median $MEDIAN), hues ${hues[*]}"
     xdotool key space
-    exits_with "$SAVER_PID" 0
+    saver_ends_with 0
 }
 
 between() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
