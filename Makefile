@@ -29,11 +29,14 @@ test-linux check-linux: web
 # whole when it ends; every check runs; the closing lines (tools/test-summary) say which passed, what was
 # skipped and why, and the exit status says whether all passed.
 CHECKS := $(PRESETS) fuzz dist-check
+# Started in this order: the release check, the longest, as soon as the Windows builds are there, beside the
+# Windows tests, which mostly wait on Wine and Xvfb.
+CHECK_ORDER := dist-check windows linux windows-x86 fuzz
 .PHONY: $(addprefix check-,$(CHECKS))
 test: deps
 	@rm -rf build/make-test && mkdir -p build/make-test && touch build/make-test/.start
 	@export FENLIGHT_32BIT_CHECK="$$(tools/wine --32bit)"; echo "make test: 32-bit programs here: $$FENLIGHT_32BIT_CHECK"; \
-	$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECKS)) || true
+	$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECK_ORDER)) || true
 	@tools/test-summary build/make-test $(CHECKS)
 
 # One check of make test: its output, and its status in build/make-test/NAME (NAME.start marks when it began,

@@ -18,7 +18,8 @@
 # The installer and its uninstaller are 32-bit programs, and so is everything in a 32-bit prefix: where this
 # machine cannot run them, nsis-win64 and win32 are reported skipped.
 # Usage: installer.sh MODE VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
-#   DEFINES: the folder of a Windows build holding fenlight-defines.nsh and .wxi
+#   DEFINES: the folder of a Windows build holding fenlight-defines.nsh and .wxi; the probe of the build of
+#   the prefix's kind
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
 
@@ -204,15 +205,10 @@ nothing_left() {
     [ -z "$left" ]
 }
 
-SAVER_PID=
-# start_installed [ARGS]: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s"
-# (tools/wine starts it with the prefix's own loader: a 32-bit one on 64-bit Windows would look in SysWOW64),
-# or with ARGS.
-start_installed() {
-    wine 'C:\windows\system32\Fenlight.scr' "${@:-/s}" >/dev/null 2>&1 &
-    SAVER_PID=$!
-    e2e_track "$SAVER_PID"
-}
+# start_installed [ARGS]: the installed saver as Windows starts it, "C:\windows\system32\Fenlight.scr /s" (the
+# probe is a 64-bit program on 64-bit Windows, where a 32-bit one would find SysWOW64's), or with ARGS.
+SAVER_PROGRAM='C:\windows\system32\Fenlight.scr'
+start_installed() { start_saver "${@:-/s}"; }
 
 # page_up TITLE: a window of the installer or uninstaller with that name is shown; PAGE holds it.
 PAGE=
@@ -328,7 +324,7 @@ EOF
     e2e_check "an install while the saver runs fails, saying it is in use" exit_is 3 setup /S
     e2e_check "and leaves the saver running" running "$SAVER_PID"
     xdotool key space
-    e2e_check "a key press ends the installed saver with 0" exits_with "$SAVER_PID" 0
+    e2e_check "a key press ends the installed saver with 0" saver_ends_with 0
 
     e2e_check "a second setup.exe /S ends with 0" setup /S
     e2e_check "and leaves one entry" one_entry
@@ -413,7 +409,7 @@ EOF
     e2e_check "an uninstall while the saver runs offers the restart that removes it" \
         says 'Fenlight Uninstall' 'removed when Windows restarts' n "$FOLDER\\uninst.exe"
     touch "$stop"
-    e2e_check "and the saver ends with 0" exits_with "$SAVER_PID" 0
+    e2e_check "and the saver ends with 0" saver_ends_with 0
 }
 
 check_msi_win64() {
@@ -428,7 +424,7 @@ check_msi_win64() {
     start_installed
     check_shown_and_drawing "the saver the MSI installed /s" "$E2E_TMP/msi.png"
     xdotool search --onlyvisible --name '^Screen Saver$' windowfocus --sync key space 2>/dev/null
-    e2e_check "a key press ends it with 0" exits_with "$SAVER_PID" 0
+    e2e_check "a key press ends it with 0" saver_ends_with 0
 
     make_msi x64 "$E2E_TMP/newer.msi" "$(defines_of "$newer" wxi "${WXI%/*}")" "$NEWER_SCR"
     e2e_check "version $newer's MSI upgrades in place, leaving one entry" \
@@ -456,7 +452,7 @@ check_win32() {
     start_installed
     check_shown_and_drawing "the installed saver /s" "$E2E_TMP/installed.png"
     xdotool key space
-    e2e_check "a key press ends the installed saver with 0" exits_with "$SAVER_PID" 0
+    e2e_check "a key press ends the installed saver with 0" saver_ends_with 0
     e2e_check "uninst.exe /S removes the folder and the entry" uninstall /S
     e2e_check "and leaves nothing" nothing_left
 

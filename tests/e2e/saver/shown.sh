@@ -5,15 +5,15 @@
 # The probe prints with Windows line ends.
 probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
 
-# start_saver TAIL...: Fenlight.scr ($SCR) started by the probe with that command tail; SAVER_PID is the
-# probe's, which ends with the saver and writes its Windows exit code to SAVER_OUT. That code is what counts:
-# wineserver kills a process whose exit takes over a second (as on a loaded machine), so Wine's own process
-# may end with 137 where Windows sees 0.
+# start_saver TAIL...: Fenlight.scr ($SAVER_PROGRAM, else $SCR) started by the probe with that command tail;
+# SAVER_PID is the probe's, which ends with the saver and writes its Windows exit code to SAVER_OUT. That code
+# is what counts: wineserver kills a process whose exit takes over a second (as on a loaded machine), so
+# Wine's own process may end with 137 where Windows sees 0.
 SAVER_PID=
 SAVER_OUT=
 start_saver() {
     SAVER_OUT=$(mktemp -p "$E2E_TMP" saver.XXXXXX)
-    wine "$PROBE" launch "$SCR" "$*" >"$SAVER_OUT" 2>/dev/null &
+    wine "$PROBE" launch "${SAVER_PROGRAM:-$SCR}" "$*" >"$SAVER_OUT" 2>/dev/null &
     SAVER_PID=$!
     e2e_track "$SAVER_PID"
 }
