@@ -40,10 +40,12 @@ test: deps
 	@tools/test-summary build/make-test $(CHECKS)
 
 # One check of make test: its output, and its status in build/make-test/NAME (NAME.start marks when it began,
-# once what it needs was built); a preset's tests also in NAME.xml (JUnit), the release check's output in
-# dist-check.log, where tools/test-summary finds what was skipped.
+# once what it needs was built); a preset's tests also in NAME.xml (JUnit, with all that passed tests printed),
+# the release check's output in dist-check.log, where tools/test-summary finds what was skipped.
 $(addprefix check-,$(PRESETS)): check-%: build-%
-	@touch build/make-test/$*.start; echo "==== $*"; ctest --preset $* --output-junit $(CURDIR)/build/make-test/$*.xml; echo $$? >build/make-test/$*
+	@touch build/make-test/$*.start; echo "==== $*"; \
+	ctest --preset $* --test-output-size-passed 300000 --output-junit $(CURDIR)/build/make-test/$*.xml; \
+	echo $$? >build/make-test/$*
 check-fuzz: deps
 	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log; \
