@@ -15,8 +15,10 @@ $(addprefix build-,$(PRESETS) linux-release): build-%: deps
 
 build: $(addprefix build-,$(PRESETS))
 
+# The Windows presets' tests share one virtual display (tools/with-display), as they share a Wine prefix.
+on-display = $(if $(filter windows%,$(1)),tools/with-display)
 $(addprefix test-,$(PRESETS)): test-%: build-%
-	@ctest --preset $*
+	@$(call on-display,$*) ctest --preset $*
 # The installer's checks in the i686 build carry the x86_64 saver too.
 test-windows-x86 check-windows-x86: build-windows
 # The linux preset's browser test loads the page.
@@ -44,7 +46,7 @@ test: deps
 # the release check's output in dist-check.log, where tools/test-summary finds what was skipped.
 $(addprefix check-,$(PRESETS)): check-%: build-%
 	@touch build/make-test/$*.start; echo "==== $*"; \
-	ctest --preset $* --test-output-size-passed 300000 --output-junit $(CURDIR)/build/make-test/$*.xml; \
+	$(call on-display,$*) ctest --preset $* --test-output-size-passed 300000 --output-junit $(CURDIR)/build/make-test/$*.xml; \
 	echo $$? >build/make-test/$*
 check-fuzz: deps
 	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
