@@ -25,20 +25,20 @@ test-windows-x86 check-windows-x86: build-windows
 test-linux check-linux: web
 
 # make test: each test preset is built once; the presets' tests, the fuzz run and the release check start when
-# what they need is built, two at a time (one that waits on Wine or Xvfb, or takes one core, beside another).
+# what they need is built, three at a time: most of them wait on Wine, Xvfb or a browser much of the time, so
+# three keep the 2 cores busy where two left a third of them idle.
 # Whether this machine runs 32-bit programs is asked once (tools/wine --32bit) and holds for the whole run:
 # where it cannot, what needs a 32-bit process is reported skipped with the reason. Each check's output comes
 # whole when it ends; every check runs; the closing lines (tools/test-summary) say which passed, what was
 # skipped and why, and the exit status says whether all passed.
 CHECKS := $(PRESETS) fuzz dist-check
-# Started in this order: the release check, the longest, as soon as the Windows builds are there, beside the
-# Windows tests, which mostly wait on Wine and Xvfb.
+# Started in this order: the release check, the longest, as soon as the Windows builds are there.
 CHECK_ORDER := dist-check windows linux windows-x86 fuzz
 .PHONY: $(addprefix check-,$(CHECKS))
 test: deps
 	@rm -rf build/make-test && mkdir -p build/make-test && touch build/make-test/.start
 	@export FENLIGHT_32BIT_CHECK="$$(tools/wine --32bit)"; echo "make test: 32-bit programs here: $$FENLIGHT_32BIT_CHECK"; \
-	$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECK_ORDER)) || true
+	$(MAKE) --no-print-directory -k -j3 --output-sync=target $(addprefix check-,$(CHECK_ORDER)) || true
 	@tools/test-summary build/make-test $(CHECKS)
 
 # One check of make test: its output, and its status in build/make-test/NAME (NAME.start marks when it began,
