@@ -25,8 +25,8 @@ test-windows-x86 check-windows-x86: build-windows
 test-linux check-linux: web
 
 # make test: each test preset is built once; the presets' tests, the fuzz run and the release check start when
-# what they need is built, three at a time: most of them wait on Wine, Xvfb or a browser much of the time, so
-# three keep the 2 cores busy where two left a third of them idle.
+# what they need is built, two at a time (one that waits on Wine or Xvfb, or takes one core, beside another;
+# three at a time took longer on 2 cores).
 # Whether this machine runs 32-bit programs is asked once (tools/wine --32bit) and holds for the whole run:
 # where it cannot, what needs a 32-bit process is reported skipped with the reason. Each check's output comes
 # whole when it ends; every check runs; the closing lines (tools/test-summary) say which passed, what was

@@ -134,6 +134,7 @@ e2e_log "$LIGHTS"
 
 hack_ended() { ! kill -0 "$HACK_PID" 2>/dev/null; }
 command_daemon -deactivate
-e2e_check "-deactivate ends the hack" e2e_wait_for 10 hack_ended
+# The daemon ends it in well under a second on an idle machine; more than 10 s once on a loaded one.
+e2e_check "-deactivate ends the hack" e2e_wait_for 30 hack_ended
 
 e2e_finish
