@@ -38,7 +38,7 @@ CHECK_ORDER := dist-check windows linux windows-x86 fuzz
 test: deps
 	@rm -rf build/make-test && mkdir -p build/make-test && touch build/make-test/.start
 	@export FENLIGHT_32BIT_CHECK="$$(tools/wine --32bit)"; echo "make test: 32-bit programs here: $$FENLIGHT_32BIT_CHECK"; \
-	$(MAKE) --no-print-directory -k -j3 --output-sync=target $(addprefix check-,$(CHECK_ORDER)) || true
+	$(MAKE) --no-print-directory -k -j2 --output-sync=target $(addprefix check-,$(CHECK_ORDER)) || true
 	@tools/test-summary build/make-test $(CHECKS)
 
 # One check of make test: its output, and its status in build/make-test/NAME (NAME.start marks when it began,
