@@ -26,7 +26,7 @@ e2e_can_start() {
 # e2e_needs_32bit WHY: the same for a check that needs a 32-bit process for the reason WHY.
 e2e_needs_32bit() {
     [ "$FENLIGHT_32BIT_CHECK" = yes ] && return
-    echo "skipped: ${FENLIGHT_32BIT_CHECK#no: } ($1)"
+    echo "skipped: ${FENLIGHT_32BIT_CHECK#no: }: $1"
     exit 77
 }
 

@@ -44,7 +44,7 @@ FOLDER='C:\Program Files\Fenlight'
 
 case $MODE in
 nsis-win64) e2e_needs_32bit "the installer and its uninstaller are 32-bit programs" ;;
-win32) e2e_needs_32bit "a 32-bit Windows" ;;
+win32) e2e_needs_32bit "a 32-bit Windows runs only 32-bit programs" ;;
 esac
 for scr in "$SCR_X64" "$SCR_X86"; do
     [ -f "$scr" ] || { echo "no saver build at $scr: build the windows and windows-x86 presets"; exit 1; }

@@ -20,9 +20,9 @@ cannot="skipped: this machine cannot run 32-bit programs (FENLIGHT_32BIT=no)"
 if [ "$BITS" = 64 ]; then
     e2e_check "a 64-bit program can start" check_gives 0 "" "$SCR"
 else
-    e2e_check "a 32-bit program is skipped, saying why" check_gives 77 "$cannot (Fenlight.scr needs a 32-bit process)" "$SCR"
+    e2e_check "a 32-bit program is skipped, saying why" check_gives 77 "$cannot: Fenlight.scr needs a 32-bit process" "$SCR"
 fi
 e2e_check "a program of a 64-bit prefix can start" check_gives 0 "" WINEARCH=win64 reg
-e2e_check "one of a 32-bit prefix is skipped" check_gives 77 "$cannot (reg needs a 32-bit process)" WINEARCH=win32 reg
+e2e_check "one of a 32-bit prefix is skipped" check_gives 77 "$cannot: reg needs a 32-bit process" WINEARCH=win32 reg
 e2e_check "--32bit answers no" eval '[ "$("$E2E_TOOLS/wine" --32bit)" = "no: ${cannot#skipped: }" ]'
 e2e_finish
