@@ -10,9 +10,6 @@ E2E_IMMUTABLE=()
 E2E_FAILURES=0
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_TOOLS=$(cd "$E2E_DIR/../../tools" && pwd)
-# Whether this machine runs 32-bit programs, asked once for the whole check (tools/wine --32bit).
-export FENLIGHT_32BIT_CHECK=${FENLIGHT_32BIT_CHECK:-$("$E2E_TOOLS/wine" --32bit)}
-
 # Every Windows program starts through tools/wine, which picks the loader that fits it.
 wine() { "$E2E_TOOLS/wine" "$@"; }
 
@@ -21,13 +18,6 @@ wine() { "$E2E_TOOLS/wine" "$@"; }
 e2e_can_start() {
     local program
     for program; do "$E2E_TOOLS/wine" --check "$program" || exit; done
-}
-
-# e2e_needs_32bit WHY: the same for a check that needs a 32-bit process for the reason WHY.
-e2e_needs_32bit() {
-    [ "$FENLIGHT_32BIT_CHECK" = yes ] && return
-    echo "skipped: ${FENLIGHT_32BIT_CHECK#no: }: $1"
-    exit 77
 }
 
 e2e_cleanup() {
@@ -112,14 +102,15 @@ e2e_start_xvfb() {
     E2E_XVFB_PID=$pid
 }
 
-# e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows. The first
+# e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows; the check
+# ends, failed, when none can be made. The first
 # one made of each kind is kept as a template in $FENLIGHT_WINE_TEMPLATE (default
 # /tmp/fenlight-wine-template-$UID, "-win32" added for the 32-bit one) and copied, since wineboot is slow.
 e2e_new_wineprefix() {
     local arch=${1:-win64}
     local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
     [ "$arch" = win64 ] || template+=-$arch
-    "$E2E_TOOLS/wine-prefix" "$template" "$arch" || return 1
+    "$E2E_TOOLS/wine-prefix" "$template" "$arch" || { echo "no Wine prefix could be made"; exit 1; }
     export WINEPREFIX="$E2E_TMP/prefix"
     cp -a "$template" "$WINEPREFIX"
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The shipped program is one self-contained file: it imports system DLLs only, carries its resources
-# (read back with windres, so no Windows process is needed), and stays small.
+# (read back with windres, so no Windows process is needed), and stays small. Where 32-bit programs cannot
+# run (FENLIGHT_32BIT=no says so here), tools/wine would start an x86_64 build and skip an i686 one, saying why.
 #   check_imports.sh OBJDUMP WINDRES VERSION Fenlight.scr
 set -u
 objdump=$1
@@ -51,4 +52,10 @@ VALUE "FileVersion", "$version.0"
 VALUE "OriginalFilename", "Fenlight.scr"
 VALUE "LegalCopyright", "Copyright (c) 2026 Ostrel and the Fenlight contributors"
 EOF
+
+want=""
+[[ $("$objdump" -f "$program") == *pei-i386* ]] &&
+    want="skipped: this machine cannot run 32-bit programs (FENLIGHT_32BIT=no): ${program##*/} needs a 32-bit process"
+said=$(FENLIGHT_32BIT=no "$(dirname "$0")/../../tools/wine" --check "$program")
+[ "$said" = "$want" ] || { echo "FAIL tools/wine --check said [$said]"; status=1; }
 exit $status

@@ -1,33 +1,20 @@
 #!/usr/bin/env bash
-# The Windows installer and the MSI packages: built with tools/make-installer and tools/make-msi from the two
-# saver builds, then installed and uninstalled for real under Wine on a private Xvfb display. One mode a run:
-#   build      - setup.exe under 500 KB, the same bytes from a second build, a clear error without makensis;
-#                both MSIs per machine, the same bytes again (needs no Windows process)
-#   nsis-win64 - a fresh 64-bit prefix, signed with a throwaway certificate: "setup.exe /S" puts the x86_64
-#                build into the real System32, writes the Apps & features entry in the 64-bit registry and
-#                makes it the screen saver; the installed saver covers the screen and draws; an install while
-#                it runs fails; a second install leaves one entry, as does a newer version's, which replaces
-#                the saver; /NOSELECT leaves the user's choice alone; "uninst.exe /S" removes the file, folder
-#                and entry, clears the selection and keeps the settings, also after the saver was deleted by
-#                hand; through the pages, the check box is honoured and "Also remove my settings" removes them.
-#                Also the finish page, refusals, access denied, the restart prompt, and setup.exe beside the MSI
-#   msi-win64  - x64.msi in a 64-bit prefix (no 32-bit process): installs both builds, draws, upgrades,
-#                refuses a downgrade and x86.msi, removes everything
-#   win32      - a 32-bit prefix: refused on Windows XP with nothing installed; then the i686 build is the one
-#                installed, it draws, and the uninstaller removes it; so does the x86 MSI package
-# The installer and its uninstaller are 32-bit programs, and so is everything in a 32-bit prefix: where this
-# machine cannot run them, nsis-win64 and win32 are reported skipped.
+# The Windows installer and the MSI packages, built from the two saver builds and then installed and
+# uninstalled for real under Wine on a private Xvfb display. One mode a run:
+#   build      - setup.exe (signed, under 500 KB, the same bytes again, a clear error without makensis) and
+#                both MSIs (per machine, the same bytes again); no Windows process
+#   nsis-win64 - setup.exe and its uninstaller in a 64-bit prefix: files, entry, selection, upgrades,
+#                refusals, pages, restart prompt
+#   msi-win64  - x64.msi in a 64-bit prefix: install, draw, upgrade, refusals, removal
+#   win32      - setup.exe and x86.msi in a 32-bit prefix
+# The installer is a 32-bit program: where this machine cannot run one, nsis-win64 and win32 are skipped.
 # Usage: installer.sh MODE VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe
-#   DEFINES: the folder of a Windows build holding fenlight-defines.nsh and .wxi; the probe of the build of
-#   the prefix's kind
+#   DEFINES: the folder of a Windows build holding fenlight-defines.nsh and .wxi; the probe is of the
+#   prefix's kind
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
 
 MODE=$1
-case $MODE in
-build | nsis-win64 | msi-win64 | win32) ;;
-*) echo "usage: installer.sh build|nsis-win64|msi-win64|win32 VERSION DEFINES SCR_X64 SCR_X86 saver_probe.exe"; exit 2 ;;
-esac
 VERSION=$2
 NSH=$3/fenlight-defines.nsh
 WXI=$3/fenlight-defines.wxi
@@ -42,10 +29,7 @@ DESKTOP='HKCU\Control Panel\Desktop'
 SETTINGS='HKCU\Software\Ostrel\Fenlight'
 FOLDER='C:\Program Files\Fenlight'
 
-case $MODE in
-nsis-win64) e2e_needs_32bit "the installer and its uninstaller are 32-bit programs" ;;
-win32) e2e_needs_32bit "a 32-bit Windows runs only 32-bit programs" ;;
-esac
+[ "$MODE" = nsis-win64 ] || [ "$MODE" = win32 ] && e2e_can_start "$SCR_X86"
 for scr in "$SCR_X64" "$SCR_X86"; do
     [ -f "$scr" ] || { echo "no saver build at $scr: build the windows and windows-x86 presets"; exit 1; }
 done
@@ -124,9 +108,7 @@ fi
 e2e_can_start "$PROBE"
 
 e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
-ARCH=win64
-[ "$MODE" = win32 ] && ARCH=win32
-e2e_new_wineprefix "$ARCH" || { echo "no Wine prefix could be made"; exit 1; }
+e2e_new_wineprefix "$([ "$MODE" = win32 ] && echo win32 || echo win64)"
 DRIVE_C=$WINEPREFIX/drive_c
 SYSTEM32=$DRIVE_C/windows/system32
 WOW64=$DRIVE_C/windows/syswow64
@@ -466,5 +448,6 @@ case $MODE in
 nsis-win64) check_win64 ;;
 msi-win64) check_msi_win64 ;;
 win32) check_win32 ;;
+*) echo "usage: installer.sh build|nsis-win64|msi-win64|win32 VERSION DEFINES SCR_X64 SCR_X86 probe"; exit 2 ;;
 esac
 e2e_finish

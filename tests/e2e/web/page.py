@@ -189,9 +189,8 @@ def run_checks(browser, base, snapshot, work):
     browser.send("Input.dispatchKeyEvent", type="keyDown", key="a", code="KeyA", text="a")
     check(browser.wait_for("document.fullscreenElement === null", 10), "a key leaves full screen")
 
-    # Back from a hidden tab the scene goes on where it stopped. The page's clock is the check's here: it
-    # stands still but for the 4 s the tab is hidden, so a new cycling scene, started hidden, is just beginning
-    # its fade-in when it is shown, on a machine of any speed; then it runs again and the lights fade in.
+    # Back from a hidden tab the scene goes on where it stopped. The clock stands still but for 4 s while hidden,
+    # so on a machine of any speed a cycling scene started hidden is just beginning its fade-in when shown.
     clock = browser.send("Page.addScriptToEvaluateOnNewDocument", source=CLOCK)["identifier"]
     other = browser.send("Target.createTarget", to_browser=True, url="about:blank")["targetId"]
     browser.open(base + "/index.html#direction=cycle")  # a new document, which gets the clock
