@@ -19,6 +19,10 @@ void FrameTick(AppState& app, const SaverPlatform& platform) {
     CompleteFrame(app);
 }
 
+void ResumeScene(AppState& app) {
+    if (app.clock != nullptr) TickClock(*app.clock);
+}
+
 void ResizeSaver(AppState& app, int32_t width, int32_t height) {
     if (ResizeView(app, width, height)) SetupGLState(app.clientWidth, app.clientHeight);
 }

@@ -28,6 +28,10 @@ void StartSaver(AppState& app, int32_t width, int32_t height, const StoredSettin
 // when the direction cycle completes.
 void FrameTick(AppState& app, const SaverPlatform& platform);
 
+// After a time in which nobody saw the scene (a hidden tab, a stopped hack, a display that was off) it goes
+// on from where it was: the next frame's time step starts now, so that time is not simulated.
+void ResumeScene(AppState& app);
+
 // The view's new size: the scene and the viewport follow it (the same one-pixel floor as StartSaver).
 void ResizeSaver(AppState& app, int32_t width, int32_t height);
 

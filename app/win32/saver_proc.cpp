@@ -14,6 +14,64 @@ void SwapWglBuffers(void*, const AppState& app) {
 
 constexpr SaverPlatform kWglPlatform{nullptr, SwapWglBuffers};
 
+// The display's power: while it is off no frame is drawn, and the frame timer stops rather than ticking into
+// nothing. Windows 8 and later tell of the console display (0 off, 1 on, 2 dimmed), earlier ones of the
+// monitor (0 off, 1 on); a system without the call draws as it always did.
+struct DisplayWatch {
+    HPOWERNOTIFY registration;
+    bool off;
+};
+
+DisplayWatch displayWatch{nullptr, false};
+
+constexpr GUID kConsoleDisplayState{
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kMonitorPowerOn{0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+
+// An entry point of USER32 by name, to be cast to its real type; nullptr where this system lacks it.
+using AnyProc = void (*)();
+AnyProc FindUser32(const char* name) {
+    return reinterpret_cast<AnyProc>(GetProcAddress(GetModuleHandleA("USER32.DLL"), name));
+}
+
+void WatchDisplay(HWND hwnd) {
+    using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+    const auto watch = reinterpret_cast<Register>(FindUser32("RegisterPowerSettingNotification"));
+    const DWORD version = GetVersion();
+    const bool windows8OrLater =
+        LOBYTE(version) > 6 || (LOBYTE(version) == 6 && HIBYTE(LOWORD(version)) >= 2);
+    displayWatch = {nullptr, false};
+    if (watch != nullptr) {
+        displayWatch.registration = watch(hwnd, windows8OrLater ? &kConsoleDisplayState : &kMonitorPowerOn,
+                                          DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+}
+
+void StopWatchingDisplay() {
+    using Unregister = BOOL(WINAPI*)(HPOWERNOTIFY);
+    const auto unwatch = reinterpret_cast<Unregister>(FindUser32("UnregisterPowerSettingNotification"));
+    if (displayWatch.registration != nullptr && unwatch != nullptr) unwatch(displayWatch.registration);
+    displayWatch = {nullptr, false};
+}
+
+void OnDisplayPower(HWND hwnd, const POWERBROADCAST_SETTING& setting) {
+    if ((setting.PowerSetting != kConsoleDisplayState && setting.PowerSetting != kMonitorPowerOn) ||
+        setting.DataLength < sizeof(DWORD)) {
+        return;
+    }
+    DWORD state = 0;
+    CopyMemory(&state, setting.Data, sizeof state);
+    const bool off = state == 0;
+    if (off && !displayWatch.off) {
+        KillTimer(hwnd, kFrameTimerId);
+    } else if (!off && displayWatch.off) {
+        // The time the display was off is not simulated: the scene goes on from where it was.
+        ResumeScene(appState);
+        SetTimer(hwnd, kFrameTimerId, kFrameIntervalMs, nullptr);
+    }
+    displayWatch.off = off;
+}
+
 void CreateSaver(HWND hwnd) {
     RECT client{0, 0, 0, 0};
     GetClientRect(hwnd, &client);
@@ -23,9 +81,11 @@ void CreateSaver(HWND hwnd) {
     // Measured once: a window resized later keeps drawing at this size.
     StartSaver(appState, client.right, client.bottom, ReadStoredSettings());
     SetTimer(hwnd, kFrameTimerId, kFrameIntervalMs, nullptr);
+    WatchDisplay(hwnd);
 }
 
 void DestroySaver(HWND hwnd) {
+    StopWatchingDisplay();
     KillTimer(hwnd, kFrameTimerId);
     ReleaseSaver(appState);
     wglMakeCurrent(nullptr, nullptr);
@@ -43,9 +103,16 @@ LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             CreateSaver(hwnd);
             return 0;
         case WM_TIMER:
-            // Whatever the timer's id: the host has already decided which timer messages get here.
-            FrameTick(appState, kWglPlatform);
+            // Whatever the timer's id: the host has already decided which timer messages get here. One
+            // the timer posted before the display went off is not drawn.
+            if (!displayWatch.off) FrameTick(appState, kWglPlatform);
             return 0;
+        case WM_POWERBROADCAST:
+            // Only the display's own notifications, which this window asked for; other power events are
+            // the host's dismissal rules'.
+            if (wParam != PBT_POWERSETTINGCHANGE) return DefaultSaverProc(hwnd, message, wParam, lParam);
+            OnDisplayPower(hwnd, *reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+            return TRUE;
         case WM_DESTROY:
             DestroySaver(hwnd);
             return 0;

@@ -86,10 +86,10 @@ void RunFrames() {
     emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
 }
 
-// The browser gives no animation frames to a hidden tab. Back in view, the scene goes on from where it
-// stopped: the clock's next step starts now rather than when the tab was hidden.
+// The browser gives no animation frames to a hidden tab: back in view, the scene goes on from where it
+// stopped.
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
-    if (!event->hidden && appState.clock != nullptr) TickClock(*appState.clock);
+    if (!event->hidden) ResumeScene(appState);
     return EM_FALSE;
 }
 

@@ -1,7 +1,7 @@
 // The saver window for real under Windows (Wine in the tests): creation loads the settings, makes
 // the OpenGL context and the scene and starts the frame timer; every timer message, whatever its id,
-// runs a frame; a resize does not change the drawing size; destruction releases everything and ends
-// the message loop. The preview runs until its parent goes away.
+// runs a frame; a resize does not change the drawing size; frames stop while the display is off;
+// destruction releases everything and ends the message loop. The preview runs until its parent goes away.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -131,6 +131,57 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     EXPECT_EQ(appState.swarm, nullptr);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_TRUE(PumpMessages());
+}
+
+// Dispatches messages for a while (or until `done`); the real frame timer's messages among them.
+template <typename Done>
+void RunMessagesFor(DWORD milliseconds, Done done) {
+    const DWORD deadline = GetTickCount() + milliseconds;
+    MSG message;
+    while (!done() && GetTickCount() < deadline) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        } else {
+            Sleep(1);
+        }
+    }
+}
+
+TEST_F(SaverWindow, FramesStopWhileTheDisplayIsOffAndGoOnWithoutAJump) {
+    FakeTickScope tick(50000);
+    ASSERT_TRUE(RegisterPreviewClass());
+    HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(saver, nullptr);
+    // What Windows 8 and later send for the console display: 0 off, 1 on, 2 dimmed.
+    const GUID consoleDisplay{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    const auto display = [&](DWORD state) {
+        struct {
+            GUID powerSetting;
+            DWORD dataLength;
+            DWORD data;  // where POWERBROADCAST_SETTING's Data starts
+        } setting{consoleDisplay, sizeof state, state};
+        return SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&setting));
+    };
+    const auto drawn = [] { return appState.clock->current == fakeTick; };
+
+    fakeTick += 16;
+    RunMessagesFor(5000, drawn);
+    ASSERT_TRUE(drawn());
+    // A minute off: the frame timer's messages stop, and nothing closes the saver.
+    EXPECT_EQ(display(0), TRUE);
+    fakeTick += 60000;
+    RunMessagesFor(300, drawn);
+    EXPECT_FALSE(drawn());
+    EXPECT_TRUE(IsWindow(saver));
+    // Dimmed counts as on: frames go on, and the first one's step holds its own time, not the minute off.
+    display(2);
+    fakeTick += 20;
+    RunMessagesFor(5000, drawn);
+    EXPECT_TRUE(drawn());
+    EXPECT_EQ(appState.clock->step, 20u);
+    DestroyWindow(saver);
+    PumpMessages();
 }
 
 bool AllWispsFinite(const Swarm& swarm) {
