@@ -1,11 +1,29 @@
 #include "host/x11/hack_view.h"
 
+#include <cmath>
 #include <cstdio>
 
-uint32_t WaitBeforeNextFrame(uint64_t frameStart, uint64_t now, uint32_t delay) {
-    if (now < frameStart) return delay;  // the clock cannot go back; be safe anyway
-    const uint64_t spent = now - frameStart;
-    return spent >= delay ? 0 : uint32_t(delay - spent);
+uint32_t WaitBeforeNextFrame(const FramePacing& pacing, uint64_t frameStart, uint64_t frameEnd,
+                             uint64_t now) {
+    const uint64_t refreshed = frameStart + (pacing.swapWaits ? 0 : pacing.refreshMicroseconds);
+    const uint64_t paused = frameEnd + pacing.delayMicroseconds;
+    const uint64_t next = refreshed > paused ? refreshed : paused;
+    return next > now ? uint32_t(next - now) : 0;
+}
+
+uint32_t RefreshMicroseconds(uint64_t pixelClock, uint32_t totalWidth, uint32_t totalHeight, bool doubleScan,
+                             bool interlaced) {
+    double lines = totalHeight;
+    if (doubleScan) lines *= 2;
+    if (interlaced) lines /= 2;
+    if (pixelClock == 0) return 0;
+    return uint32_t(std::lround(double(totalWidth) * lines * 1e6 / double(pixelClock)));
+}
+
+void CheckSwapWaits(FramePacing& pacing, float framesPerSecond) {
+    // A tenth over the refresh rate: the count's own jitter stays below it.
+    const double allowed = 1.1e6 / double(pacing.refreshMicroseconds);
+    if (pacing.swapWaits && double(framesPerSecond) > allowed) pacing.swapWaits = false;
 }
 
 void StartFpsCounter(FpsCounter& counter, uint64_t now) {

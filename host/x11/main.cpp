@@ -1,5 +1,6 @@
 // fenlight: the Linux hack. Reads the options, draws into the window xscreensaver hands over (or a
-// given one, or its own), and runs one frame per delay until a signal, a close or the window's end.
+// given one, or its own), and runs frames at most one a refresh, each followed by the delay, until a
+// signal, a close or the window's end.
 #include <cstdio>
 #include <ctime>
 
@@ -50,16 +51,23 @@ void ShowHackFrame(void* host, const AppState& app) {
 
 void RunFrames(HackWindow& hack, const HackOptions& options, const SaverPlatform& platform) {
     FpsCounter& fps = static_cast<HackView*>(platform.host)->fps;
+    FramePacing pacing{0, options.delayMicroseconds, hack.swapWaits};
     StartFpsCounter(fps, NowMicroseconds());
     while (KeepRunning(hack)) {
+        // Stopped (the monitor was off) and continued: the time nobody saw is not simulated.
+        if (TakeContinued()) ResumeScene(appState);
         const uint64_t frameStart = NowMicroseconds();
         FrameTick(appState, platform);
-        CountFrame(fps, NowMicroseconds());
-        // Sleep out the rest of the delay, still answering the window's events. Even without a delay
+        const uint64_t frameEnd = NowMicroseconds();
+        CountFrame(fps, frameEnd);
+        if (fps.frames == 0) CheckSwapWaits(pacing, fps.rate);  // a second's count has just closed
+        pacing.refreshMicroseconds =
+            hack.refreshMicroseconds != 0 ? hack.refreshMicroseconds : kDefaultRefreshMicroseconds;
+        // Wait for the next frame's time, still answering the window's events. Even when it is due at once
         // the wait runs once, with no timeout, and sends off what the frame queued.
         uint32_t wait = 0;
         do {
-            wait = WaitBeforeNextFrame(frameStart, NowMicroseconds(), options.delayMicroseconds);
+            wait = WaitBeforeNextFrame(pacing, frameStart, frameEnd, NowMicroseconds());
             WaitForEvents(hack, wait);
         } while (wait > 0 && KeepRunning(hack));
     }

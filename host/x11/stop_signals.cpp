@@ -15,10 +15,15 @@ namespace {
 // Xlib, no allocation, no stdio.
 struct StopSignalState {
     volatile std::sig_atomic_t requested;
+    volatile std::sig_atomic_t continued;
     pid_t mainThread;  // set before the handler is installed, read-only after
 };
 
-StopSignalState stopState{0, 0};
+StopSignalState stopState{0, 0, 0};
+
+void OnContinue(int) {
+    stopState.continued = 1;
+}
 
 void StopSignals(sigset_t& stops) {
     sigemptyset(&stops);
@@ -58,6 +63,17 @@ void CatchStopSignals() {
     sigset_t stops;
     StopSignals(stops);
     pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+    struct sigaction onContinue {};
+    onContinue.sa_handler = OnContinue;
+    sigemptyset(&onContinue.sa_mask);
+    onContinue.sa_flags = SA_RESTART;
+    sigaction(SIGCONT, &onContinue, nullptr);
+}
+
+bool TakeContinued() {
+    if (stopState.continued == 0) return false;
+    stopState.continued = 0;
+    return true;
 }
 
 bool StopRequested() {

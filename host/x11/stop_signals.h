@@ -1,7 +1,7 @@
-// The hack's stop signals, SIGTERM and SIGINT. The first asks the hack to stop: the frame loop looks at
-// the request between frames, and the wait between frames ends at once. A second one ends the process at
-// once with the signal's default action wherever it is, even inside Xlib or GLX waiting on an X server
-// that stopped answering.
+// The hack's stop signals, SIGTERM and SIGINT, and SIGCONT. The first asks the hack to stop: the frame loop
+// looks at the request between frames, and the wait between frames ends at once. A second one ends the
+// process at once with the signal's default action wherever it is, even inside Xlib or GLX waiting on an X
+// server that stopped answering.
 #pragma once
 
 #include <poll.h>
@@ -13,6 +13,9 @@
 // other thread exists.
 void CatchStopSignals();
 bool StopRequested();
+// True once after each SIGCONT: the hack was stopped (xscreensaver stops it while the monitor is off) and
+// goes on now. The handler is installed by CatchStopSignals.
+bool TakeContinued();
 // ppoll on the given descriptors for up to the timeout, unless a stop was asked for; a stop signal that
 // comes at any time after the last look at the request still cuts the wait short.
 void PollUnlessStopped(pollfd* fds, nfds_t count, const timespec& timeout);

@@ -1,11 +1,15 @@
 #include "host/x11/x11_window.h"
 
+#include "host/x11/hack_view.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "host/x11/stop_signals.h"
@@ -217,6 +221,87 @@ int32_t MakeOwnWindow(HackWindow& hack) {
     return 0;
 }
 
+bool HasGlxExtension(Display* display, const char* name) {
+    const char* list = glXQueryExtensionsString(display, DefaultScreen(display));
+    const size_t length = std::strlen(name);
+    for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
+        const bool starts = at == list || at[-1] == ' ';
+        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
+    }
+    return false;
+}
+
+// Asks the driver to make each swap wait for the screen's refresh; true when it took the interval. Only
+// extensions the display names are called: Mesa hands out entry points for the others too, and on a
+// display without them (Xvfb) those crash.
+bool WaitSwapsForRefresh(HackWindow& hack) {
+    using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
+    using SwapInterval = int (*)(int);
+    const auto find = [](const char* name) {
+        return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    };
+    BeginTrap();
+    bool taken = false;
+    if (HasGlxExtension(hack.display, "GLX_EXT_swap_control")) {
+        if (const auto set = reinterpret_cast<SwapIntervalExt>(find("glXSwapIntervalEXT"))) {
+            set(hack.display, hack.window, 1);
+            taken = true;
+        }
+    } else if (HasGlxExtension(hack.display, "GLX_MESA_swap_control")) {
+        const auto set = reinterpret_cast<SwapInterval>(find("glXSwapIntervalMESA"));
+        taken = set != nullptr && set(1) == 0;
+    } else if (HasGlxExtension(hack.display, "GLX_SGI_swap_control")) {
+        const auto set = reinterpret_cast<SwapInterval>(find("glXSwapIntervalSGI"));
+        taken = set != nullptr && set(1) == 0;
+    }
+    return EndTrap(hack.display) && taken;
+}
+
+// The refresh period of the monitor under the window's centre (or, for a window on none, the fastest it
+// overlaps), from RandR; 0 when no monitor says.
+uint32_t MeasureRefresh(HackWindow& hack) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(hack.display, &eventBase, &errorBase)) return 0;
+    XWindowAttributes attributes{};
+    int x = 0;
+    int y = 0;
+    Window child = None;
+    BeginTrap();
+    const bool placed =
+        XGetWindowAttributes(hack.display, hack.window, &attributes) != 0 &&
+        XTranslateCoordinates(hack.display, hack.window, attributes.root, 0, 0, &x, &y, &child);
+    XRRScreenResources* screen =
+        placed ? XRRGetScreenResourcesCurrent(hack.display, attributes.root) : nullptr;
+    const int centreX = x + attributes.width / 2;
+    const int centreY = y + attributes.height / 2;
+    uint32_t under = 0;
+    uint32_t fastest = 0;
+    for (int i = 0; screen != nullptr && i < screen->ncrtc; ++i) {
+        XRRCrtcInfo* crtc = XRRGetCrtcInfo(hack.display, screen, screen->crtcs[i]);
+        if (crtc == nullptr) continue;
+        for (int m = 0; crtc->mode != None && m < screen->nmode; ++m) {
+            const XRRModeInfo& mode = screen->modes[m];
+            if (mode.id != crtc->mode) continue;
+            const uint32_t period = RefreshMicroseconds(mode.dotClock, mode.hTotal, mode.vTotal,
+                                                        (mode.modeFlags & RR_DoubleScan) != 0,
+                                                        (mode.modeFlags & RR_Interlace) != 0);
+            const int right = crtc->x + int(crtc->width);
+            const int bottom = crtc->y + int(crtc->height);
+            if (period != 0 && centreX >= crtc->x && centreX < right && centreY >= crtc->y &&
+                centreY < bottom)
+                under = period;
+            const bool overlaps =
+                x < right && crtc->x < x + attributes.width && y < bottom && crtc->y < y + attributes.height;
+            if (period != 0 && overlaps && (fastest == 0 || period < fastest)) fastest = period;
+        }
+        XRRFreeCrtcInfo(crtc);
+    }
+    if (screen != nullptr) XRRFreeScreenResources(screen);
+    EndTrap(hack.display);
+    return under != 0 ? under : fastest;
+}
+
 }  // namespace
 
 int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
@@ -261,6 +346,8 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
             hack.height = attributes.height;
         }
     }
+    hack.swapWaits = hack.doubleBuffered && WaitSwapsForRefresh(hack);
+    hack.refreshMicroseconds = MeasureRefresh(hack);
     ReportFailure(hack.display);
     return xErrors.failed ? 1 : 0;
 }
@@ -273,8 +360,10 @@ int32_t HandleWindowEvents(HackWindow& hack) {
         XNextEvent(hack.display, &event);
         switch (event.type) {
             case ConfigureNotify:
-                if (event.xconfigure.window == hack.window &&
-                    (event.xconfigure.width != hack.width || event.xconfigure.height != hack.height)) {
+                if (event.xconfigure.window != hack.window) break;
+                // Moved or resized, it may now be on another monitor.
+                hack.refreshMicroseconds = MeasureRefresh(hack);
+                if (event.xconfigure.width != hack.width || event.xconfigure.height != hack.height) {
                     hack.width = event.xconfigure.width;
                     hack.height = event.xconfigure.height;
                     if (result == kEventNone) result = kEventResized;

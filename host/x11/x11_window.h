@@ -20,6 +20,10 @@ struct HackWindow {
     Atom wmDeleteWindow;
     int32_t width;
     int32_t height;
+    // The refresh period of the screen the window is on, 0 when it is not known, and whether the buffer
+    // swap waits for the refresh (a swap interval of 1 was taken).
+    uint32_t refreshMicroseconds;
+    bool swapWaits;
 };
 
 enum WindowEvent : int32_t {
@@ -28,11 +32,12 @@ enum WindowEvent : int32_t {
     kEventClose = 2,    // Escape, q, the window manager's close, or the window went away
 };
 
-// Opens the display and the window the options ask for, makes a GLX context current on it and
-// measures it. Returns 0, or 1 after printing why not.
+// Opens the display and the window the options ask for, makes a GLX context current on it, asks its swaps
+// to wait for the refresh where the driver offers that, and measures it and its screen's refresh. Returns
+// 0, or 1 after printing why not.
 int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options);
 // Handles every queued event; returns kEventClose if any asked to close, else kEventResized if the size
-// changed, else kEventNone.
+// changed, else kEventNone. A moved or resized window's screen refresh is measured again.
 int32_t HandleWindowEvents(HackWindow& hack);
 // Waits up to the given microseconds for the display's connection to have something to read; returns
 // early on a stop signal, and at once when events are already queued or a stop was asked for.

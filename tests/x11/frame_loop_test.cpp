@@ -32,13 +32,40 @@ TEST(HackFrameLoop, AResizedWindowReMeasuresTheViewSoSpritesStayRound) {
     EXPECT_EQ(swarm.viewHeight, 1);
 }
 
-TEST(HackFrameLoop, TheWaitIsTheDelayLessTheFramesOwnTime) {
-    EXPECT_EQ(WaitBeforeNextFrame(1000, 1000, 10000), 10000u);
-    EXPECT_EQ(WaitBeforeNextFrame(1000, 4000, 10000), 7000u);
-    EXPECT_EQ(WaitBeforeNextFrame(1000, 11000, 10000), 0u);
-    EXPECT_EQ(WaitBeforeNextFrame(1000, 50000, 10000), 0u);  // a slow frame never waits
-    EXPECT_EQ(WaitBeforeNextFrame(1000, 1500, 0), 0u);
-    EXPECT_EQ(WaitBeforeNextFrame(5000000000ull, 5000002500ull, 10000000), 9997500u);
+TEST(HackFrameLoop, FramesStartNoSoonerThanARefreshAndTheDelayAfterTheFrame) {
+    // Frames start at 1000 (microseconds); the screen refreshes every 16667.
+    const struct {
+        uint32_t delay;
+        bool swapWaits;
+        uint64_t frameEnd;
+        uint64_t now;
+        uint32_t wait;
+    } cases[] = {
+        {0, false, 5000, 5000, 12667},            // --delay 0: the rest of the refresh
+        {10000, false, 5000, 5000, 12667},        // a short frame and the delay still inside the refresh
+        {10000, false, 9000, 9000, 10000},        // the delay after a longer frame reaches past it
+        {10000, false, 9000, 15000, 4000},        // events answered meanwhile count against the wait
+        {0, false, 30000, 30000, 0},              // a slow frame never waits
+        {0, true, 17000, 17000, 0},               // the swap waited for the refresh already
+        {10000, true, 17000, 17000, 10000},       // ... the delay still follows the frame
+        {10000000, false, 5000, 5000, 10000000},  // the longest delay
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.delay << (c.swapWaits ? " swap waits, " : ", ") << c.frameEnd);
+        EXPECT_EQ(WaitBeforeNextFrame({16667, c.delay, c.swapWaits}, 1000, c.frameEnd, c.now), c.wait);
+    }
+    // 1080p at 60 Hz (CEA timing), 1080i (half its lines a refresh), a double-scanned 320x200, Xvfb's
+    // mode with no clock.
+    EXPECT_EQ(RefreshMicroseconds(148500000, 2200, 1125, false, false), 16667u);
+    EXPECT_EQ(RefreshMicroseconds(74250000, 2200, 1125, false, true), 16667u);
+    EXPECT_EQ(RefreshMicroseconds(25175000, 800, 449, true, false), 28536u);
+    EXPECT_EQ(RefreshMicroseconds(0, 0, 0, false, false), 0u);
+    // A driver that took the swap interval but does not wait: a second of 90 frames at 60 Hz ends the trust.
+    FramePacing pacing{16667, 0, true};
+    CheckSwapWaits(pacing, 61.0f);
+    EXPECT_TRUE(pacing.swapWaits);
+    CheckSwapWaits(pacing, 90.0f);
+    EXPECT_FALSE(pacing.swapWaits);
 }
 
 TEST(HackFrameLoop, FrameRateIsCountedPerSecondAndShownInGlyphsWeHave) {

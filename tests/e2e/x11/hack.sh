@@ -164,6 +164,66 @@ BLOCKED=1 start_hack --root --colors amber
 e2e_wait_for 15 shows_lights root ${HUES[amber]}
 e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
 
+echo "== frames: no more than the screen shows, and no jump after a stop"
+# fps_shown: the rate --fps shows in the root's lower left corner, read with the hack's own glyphs, drawn
+# twice their size 8 pixels from the corner.
+fps_shown() {
+    shot root "$E2E_TMP/fps.png" || return 1
+    SHOWN=$(convert "$E2E_TMP/fps.png" -depth 8 ppm:- | python3 -c '
+import re, sys
+sys.path.insert(0, sys.argv[2])
+from ppm import read_ppm
+glyphs = {c: tuple(int(v, 16) for v in rows.split(","))
+          for c, rows in re.findall(r"\{\x27(.)\x27, \{([^}]*)\}\}", open(sys.argv[1]).read())}
+width, height, pixels = read_ppm(sys.stdin.buffer.read())
+lit = lambda x, y: min(pixels[3 * (y * width + x):3 * (y * width + x) + 3]) >= 250
+cells = (tuple(sum(0x10 >> c for c in range(5) if lit(8 + 12 * i + 2 * c, height - 22 + 2 * r))
+               for r in range(7)) for i in range(12))
+print("".join(next((c for c, rows in glyphs.items() if rows == cell), " ") for cell in cells).strip())
+' "$SOURCES/host/x11/hack_view.cpp" "$E2E_DIR")
+    [[ $SHOWN =~ ^FPS:\ [1-9][0-9.]*$ ]]
+}
+# Xvfb's screen has no refresh rate of its own: the hack takes 60 Hz. Three readings, a second's count each.
+start_hack --root --colors amber --particles 20 --delay 0 --fps
+at_most_a_refresh() {
+    local readings=() previous=
+    while [ ${#readings[@]} -lt 3 ]; do
+        e2e_wait_for 15 eval 'fps_shown && [ "$SHOWN" != "$previous" ]' || return 1
+        previous=$SHOWN
+        readings+=("${SHOWN#FPS: }")
+    done
+    e2e_log "--fps showed ${readings[*]}"
+    python3 -c 'import sys; sys.exit(0 if max(map(float, sys.argv[1:])) <= 61 else 1)' "${readings[@]}"
+}
+e2e_check "--delay 0 shows at most 60 frames a second on a 60 Hz screen" at_most_a_refresh
+ends_cleanly kill -TERM "$HACK_PID" || e2e_fail "--fps ends cleanly"
+
+# xscreensaver stops a hack while the monitor is off (SIGSTOP) and continues it after (SIGCONT): the scene
+# goes on from where it was. Cycling colours change scheme every 30 s, so 31 s simulated on waking would
+# show the next scheme's hue.
+hue_now() { shot "$WINDOW_ID" "$E2E_TMP/hue.png" && HUE=$(e2e_pixels "$E2E_TMP/hue.png" | cut -d' ' -f5) && [ "$HUE" -ge 0 ]; }
+same_as_stopped() { shot "$WINDOW_ID" "$E2E_TMP/$1.png" && [ "$(compare -metric AE "$E2E_TMP/stopped.png" "$E2E_TMP/$1.png" null: 2>&1)" = 0 ]; }
+# The last frame sent before the stop may still reach the screen after it.
+settled() { shot "$WINDOW_ID" "$E2E_TMP/stopped.png" && same_as_stopped settled; }
+no_jump_after_a_stop() {
+    local before
+    e2e_wait_for 15 eval 'running "$HACK_PID" && hue_now' || return 1
+    before=$HUE
+    kill -STOP "$HACK_PID"
+    e2e_wait_for 10 settled || return 1
+    sleep 31
+    kill -CONT "$HACK_PID"
+    e2e_wait_for 10 eval '! same_as_stopped again' && hue_now || return 1
+    e2e_log "hue $before before the stop, $HUE after it"
+    python3 -c 'import sys; d = abs(int(sys.argv[1]) - int(sys.argv[2])) % 360; sys.exit(min(d, 360 - d) > 20)' \
+        "$before" "$HUE"
+}
+new_window 320 240
+start_hack --window-id "$WINDOW_ID" --colors cycle
+e2e_check "after SIGSTOP and SIGCONT the scene goes on without a jump" no_jump_after_a_stop
+ends_cleanly kill -TERM "$HACK_PID" || e2e_fail "a continued hack ends cleanly"
+kill "$WINDOW_PID"
+
 COMMAND=$(settings_xml command colors=amber size=40 speed=33)
 new_window 400 300
 # shellcheck disable=SC2086
