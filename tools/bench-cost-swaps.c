@@ -1,16 +1,31 @@
 /* Preloaded into the X11 hack by tools/bench-cost: counts its buffer swaps and, after a warm-up, takes
  * the process's CPU time (every thread) and the X server's ($FRAMES_XVFB_PID) over a fixed number of
- * frames, writes "OWN_MS SERVER_MS" per frame to $FRAMES_OUT and ends the hack. */
+ * frames, writes "OWN_MS SERVER_MS" per frame to $FRAMES_OUT and ends the hack. With $FRAMES_SECONDS
+ * it measures that many seconds of wall time instead and writes "FRAMES OWN_S SERVER_S". */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 enum { kWarmUp = 60, kFrames = 300 };
 static unsigned long frames;
-static double start, xStart;
+static double start, xStart, wallStart;
+
+static double WallS(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+static void Finish(const char* line) {
+    FILE* out = fopen(getenv("FRAMES_OUT"), "w");
+    if (out == NULL) _exit(1);
+    fputs(line, out);
+    _exit(fclose(out) == 0 ? 0 : 1);
+}
 
 static double OwnMs(void) {
     struct rusage u;
@@ -35,11 +50,16 @@ void glXSwapBuffers(void* display, unsigned long drawable) {
     static void (*real)(void*, unsigned long);
     if (real == NULL) real = (void (*)(void*, unsigned long))dlsym(RTLD_NEXT, "glXSwapBuffers");
     real(display, drawable);
-    if (++frames == kWarmUp) start = OwnMs(), xStart = ServerMs();
-    if (frames == kWarmUp + kFrames) {
-        FILE* out = fopen(getenv("FRAMES_OUT"), "w");
-        if (out == NULL) _exit(1);
-        fprintf(out, "%.3f %.3f\n", (OwnMs() - start) / kFrames, (ServerMs() - xStart) / kFrames);
-        _exit(fclose(out) == 0 ? 0 : 1);
+    const char* seconds = getenv("FRAMES_SECONDS");
+    char line[96];
+    if (++frames == kWarmUp) start = OwnMs(), xStart = ServerMs(), wallStart = WallS();
+    if (seconds != NULL && frames > kWarmUp && WallS() - wallStart >= atof(seconds)) {
+        snprintf(line, sizeof line, "%lu %.3f %.3f\n", frames - kWarmUp, (OwnMs() - start) / 1e3,
+                 (ServerMs() - xStart) / 1e3);
+        Finish(line);
+    }
+    if (seconds == NULL && frames == kWarmUp + kFrames) {
+        snprintf(line, sizeof line, "%.3f %.3f\n", (OwnMs() - start) / kFrames, (ServerMs() - xStart) / kFrames);
+        Finish(line);
     }
 }
