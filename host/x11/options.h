@@ -18,7 +18,7 @@ struct HackOptions {
     StoredSettings settings;
     HackTarget target;
     uint32_t windowId;           // with kWindowId
-    uint32_t delayMicroseconds;  // pause between frames
+    uint32_t delayMicroseconds;  // the least pause after each frame
     bool showFps;
     const char* display;  // X display name; nullptr means $DISPLAY
 };

@@ -36,6 +36,20 @@ bool PumpMessages() {
     return quit;
 }
 
+// Dispatches messages for a while (or until `done`); the real frame timer's messages among them.
+template <typename Done>
+void RunMessagesFor(DWORD milliseconds, Done done) {
+    const DWORD deadline = GetTickCount() + milliseconds;
+    MSG message;
+    while (!done() && GetTickCount() < deadline) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        } else {
+            Sleep(1);
+        }
+    }
+}
+
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -75,14 +89,19 @@ protected:
         return RegisterClassA(&saverClass) != 0;
     }
 
+    // A preview of the given size in the parent, through the saver class.
+    HWND MakePreview(int width, int height) {
+        if (!RegisterPreviewClass()) return nullptr;
+        return CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, width, height, parent,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+
     HWND parent = nullptr;
 };
 
 TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     FakeTickScope tick(50000);
-    ASSERT_TRUE(RegisterPreviewClass());
-    HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND saver = MakePreview(200, 150);
     ASSERT_NE(saver, nullptr);
 
     EXPECT_EQ(appState.clientWidth, 200);
@@ -114,15 +133,7 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     // The real timer runs frames on its own.
     SetTickSource(nullptr);
     const uint32_t before = appState.clock->current;
-    const DWORD deadline = GetTickCount() + 5000;
-    MSG message;
-    while (appState.clock->current == before && GetTickCount() < deadline) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        } else {
-            Sleep(1);
-        }
-    }
+    RunMessagesFor(5000, [before] { return appState.clock->current != before; });
     EXPECT_NE(appState.clock->current, before);
 
     DestroyWindow(saver);
@@ -133,25 +144,9 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     EXPECT_TRUE(PumpMessages());
 }
 
-// Dispatches messages for a while (or until `done`); the real frame timer's messages among them.
-template <typename Done>
-void RunMessagesFor(DWORD milliseconds, Done done) {
-    const DWORD deadline = GetTickCount() + milliseconds;
-    MSG message;
-    while (!done() && GetTickCount() < deadline) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        } else {
-            Sleep(1);
-        }
-    }
-}
-
 TEST_F(SaverWindow, FramesStopWhileTheDisplayIsOffAndGoOnWithoutAJump) {
     FakeTickScope tick(50000);
-    ASSERT_TRUE(RegisterPreviewClass());
-    HWND saver = CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, 200, 150, parent,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND saver = MakePreview(200, 150);
     ASSERT_NE(saver, nullptr);
     // What Windows 8 and later send for the console display: 0 off, 1 on, 2 dimmed.
     const GUID consoleDisplay{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
