@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` shows the saver, `make test` runs every test.
 PRESETS := linux windows windows-x86
 
-.PHONY: all deps build test run web bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
+.PHONY: all deps build test run web lighthouse bench bench-cost bench-saver fuzz install snapshot docs dist dist-check print-version clean $(addprefix build-,$(PRESETS) linux-release) $(addprefix test-,$(PRESETS))
 
 all: build
 
@@ -65,6 +65,10 @@ run: deps
 web: deps
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
+
+# Lighthouse's scores for the built page, mobile and desktop (npm's lighthouse@12 in Debian's Chromium).
+lighthouse: web
+	@tools/lighthouse
 
 bench: build-linux-release
 	@tools/bench
