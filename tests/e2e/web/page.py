@@ -1,9 +1,12 @@
 """usage: page.py WEB_DIR FENLIGHT_SNAPSHOT: serves WEB_DIR from 127.0.0.1 and checks the page as a visitor
-meets it in a real Chromium (headless, SwiftShader), driven over the DevTools protocol on a pipe."""
+meets it in a real Chromium (headless, SwiftShader), driven over the DevTools protocol on a pipe, and in
+Firefox ESR on a private Xvfb (its headless mode has no WebGL), driven over Marionette."""
 import functools
 import http.server
 import json
 import os
+import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -23,6 +26,7 @@ CHOOSE = ("{{ const c = document.getElementById('colors'); c.value = '{}';"  # a
 CLOCK = ("window.clock = {real: performance.now.bind(performance), offset: 0}; clock.frozen = clock.real();"
          " performance.now = () => clock.frozen !== null ? clock.frozen : clock.real() + clock.offset;")
 failures = []
+where = ""  # the browser the checks run in
 
 
 def poll(probe, good, seconds=20):
@@ -36,7 +40,7 @@ def poll(probe, good, seconds=20):
 def check(ok, what):
     print(("ok   " if ok else "FAIL ") + what)
     if not ok:
-        failures.append(what)
+        failures.append(f"{where}: {what}")
 
 
 class Browser:
@@ -100,6 +104,14 @@ class Browser:
         self.send("Page.navigate", url=url)
         return self.wait_for("document.readyState === 'complete' && document.documentElement.dataset.state")
 
+    def shot(self, width, height, ratio):
+        clip = {"x": 0, "y": 0, "width": width / ratio, "height": height / ratio, "scale": 1}
+        return b64decode(self.send("Page.captureScreenshot", clip=clip)["data"])
+
+    def end(self):
+        self.process.kill()
+        self.process.wait()
+
     def errors(self):
         """Console errors, uncaught exceptions and failed loads since the last call."""
         found = [e["params"] for e in self.events if e.get("method") == "Runtime.exceptionThrown"
@@ -109,6 +121,88 @@ class Browser:
         return found
 
 
+class Firefox:
+    """One Firefox ESR with a fresh profile on a private Xvfb, over Marionette: commands are
+    [0, id, name, parameters], replies [1, id, error, result], each sent as "LENGTH:JSON"."""
+
+    def __init__(self, profile):
+        tools = os.path.join(os.path.dirname(__file__), "../../../tools")
+        number, self.xvfb = subprocess.run([os.path.join(tools, "xvfb-start"), "1600x1200"], check=True,
+                                           capture_output=True, text=True).stdout.split()
+        os.makedirs(profile)
+        with open(os.path.join(profile, "user.js"), "w") as prefs:
+            prefs.write('user_pref("marionette.port", 0);\nuser_pref("browser.shell.checkDefaultBrowser", false);\n')
+        self.process = subprocess.Popen(["firefox-esr", "--marionette", "-remote-allow-system-access", "--no-remote",
+                                         "--profile", profile],
+                                        env=dict(os.environ, DISPLAY=":" + number), stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        port = poll(lambda: open(os.path.join(profile, "MarionetteActivePort")).read()
+                    if os.path.exists(os.path.join(profile, "MarionetteActivePort")) else "", bool, 60)
+        self.socket, self.buffer, self.last = socket.create_connection(("127.0.0.1", int(port))), b"", 0
+        self.receive()  # the greeting
+        self.send("WebDriver:NewSession", capabilities={})
+        self.ratio = 1
+
+    def receive(self):
+        while True:
+            if b":" in self.buffer:
+                length, rest = self.buffer.split(b":", 1)
+                if len(rest) >= int(length):
+                    self.buffer = rest[int(length):]
+                    return json.loads(rest[:int(length)])
+            chunk = self.socket.recv(1 << 16)
+            if not chunk:
+                raise RuntimeError("the browser went away")
+            self.buffer += chunk
+
+    def send(self, name, **parameters):
+        self.last += 1
+        data = json.dumps([0, self.last, name, parameters]).encode()
+        self.socket.sendall(str(len(data)).encode() + b":" + data)
+        _, _, error, result = self.receive()
+        if error:
+            raise RuntimeError(f"{name}: {error}")
+        return result
+
+    def run(self, expression):
+        script = ("const done = arguments[1]; try { Promise.resolve(eval(arguments[0])).then(v => done([v]),"
+                  " e => done({error: String(e)})); } catch (e) { done({error: String(e)}); }")
+        value = self.send("WebDriver:ExecuteAsyncScript", script=script, args=[expression])["value"]
+        if isinstance(value, dict):
+            raise RuntimeError(f"{expression}: {value['error']}")
+        return value[0]
+
+    def wait_for(self, expression, seconds=20):
+        return poll(lambda: self.run(expression), bool, seconds)
+
+    def open(self, url, width=1280, height=720, ratio=1):
+        if ratio != self.ratio:  # the device pixel ratio is a preference of the browser's own
+            self.send("Marionette:SetContext", value="chrome")
+            self.send("WebDriver:ExecuteScript", args=[str(ratio)],
+                      script="Services.prefs.setCharPref('layout.css.devPixelsPerPx', arguments[0])")
+            self.send("Marionette:SetContext", value="content")
+            self.ratio = ratio
+        # The window is sized so that its page is width x height CSS pixels.
+        rect = self.send("WebDriver:GetWindowRect")
+        inner = self.send("WebDriver:ExecuteScript", script="return [innerWidth, innerHeight]", args=[])["value"]
+        self.send("WebDriver:SetWindowRect", width=rect["width"] + (width - inner[0]) * ratio,
+                  height=rect["height"] + (height - inner[1]) * ratio)
+        self.send("WebDriver:Navigate", url="about:blank")
+        self.send("WebDriver:Navigate", url=url)
+        return self.wait_for("document.readyState === 'complete' && document.documentElement.dataset.state")
+
+    def shot(self, *_):
+        return b64decode(self.send("WebDriver:TakeScreenshot", full=False)["value"])
+
+    def errors(self):
+        return []  # Marionette reports no console messages
+
+    def end(self):
+        self.process.kill()
+        self.process.wait()
+        subprocess.run(["kill", self.xvfb], check=False)
+
+
 def decode(source, data=None):
     return read_ppm(subprocess.run(["convert", source, "-alpha", "off", "ppm:-"], input=data,
                                    capture_output=True, check=True).stdout)
@@ -116,8 +210,9 @@ def decode(source, data=None):
 
 def screenshot(browser, width, height, ratio=1):
     """The top-left width x height device pixels as (width, height, RGB bytes)."""
-    clip = {"x": 0, "y": 0, "width": width / ratio, "height": height / ratio, "scale": 1}
-    return decode("png:-", b64decode(browser.send("Page.captureScreenshot", clip=clip)["data"]))
+    full = decode("png:-", browser.shot(width, height, ratio))
+    rows = [full[2][3 * full[0] * y:3 * (full[0] * y + width)] for y in range(height)]
+    return width, height, b"".join(rows)
 
 
 def light(picture):
@@ -140,6 +235,7 @@ def difference(a, b):
 
 
 def run_checks(browser, base, snapshot, work):
+    """What a visitor meets in either browser: the lights, the still frame, a settings link, the panel."""
     state = browser.open(base + "/")
     count, _ = light_until(browser, lambda count, _: count > 500)
     errors = browser.errors()
@@ -179,6 +275,10 @@ def run_checks(browser, base, snapshot, work):
           f"bad values in the URL give their defaults and the URL shows what is used ({url}) {errors}")
     check(browser.run(STORED) == stored, "opening a shared link stores nothing")
 
+
+def chromium_checks(browser, base, snapshot, work):
+    """Full screen, a hidden tab and a lost context, which Chromium's protocol can bring about."""
+    run_checks(browser, base, snapshot, work)
     browser.run("document.getElementById('full').click()")
     entered = browser.wait_for("document.fullscreenElement === document.getElementById('canvas')", 10)
     for x in (600, 602):  # the first position is the anchor; 2 pixels from it are within the threshold
@@ -226,6 +326,7 @@ def no_webgl(browser, base, *_):
 
 
 def main():
+    global where
     web, snapshot = sys.argv[1], sys.argv[2]
     if not os.path.exists(os.path.join(web, "fenlight.wasm")):
         print(f"no page in {web}: make web builds it")
@@ -239,14 +340,21 @@ def main():
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=web))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     base = f"http://127.0.0.1:{server.server_address[1]}"
-    for extra, checks in (([], run_checks), (["--disable-webgl"], no_webgl)):
+    runs = [(lambda profile: Browser(profile), chromium_checks, "Chromium"),
+            (lambda profile: Browser(profile, "--disable-webgl"), no_webgl, "Chromium without WebGL"),
+            (Firefox, run_checks, "Firefox ESR")]
+    for start, checks, name in runs:
+        if name.startswith("Firefox") and not shutil.which("firefox-esr"):
+            print("SKIP the checks in Firefox: firefox-esr is not installed (tools/install-deps installs it)")
+            continue
+        print(f"== {name}")
+        where = name
         with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as work:
-            browser = Browser(os.path.join(work, "profile"), *extra)
+            browser = start(os.path.join(work, "profile"))
             try:
                 checks(browser, base, snapshot, work)
             finally:
-                browser.process.kill()
-                browser.process.wait()
+                browser.end()
     print("web page checks passed" if not failures else f"{len(failures)} web page checks failed")
     return 1 if failures else 0
 
