@@ -90,6 +90,12 @@ access_denied() {
     e2e_check "one refused in SysWOW64 ends with 4" exit_is 4 run_setup /S
     e2e_check "leaving no folder" folder_gone
     e2e_check "and taking back its System32 copy" [ ! -e "$SYSTEM32/Fenlight.scr" ]
+    # Copied into System32 by hand as Installing.txt says, then setup.exe run: that copy stays as it was.
+    printf 'Fenlight.scr copied by hand' >"$SYSTEM32/Fenlight.scr"
+    cp "$SYSTEM32/Fenlight.scr" "$E2E_TMP/by-hand.scr"
+    e2e_check "one refused in SysWOW64 over a saver copied into System32 by hand ends with 4" \
+        exit_is 4 run_setup /S
+    e2e_check "and puts that copy back as it was" system32_holds "$E2E_TMP/by-hand.scr"
     chattr -i "$WOW64/Fenlight.scr"
     rm -f "$SYSTEM32/Fenlight.scr" "$WOW64/Fenlight.scr"
 }
