@@ -5,7 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$(mktemp -d)
 cleanup=("$work")
-trap 'status=$?; rm -rf "${cleanup[@]}"; [ $status -eq 0 ] || ! declare -F on_failure >/dev/null || on_failure' EXIT
+trap 'status=$?; rm -rf "${cleanup[@]}"
+    [ $status -eq 0 ] || ! declare -F on_failure >/dev/null || on_failure' EXIT
 
 die() { echo "$me: $*" >&2; exit 1; }
 
@@ -14,7 +15,8 @@ need() {
     local pair missing=()
     for pair; do command -v "${pair%%:*}" >/dev/null || missing+=("${pair#*:} (for ${pair%%:*})"); done
     [ ${#missing[@]} -eq 0 ] ||
-        die "missing Debian packages: ${missing[*]}; install them with apt-get install (or run tools/install-deps)"
+        die "missing Debian packages: ${missing[*]}; install them with apt-get install" \
+            "(or run tools/install-deps)"
 }
 
 # output_path FILE: FILE's absolute name, its folder made.

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: lintian finds no errors; it holds exactly the hack, its settings
-# description, the manual page, the command that adds it to ~/.xscreensaver, README.Debian, the copyright
-# and the changelog; its version is the project's and its dependencies were computed; the manual page's
-# footer and hyphenation. As root it is installed for real with dpkg -i: the installed hack draws on a private
-# Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there. The RPM alike.
+# The Debian package and the RPM as a user gets them: the files, their fields and the manual page, and as
+# root installed for real (dpkg -i, the hack drawing on a private Xvfb, man, dpkg -r).
 #   deb.sh PACKAGE.deb [PACKAGE.rpm]
 . "$(dirname "$0")/../e2e/common.sh"
 

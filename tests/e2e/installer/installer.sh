@@ -32,7 +32,7 @@ NEWER_SCR=$E2E_TMP/newer/Fenlight.scr
 case $MODE in
 build | msi-win64) ;;
 nsis-win64 | win32) e2e_can_start "$SCR_X86" ;;
-*) echo "usage: installer.sh build|nsis-win64|msi-win64|win32 VERSION DEFINES SCR_X64 SCR_X86 probe"; exit 2 ;;
+*) echo "unknown mode '$MODE': build, nsis-win64, msi-win64 or win32"; exit 2 ;;
 esac
 for scr in "$SCR_X64" "$SCR_X86"; do
     [ -f "$scr" ] || { echo "no saver build at $scr: build the windows and windows-x86 presets"; exit 1; }
@@ -61,7 +61,8 @@ defines_of() { sed "s/\"$VERSION/\"$1/g" "${NSH%.nsh}.$2" >"$E2E_TMP/$1.$2" && e
 
 case $MODE in build | nsis-win64) sign_savers ;; esac
 mkdir -p "$E2E_TMP/newer" && cp "$SCR_X64" "$NEWER_SCR" && head -c 16 /dev/zero >>"$NEWER_SCR"
-[ "$MODE" = msi-win64 ] || make_setup "$SETUP" || { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
+[ "$MODE" = msi-win64 ] || make_setup "$SETUP" ||
+    { e2e_fail "make-installer builds setup.exe"; e2e_finish; exit 1; }
 make_msi x64 "$MSI_X64" && make_msi x86 "$MSI_X86" || { e2e_fail "make-msi builds both"; e2e_finish; exit 1; }
 
 . "$E2E_DIR/installer/${MODE//-/_}.sh"

@@ -16,10 +16,11 @@ silent_install() {
     e2e_check "setup.exe /S ends with 0" run_setup /S
     e2e_check "System32 holds the x86_64 build" system32_holds "$SCR_X64"
     e2e_check "SysWOW64 holds the i686 build" syswow64_holds "$SCR_X86"
-    e2e_check "the uninstaller is in Program Files\\Fenlight" [ -f "$DRIVE_C/Program Files/Fenlight/uninst.exe" ]
-    e2e_check "with LICENSE.txt" grep -q "^Copyright (c) 2026 Ostrel" "$DRIVE_C/Program Files/Fenlight/LICENSE.txt"
+    local folder=$DRIVE_C/Program\ Files/Fenlight
+    e2e_check "the uninstaller is in Program Files\\Fenlight" [ -f "$folder/uninst.exe" ]
+    e2e_check "with LICENSE.txt" grep -q "^Copyright (c) 2026 Ostrel" "$folder/LICENSE.txt"
     e2e_check "the installed Fenlight.scr verifies" verifies "$SYSTEM32/Fenlight.scr"
-    e2e_check "the installed uninst.exe verifies" verifies "$DRIVE_C/Program Files/Fenlight/uninst.exe"
+    e2e_check "the installed uninst.exe verifies" verifies "$folder/uninst.exe"
     e2e_check "Apps & features shows Fenlight $VERSION from Ostrel, its icon, no Modify or Repair" \
         apps_entry_shows "$VERSION"
     e2e_check "and its size, counting the saver and the uninstaller" estimated_size_counts
@@ -68,7 +69,8 @@ silent_uninstall() {
 
     e2e_check "setup.exe /S installs again" run_setup /S
     rm -f "$SYSTEM32/Fenlight.scr"
-    e2e_check "with the saver deleted by hand, uninstalling removes the folder and the entry" uninstall_quietly
+    e2e_check "with the saver deleted by hand, uninstalling removes the folder and the entry" \
+        uninstall_quietly
     e2e_check "and clears SCRNSAVE.EXE" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "and leaves nothing" nothing_left
 }
@@ -108,8 +110,9 @@ through_the_pages() {
         pages_install 'Fenlight Setup' alt+u installed_with_entry alt+o "$SETUP"
     e2e_check "which leaves SCRNSAVE.EXE unset" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "the finish page shows Fenlight's picture" shows_picture
-    e2e_check "and says the screen saver is unchanged" grep -q "screen saver is unchanged" "$E2E_TMP/last-page.txt"
-    e2e_check "and offers its settings, unticked" grep -qx "&Open Screen Saver settings" "$E2E_TMP/last-page.txt"
+    local page=$E2E_TMP/last-page.txt
+    e2e_check "and says the screen saver is unchanged" grep -q "screen saver is unchanged" "$page"
+    e2e_check "and offers its settings, unticked" grep -qx "&Open Screen Saver settings" "$page"
     e2e_check "which, ticked, opens the Screen Saver page" \
         e2e_wait_for 10 grep -q 'control.exe\\*" desk.cpl,,@screensaver' "$E2E_TMP/pages.log"
     local uninstall

@@ -33,8 +33,7 @@ reg_value() {
 value_is() {
     local got
     got=$(reg_value "$1" "$2" "${@:4}")
-    [ "$got" = "$3" ] || e2e_log "$2 is [$got], expected [$3]"
-    [ "$got" = "$3" ]
+    [ "$got" = "$3" ] || { e2e_log "$2 is [$got], expected [$3]"; return 1; }
 }
 
 no_value() { ! reg_value "$@" >/dev/null; }
@@ -103,7 +102,7 @@ installed_with_entry() { system32_holds "$SCR_X64" && ! no_entry; }
 uninstall_quietly() {
     local command
     mapfile -t command < <(entry_command QuietUninstallString)
-    [ ${#command[@]} -gt 0 ] || { e2e_log "no QuietUninstallString"; return 1; }
+    [ ${#command[@]} -gt 0 ] || return 1
     wine "${command[@]}" >/dev/null 2>&1
     e2e_wait_for 60 uninstalled
 }
@@ -111,10 +110,8 @@ uninstall_quietly() {
 # Nothing of Fenlight left in Program Files, System32 or (on 64-bit) SysWOW64.
 nothing_left() {
     local left
-    left=$(find "$DRIVE_C/Program Files" "$DRIVE_C/Program Files (x86)" "$SYSTEM32" \
-        "$WOW64" -iname '*fenlight*' 2>/dev/null)
-    [ -z "$left" ] || e2e_log "left: $left"
-    [ -z "$left" ]
+    left=$(find "$DRIVE_C"/Program\ Files* "$SYSTEM32" "$WOW64" -iname '*fenlight*' 2>/dev/null)
+    [ -z "$left" ] || { e2e_log "left: $left"; return 1; }
 }
 
 # start_installed [ARGS]: the installed saver with ARGS (by default /s), as Windows starts it.
