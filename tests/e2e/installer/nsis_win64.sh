@@ -107,7 +107,7 @@ access_denied() {
 # Alt+A ticks "Also remove my settings", Enter uninstalls, Enter closes.
 through_the_pages() {
     e2e_check "the installer's pages install the saver with the box cleared" \
-        pages_install 'Fenlight Setup' alt+u installed_with_entry alt+o "$SETUP"
+        through_pages 'Fenlight Setup' alt+u installed_with_entry alt+o "$SETUP"
     e2e_check "which leaves SCRNSAVE.EXE unset" no_value "$DESKTOP" SCRNSAVE.EXE
     e2e_check "the finish page shows Fenlight's picture" shows_picture
     local page=$E2E_TMP/last-page.txt
@@ -118,14 +118,14 @@ through_the_pages() {
     local uninstall
     mapfile -t uninstall < <(entry_command UninstallString)
     e2e_check "the uninstaller's pages remove the folder and the entry with the settings ticked" \
-        pages_install 'Fenlight Uninstall' alt+a uninstalled "" "${uninstall[@]}"
+        through_pages 'Fenlight Uninstall' alt+a uninstalled "" "${uninstall[@]}"
     e2e_check "and the settings" no_key "$SETTINGS"
     e2e_check "and leaves nothing" nothing_left
 }
 
-# pages_install TITLE KEY DONE LAST_KEY PROGRAM...: PROGRAM through its pages (KEY on the first, LAST_KEY on
+# through_pages TITLE KEY DONE LAST_KEY PROGRAM...: PROGRAM through its pages (KEY on the first, LAST_KEY on
 # the last) until the command DONE holds and the program has ended.
-pages_install() {
+through_pages() {
     open_pages "$1" "$2" "${@:5}" || return 1
     e2e_wait_for 60 "$3" || { e2e_log "not done: $3"; return 1; }
     close_pages "$1" "$4"
