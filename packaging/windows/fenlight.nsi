@@ -66,6 +66,7 @@ Var SelectBox
 Var RemoveSettings ; 1: the uninstaller also deletes the user's settings
 Var RemoveSettingsBox
 Var FinishText    ; the finish page's text: whether Fenlight is now the screen saver
+Var Before        ; a copy of the saver System32 held before this install ("" when it held none)
 
 Page custom ChoicePage ChoicePageLeave
 !insertmacro MUI_PAGE_INSTFILES
@@ -214,7 +215,8 @@ Function WhyNotWritten
 FunctionEnd
 
 ; Writes the saver SOURCE to DEST, asking again while it cannot; adds its size to $5. ID names its labels.
-; PLACED, when not empty, is a copy this install already placed: a first install stopped here takes it away.
+; PLACED, when not empty, is a copy this install already placed: an install stopped here puts back the file
+; that was there before ($Before), or takes the copy away when there was none.
 !macro PlaceSaver ID DEST SOURCE PLACED
   StrCpy $0 "${DEST}"
   ${Do}
@@ -226,9 +228,10 @@ FunctionEnd
     Call WhyNotWritten
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$1" /SD IDCANCEL IDRETRY retry_${ID}
     !if "${PLACED}" != ""
-      ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
-      ${If} $1 == ""
+      ${If} $Before == ""
         Delete "${PLACED}"
+      ${ElseIf} ${FileExists} $Before
+        System::Call 'kernel32::CopyFileW(w "$Before", w "${PLACED}", i 0)'
       ${EndIf}
     !endif
     ${EnableX64FSRedirection}
@@ -262,6 +265,14 @@ Section
   ${If} ${RunningX64}
     ; The real System32: a 32-bit installer on 64-bit Windows would otherwise write into SysWOW64.
     ${DisableX64FSRedirection}
+    ; Kept aside, to be put back when the SysWOW64 copy cannot be placed; CopyFileW, called from this thread
+    ; as File is, sees the real System32 too.
+    StrCpy $Before ""
+    ${If} ${FileExists} "$SYSDIR\${SCR_NAME}"
+      InitPluginsDir
+      StrCpy $Before "$PLUGINSDIR\before.scr"
+      System::Call 'kernel32::CopyFileW(w "$SYSDIR\${SCR_NAME}", w "$Before", i 0)'
+    ${EndIf}
     !insertmacro PlaceSaver native "$SYSDIR\${SCR_NAME}" "${SCR_X64}" ""
     ; Where 32-bit programs that list or start savers look, as for Windows' own savers.
     !insertmacro PlaceSaver wow64 "$WINDIR\SysWOW64\${SCR_NAME}" "${SCR_X86}" \

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: lintian finds no errors; it holds exactly the hack, its settings
-# description, the manual page, the command that adds it to ~/.xscreensaver, README.Debian, the copyright
-# and the changelog; its version is the project's and its dependencies were computed; the manual page's
-# footer and hyphenation. As root it is installed for real with dpkg -i: the installed hack draws on a private
-# Xvfb with --root, `man fenlight` shows the page, and dpkg -r removes every file it put there. The RPM alike.
+# The Debian package and the RPM as a user gets them: the files, their fields and the manual page, and as
+# root installed for real (dpkg -i, the hack drawing on a private Xvfb, man, dpkg -r).
 #   deb.sh PACKAGE.deb [PACKAGE.rpm]
 . "$(dirname "$0")/../e2e/common.sh"
 
@@ -76,14 +73,14 @@ e2e_check "no word of the manual page is hyphenated at any width" eval '! for w 
 
 if [ -n "${2:-}" ]; then
     RPM=$(realpath "$2")
-    q() { rpm -qp "$@" "$RPM" 2>/dev/null; }
+    rpm_query() { rpm -qp "$@" "$RPM" 2>/dev/null; }
     e2e_check "the RPM holds the files, the hacks.conf.d entry and the licence as %license" eval \
-        '[ "$(q -l | grep -v /licenses/)" = "$(grep -v /doc/ <<<"$EXPECTED_FILES")
+        '[ "$(rpm_query -l | grep -v /licenses/)" = "$(grep -v /doc/ <<<"$EXPECTED_FILES")
 /usr/share/xscreensaver/hacks.conf.d/fenlight.conf" ] &&
-        [ "$(q --licensefiles)" = /usr/share/licenses/fenlight/LICENSE ]'
+        [ "$(rpm_query --licensefiles)" = /usr/share/licenses/fenlight/LICENSE ]'
     e2e_check "its Requires were computed (libc.so.6 and libX11.so.6), Recommends: xscreensaver" eval \
-        'q --requires | grep -q "libc.so.6(GLIBC_2" && q --requires | grep -q libX11.so.6 &&
-        [ "$(q --recommends)" = xscreensaver ]'
+        'rpm_query --requires | grep -q "libc.so.6(GLIBC_2" && rpm_query --requires | grep -q libX11.so.6 &&
+        [ "$(rpm_query --recommends)" = xscreensaver ]'
     e2e_check "rpmlint: no error but no-signature" eval 'rpmlint "$RPM" >"$E2E_TMP/rpmlint.txt" 2>&1
         grep -q "1 packages" "$E2E_TMP/rpmlint.txt" && ! grep ": E: " "$E2E_TMP/rpmlint.txt" |
         grep -v no-signature'

@@ -115,6 +115,14 @@ e2e_new_wineprefix() {
     cp -a "$template" "$WINEPREFIX"
 }
 
+# e2e_path_without COMMAND: a PATH of this check's own with every program of /usr/bin and /usr/sbin but COMMAND.
+e2e_path_without() {
+    local dir=$E2E_TMP/without-$1 program
+    mkdir -p "$dir"
+    for program in /usr/bin/* /usr/sbin/*; do [ "${program##*/}" = "$1" ] || ln -sf "$program" "$dir/"; done
+    echo "$dir"
+}
+
 # e2e_screenshot FILE: the whole screen of $DISPLAY as PNG.
 e2e_screenshot() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
 

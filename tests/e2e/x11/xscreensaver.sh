@@ -1,32 +1,13 @@
 #!/usr/bin/env bash
-# The hack under the real xscreensaver daemon on a private Xvfb: a ~/.xscreensaver naming only fenlight,
-# `xscreensaver-command -activate`, and the daemon starts the hack on its own window, which then shows
-# the lights; `-deactivate` ends it again.
-#   xscreensaver.sh FENLIGHT
-# The daemon will not launch hacks as root, so as root the check runs it as the unprivileged user nobody
-# (making no account of its own, so none is left behind); as any other user it runs as that user.
+# Fenlight with xscreensaver, one mode a run:
+#   xscreensaver.sh add fenlight-add-to-xscreensaver: the command on ~/.xscreensaver files of each kind, with
+#     xscreensaver's own list in app-defaults files of the check's own (no daemon needed)
+#   xscreensaver.sh daemon FENLIGHT: the hack under the real daemon on a private Xvfb, started by
+#     `xscreensaver-command -activate` on the daemon's window and ended by `-deactivate`. The daemon will not
+#     launch hacks as root, so as root it runs as the unprivileged user nobody (no account of its own is made,
+#     so none is left behind).
 . "$(dirname "$0")/../common.sh"
 
-FENLIGHT=$1
-TEST_USER=nobody
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-
-if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/dev/null; then
-    e2e_skip "the xscreensaver daemon is not installed (Debian package xscreensaver)"
-    exit 0
-fi
-
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-    if ! id -u "$TEST_USER" >/dev/null 2>&1; then
-        e2e_skip "running as root and there is no user $TEST_USER: the daemon refuses to launch hacks as root"
-        exit 0
-    fi
-    as_user=(setpriv --reuid="$(id -u "$TEST_USER")" --regid="$(id -g "$TEST_USER")" --clear-groups)
-fi
-
-echo "== fenlight-add-to-xscreensaver"
-ADD=(env -u SUDO_USER "$E2E_DIR/../../host/x11/fenlight-add-to-xscreensaver")
 # entries FILE: its programs: list (or the app-defaults' *programs:), one entry a line, spaces squeezed.
 entries() {
     python3 -c 'import re, sys
@@ -34,46 +15,124 @@ found = re.search(r"^\*?programs[ \t]*:((?:.*\\\n)*.*)", open(sys.argv[1]).read(
 for entry in re.sub(r"\\\n", "", found.group(1)).split("\\n"):
     print(" ".join(entry.split())) if entry.strip() else None' "$1"
 }
-# adds_once CASE ADDED: with $E2E_TMP/CASE as HOME, fenlight ends the list (the file's, else xscreensaver's),
-# no line is changed or lost, ADDED lines (or "any") are added, the old file is kept, a rerun changes nothing.
-adds_once() {
-    local home=$E2E_TMP/$1 old=$E2E_TMP/$1.old base=$E2E_TMP/$1.old
-    cp "$home/.xscreensaver" "$old" 2>/dev/null || : >"$old"
-    grep -q '^programs:' "$old" || base=/etc/X11/app-defaults/XScreenSaver
-    HOME=$home "${ADD[@]}" >/dev/null && diff "$old" "$home/.xscreensaver" >"$E2E_TMP/$1.diff"
-    [ "$(entries "$home/.xscreensaver")" = "$(entries "$base"; echo "GL: fenlight --root")" ] &&
-        ! grep -q '^<' "$E2E_TMP/$1.diff" &&
-        { [ "$2" = any ] || [ "$(grep -c '^>' "$E2E_TMP/$1.diff")" = "$2" ]; } &&
-        { [ ! -s "$old" ] || cmp -s "$old" "$home/.xscreensaver.before-fenlight"; } &&
-        cp "$home/.xscreensaver" "$old" && HOME=$home "${ADD[@]}" >/dev/null &&
-        cmp -s "$old" "$home/.xscreensaver"
+
+# add_to HOME [VAR=VALUE...]: the command run by the owner of HOME (not under sudo), xscreensaver's
+# app-defaults looked for in $E2E_TMP/etc, then $E2E_TMP/usr; what it says in HOME.out.
+add_to() {
+    env -u SUDO_USER HOME="$1" FENLIGHT_APP_DEFAULTS_DIRS="$E2E_TMP/etc $E2E_TMP/usr" "${@:2}" "$ADD" \
+        >"$1.out" 2>&1
 }
-mkdir -p "$E2E_TMP/written" "$E2E_TMP/none" "$E2E_TMP/no-list"
-# As xscreensaver-settings writes it: the list's lines padded with tabs, its last line blank.
-T=$'\t'
-cat >"$E2E_TMP/written/.xscreensaver" <<EOF
-selected:${T}1
-programs:${T}${T}${T}${T}${T}${T}${T}${T}      \\
-${T}${T}${T}${T}maze --root${T}${T}${T}${T}    \n\\
-- GL: ${T}${T}${T}${T}superquadrics --root${T}${T}${T}    \n\\
-  GL: ${T}${T}${T}${T}gears --root${T}${T}${T}${T}    \n\\
+
+# adds_once HOME ADDED [LIST]: fenlight ends the list (the file's, else LIST's, by default the first
+# app-defaults file's), no line is changed or lost, ADDED lines (or "any") are added, the file as it was is
+# kept beside it, a rerun changes nothing. A linked ~/.xscreensaver counts as the file it names.
+adds_once() {
+    local home=$1 file old=$1.old base=$1.old
+    file=$(readlink -m "$home/.xscreensaver")
+    cp "$file" "$old" 2>/dev/null || : >"$old"
+    grep -q '^programs:' "$old" || base=${3:-$E2E_TMP/etc/XScreenSaver}
+    add_to "$home" && diff "$old" "$file" >"$home.diff"
+    [ "$(entries "$file")" = "$(entries "$base"; echo "GL: fenlight --root")" ] &&
+        ! grep -q '^<' "$home.diff" &&
+        { [ "$2" = any ] || [ "$(grep -c '^>' "$home.diff")" = "$2" ]; } &&
+        { [ ! -s "$old" ] || cmp -s "$old" "$file.before-fenlight"; } &&
+        cp "$file" "$old" && add_to "$home" && cmp -s "$old" "$file"
+}
+
+# files HOME: what HOME holds, with times and sizes.
+files() { find "$1" ! -type d -printf '%p %T@ %s\n' | sort; }
+
+# leaves_alone HOME STATUS SAYS [VAR=VALUE...]: the command ends with STATUS, saying SAYS, and changes no
+# file in HOME.
+leaves_alone() {
+    local home=$1 before status=0
+    before=$(files "$home")
+    add_to "$home" "${@:4}" || status=$?
+    e2e_log "$(cat "$home.out")"
+    [ "$status" = "$2" ] && grep -q "$3" "$home.out" && [ "$before" = "$(files "$home")" ]
+}
+
+check_add() {
+    ADD=$1
+    local home t=$'\t'
+    for home in etc usr bin written none no-list linked/dotfiles second-place none-listed twice off sudo; do
+        mkdir -p "$E2E_TMP/$home"
+    done
+    # xscreensaver's own list, ended by a line without a backslash; another in the second place.
+    printf '*programs:\t\\\n\tmaze -root\t\\n\\\n  GL: \tgears -root\t\\n\\\n- GL: \tcubes -root\t\\n\n' \
+        >"$E2E_TMP/etc/XScreenSaver"
+    sed 's/maze/xmaze/' "$E2E_TMP/etc/XScreenSaver" >"$E2E_TMP/usr/XScreenSaver"
+    # As xscreensaver-settings writes it: the list's lines padded with tabs, its last line blank.
+    cat >"$E2E_TMP/written.xscreensaver" <<EOF
+selected:${t}1
+programs:${t}${t}${t}${t}${t}${t}${t}${t}      \\
+${t}${t}${t}${t}maze --root${t}${t}${t}${t}    \n\\
+- GL: ${t}${t}${t}${t}superquadrics --root${t}${t}${t}    \n\\
+  GL: ${t}${t}${t}${t}gears --root${t}${t}${t}${t}    \n\\
 
 
-pointerHysteresis:${T}10
+pointerHysteresis:${t}10
 EOF
-printf 'timeout:\t0:05:00\n' >"$E2E_TMP/no-list/.xscreensaver"
-e2e_check "on a ~/.xscreensaver as xscreensaver writes it, one line is added" adds_once written 1
-e2e_check "without a ~/.xscreensaver, xscreensaver's own list gets fenlight" adds_once none any
-e2e_check "on a ~/.xscreensaver without a list, xscreensaver's own list is added" adds_once no-list any
+    for home in written twice sudo; do cp "$E2E_TMP/written.xscreensaver" "$E2E_TMP/$home/.xscreensaver"; done
+    cp "$E2E_TMP/written.xscreensaver" "$E2E_TMP/linked/dotfiles/xscreensaver"
+    ln -s dotfiles/xscreensaver "$E2E_TMP/linked/.xscreensaver"
+    printf 'timeout:\t0:05:00\n' >"$E2E_TMP/no-list/.xscreensaver"
+    sed 's/^- GL: .*superquadrics/- GL: fenlight/' "$E2E_TMP/written.xscreensaver" \
+        >"$E2E_TMP/off/.xscreensaver"
+    # As root under sudo: id answers 0 whoever runs the check.
+    printf '#!/bin/sh\necho 0\n' >"$E2E_TMP/bin/id" && chmod 755 "$E2E_TMP/bin/id"
 
-e2e_start_xvfb 800x600 || exit 1
+    e2e_check "on a ~/.xscreensaver as xscreensaver writes it, one line is added" \
+        adds_once "$E2E_TMP/written" 1
+    e2e_check "without a ~/.xscreensaver, xscreensaver's own list gets fenlight" adds_once "$E2E_TMP/none" any
+    e2e_check "on a ~/.xscreensaver without a list, xscreensaver's own list is added" \
+        adds_once "$E2E_TMP/no-list" any
+    e2e_check "on a linked ~/.xscreensaver, the file it names gets the line" adds_once "$E2E_TMP/linked" 1
+    e2e_check "and the link stays" [ -L "$E2E_TMP/linked/.xscreensaver" ]
+    # Fenlight added, taken out by hand with another change, added again: the copy is still the first file.
+    add_to "$E2E_TMP/twice"
+    printf 'lock:\tTrue\n' | cat "$E2E_TMP/written.xscreensaver" - >"$E2E_TMP/twice/.xscreensaver"
+    add_to "$E2E_TMP/twice"
+    e2e_check "a later change keeps the copy of the file as it was before Fenlight" \
+        cmp "$E2E_TMP/written.xscreensaver" "$E2E_TMP/twice/.xscreensaver.before-fenlight"
+    e2e_check "a switched-off fenlight counts as listed, and it says so" \
+        leaves_alone "$E2E_TMP/off" 0 "switched off"
+    e2e_check "under sudo it refuses, naming the user to run it as" leaves_alone "$E2E_TMP/sudo" 1 \
+        "run it as someone, without sudo" SUDO_USER=someone PATH="$E2E_TMP/bin:$PATH"
 
-# The user's own home with only fenlight in its list, and a copy of the program it can run.
-chmod 755 "$E2E_TMP"
-HOME_DIR=$E2E_TMP/home
-mkdir -p "$HOME_DIR" "$E2E_TMP/bin"
-install -m 755 "$FENLIGHT" "$E2E_TMP/bin/fenlight"
-cat >"$HOME_DIR/.xscreensaver" <<EOF
+    rm "$E2E_TMP/etc/XScreenSaver"
+    e2e_check "with xscreensaver's list only in the second place, that list is taken" \
+        adds_once "$E2E_TMP/second-place" any "$E2E_TMP/usr/XScreenSaver"
+    rm "$E2E_TMP/usr/XScreenSaver"
+    e2e_check "with neither, nothing is written, naming the file it looked for" \
+        leaves_alone "$E2E_TMP/none-listed" 1 "/etc/X11/app-defaults/XScreenSaver"
+    printf '! no list here\n*timeout: 0:10:00\n' >"$E2E_TMP/etc/XScreenSaver"
+    e2e_check "with an app-defaults file without a list, nothing is written" \
+        leaves_alone "$E2E_TMP/none-listed" 1 "has no list of hacks"
+}
+
+check_daemon() {
+    local fenlight=$1 test_user=nobody as_user=()
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+    if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/dev/null; then
+        e2e_skip "the xscreensaver daemon is not installed (Debian package xscreensaver)"
+        exit 77
+    fi
+    if [ "$(id -u)" -eq 0 ]; then
+        if ! id -u "$test_user" >/dev/null 2>&1; then
+            e2e_skip "running as root and there is no user $test_user: the daemon launches no hacks as root"
+            exit 77
+        fi
+        as_user=(setpriv --reuid="$(id -u "$test_user")" --regid="$(id -g "$test_user")" --clear-groups)
+    fi
+    e2e_start_xvfb 800x600 || exit 1
+
+    # The user's own home with only fenlight in its list, and a copy of the program it can run.
+    chmod 755 "$E2E_TMP"
+    HOME_DIR=$E2E_TMP/home
+    mkdir -p "$HOME_DIR" "$E2E_TMP/bin"
+    install -m 755 "$fenlight" "$E2E_TMP/bin/fenlight"
+    cat >"$HOME_DIR/.xscreensaver" <<EOF
 timeout:	0:30:00
 cycle:		0:00:00
 lock:		False
@@ -87,29 +146,39 @@ programs:	\\
 	GL: $E2E_TMP/bin/fenlight --root --colors amber \\n\\
 
 EOF
-[ ${#as_user[@]} -gt 0 ] && chown -R "$TEST_USER:$(id -gn "$TEST_USER")" "$HOME_DIR"
-user_env=(env HOME="$HOME_DIR" DISPLAY="$DISPLAY" ASAN_OPTIONS="$ASAN_OPTIONS")
+    [ ${#as_user[@]} -gt 0 ] && chown -R "$test_user:$(id -gn "$test_user")" "$HOME_DIR"
+    USER_RUN=("${as_user[@]}" env HOME="$HOME_DIR" DISPLAY="$DISPLAY" ASAN_OPTIONS="$ASAN_OPTIONS")
 
-"${as_user[@]}" "${user_env[@]}" xscreensaver --no-splash --verbose --log "$HOME_DIR/daemon.log" \
-    >/dev/null 2>&1 &
-e2e_track $!
-command_daemon() { "${as_user[@]}" "${user_env[@]}" xscreensaver-command "$1" >/dev/null 2>&1; }
-e2e_check "the daemon starts and answers" e2e_wait_for 15 command_daemon -time
+    "${USER_RUN[@]}" xscreensaver --no-splash --verbose --log "$HOME_DIR/daemon.log" >/dev/null 2>&1 &
+    e2e_track $!
+    e2e_check "the daemon starts and answers" e2e_wait_for 15 command_daemon -time
 
-e2e_check "xscreensaver-command -activate is accepted" command_daemon -activate
+    e2e_check "xscreensaver-command -activate is accepted" command_daemon -activate
+    if e2e_wait_for 15 hack_started; then
+        e2e_pass "the daemon starts fenlight"
+    else
+        e2e_fail "the daemon starts fenlight"
+        tail -n 20 "$HOME_DIR/daemon.log"
+        return
+    fi
+    e2e_track "$HACK_PID"
+    e2e_check "the hack is handed the daemon's window" handed_over
+    e2e_check "the screen shows fenlight's amber lights" e2e_wait_for 20 shows_amber
+    e2e_log "$LIGHTS"
+
+    command_daemon -deactivate
+    # The daemon ends it in well under a second on an idle machine; more than 10 s once on a loaded one.
+    e2e_check "-deactivate ends the hack" e2e_wait_for 30 hack_ended
+}
+
+command_daemon() { "${USER_RUN[@]}" xscreensaver-command "$1" >/dev/null 2>&1; }
+
 hack_started() {
     HACK_PID=$(pgrep -f -x "$E2E_TMP/bin/fenlight --root --colors amber" | head -n 1)
     [ -n "$HACK_PID" ]
 }
-if e2e_wait_for 15 hack_started; then
-    e2e_pass "the daemon starts fenlight"
-else
-    e2e_fail "the daemon starts fenlight"
-    tail -n 20 "$HOME_DIR/daemon.log"
-    e2e_finish
-    exit
-fi
-e2e_track "$HACK_PID"
+
+hack_ended() { ! kill -0 "$HACK_PID" 2>/dev/null; }
 
 # The daemon logs the window it hands over; the hack gets the same one in XSCREENSAVER_WINDOW.
 handed_over() {
@@ -120,7 +189,6 @@ handed_over() {
     e2e_log "daemon's window $logged, XSCREENSAVER_WINDOW $given"
     [ -n "$logged" ] && [ "$((logged))" -eq "$((given))" ]
 }
-e2e_check "the hack is handed the daemon's window" handed_over
 
 shows_amber() {
     local n r g b hue
@@ -129,12 +197,10 @@ shows_amber() {
     LIGHTS="$n bright pixels, hue $hue"
     [ "$n" -gt 300 ] && [ "$hue" -ge 35 ] && [ "$hue" -le 65 ]
 }
-e2e_check "the screen shows fenlight's amber lights" e2e_wait_for 20 shows_amber
-e2e_log "$LIGHTS"
 
-hack_ended() { ! kill -0 "$HACK_PID" 2>/dev/null; }
-command_daemon -deactivate
-# The daemon ends it in well under a second on an idle machine; more than 10 s once on a loaded one.
-e2e_check "-deactivate ends the hack" e2e_wait_for 30 hack_ended
-
+case ${1:-} in
+add) check_add "$2" ;;
+daemon) check_daemon "$2" ;;
+*) echo "usage: xscreensaver.sh add fenlight-add-to-xscreensaver | daemon FENLIGHT"; exit 2 ;;
+esac
 e2e_finish
