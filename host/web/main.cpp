@@ -12,8 +12,7 @@
 #include "app/simulated_time.h"
 #include "host/web/page_host.h"
 #include "host/win_words.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
+#include "render/renderer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "recording_gl.h"
 #include "tests/app/counting_new.h"
 #include "app/saver_run.h"
-#include "render/frame_draw.h"
+#include "render/renderer.h"
 #include "tests/app/fake_tick.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "app/app_state.h"
 #include "app/saver_run.h"
 #include "app/simulated_time.h"
-#include "render/frame_draw.h"
+#include "render/renderer.h"
 #include "render/osmesa/offscreen.h"
 #include "settings/settings.h"
 

@@ -6,8 +6,7 @@
 #include "render/win32/gl_context_win32.h"
 
 #include "app/app_state.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
+#include "render/renderer.h"
 #include "render/pixel_format.h"
 
 namespace {
