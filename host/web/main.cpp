@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 #include "app/simulated_time.h"
 #include "host/web/page_host.h"
 #include "host/win_words.h"

@@ -6,7 +6,7 @@
 #include "app/app_state.h"
 #include "recording_gl.h"
 #include "tests/app/counting_new.h"
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 #include "render/renderer.h"
 #include "tests/app/fake_tick.h"
 

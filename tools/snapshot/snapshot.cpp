@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 #include "app/simulated_time.h"
 #include "render/renderer.h"
 #include "render/osmesa/offscreen.h"

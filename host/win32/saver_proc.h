@@ -7,6 +7,6 @@
 constexpr UINT_PTR kFrameTimerId = 1;
 constexpr UINT kFrameIntervalMs = 10;
 
-// Creation makes the WGL context and runs the shared start-up (app/saver_run.h), every timer message the
+// Creation makes the WGL context and runs the shared start-up (host/saver_run.h), every timer message the
 // shared frame; destruction releases the scene and its drawing resources, then the context.
 LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,8 +4,8 @@
 // with the old scene.
 #include <gtest/gtest.h>
 
-#include "app/saver_run.h"
-#include "fake_tick.h"
+#include "host/saver_run.h"
+#include "tests/app/fake_tick.h"
 #include "render/gl_include.h"
 #include "render/osmesa/offscreen.h"
 

@@ -1,4 +1,4 @@
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 
 #include "render/renderer.h"
 
