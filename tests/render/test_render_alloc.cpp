@@ -17,7 +17,8 @@ TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     FakeTickScope tick(1);
     AppState app{};
     // The largest scene, cycling direction (so the overlay draws too) and colours.
-    StartSaver(app, 320, 180, StoredSettings{kColourCycle, kDirectionCycle, kQuantityMax, 50, 60});
+    StartSaver(app, 320, 180,
+               StoredSettings{kColourCycle, kDirectionCycle, kSettingRules[kFieldQuantity].max, 50, 60});
     ASSERT_EQ(app.swarm->wispCount, 240);
 
     long drawing = 0, stepping = 0;
