@@ -54,14 +54,15 @@ std::string ValueText(const SettingRule& rule, uint32_t value) {
     return !rule.words.empty() ? rule.words[value] : std::to_string(value);
 }
 
-// The calls record's functions take no context: while one input is judged, this is its page.
-PageDismissal* judging = nullptr;
-
-void PostToPage(HostHandle, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE) judging->closeRequested = true;
+// The page stands in for the saver window: the "window" the calls are given is the page's record.
+PageDismissal& PageOf(HostHandle window) {
+    return *static_cast<PageDismissal*>(window);
 }
-HostPoint PageCursor() {
-    return judging->cursor;
+void PostToPage(HostHandle window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE) PageOf(window).closeRequested = true;
+}
+HostPoint PageCursor(HostHandle window) {
+    return PageOf(window).cursor;
 }
 MessageResult NoDefault(HostHandle, uint32_t, uintptr_t, intptr_t) {
     return 0;
@@ -73,9 +74,14 @@ uint8_t NoPowerStatus() {
 
 // The page has no window procedure, password, modules or power events of its own; the cursor is hidden
 // by the page's style while it is full screen.
-const HostCalls kPageCalls{NoDefault, NoDefault, NoDefault, PostToPage,    nullptr, nullptr, PageCursor,
-                           Nothing,   nullptr,   Nothing,   NoPowerStatus, nullptr, nullptr, nullptr,
-                           nullptr,   nullptr,   nullptr,   nullptr,       nullptr};
+const HostCalls kPageCalls{.saverProc = NoDefault,
+                           .defaultProc = NoDefault,
+                           .sendMessage = NoDefault,
+                           .postMessage = PostToPage,
+                           .cursorPos = PageCursor,
+                           .hideCursor = Nothing,
+                           .yield = Nothing,
+                           .acLineStatus = NoPowerStatus};
 
 }  // namespace
 
@@ -141,8 +147,6 @@ bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, Hos
         page.anchored = true;
         return page.closeRequested;
     }
-    judging = &page;
-    DefaultSaverProc(page.host, kPageCalls, nullptr, message, wParam, 0);
-    judging = nullptr;
+    DefaultSaverProc(page.host, kPageCalls, &page, message, wParam, 0);
     return page.closeRequested;
 }
