@@ -28,8 +28,6 @@ struct AppState {
     Swarm* swarm;  // owned; survives every rebuild, only its wisps are replaced
     int32_t clientWidth;
     ClientRect clientRect;
-    void* hglrc;  // the platform's rendering context (HGLRC on Windows, GLXContext on X11)
-    void* hdc;    // the platform's drawable (HDC on Windows)
 };
 
 extern AppState appState;

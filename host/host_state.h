@@ -1,5 +1,6 @@
 // The host's one global record: module handle, platform family, preview, close and verification
-// flags, password and input-method hooks, cursor anchor, power status, last verification tick.
+// flags, password and input-method hooks, cursor anchor, power status, last verification tick, and the
+// saver window's device and rendering contexts.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,8 @@ struct HostState {
     uint8_t acLineStatus;     // 0 offline, 1 online, 255 undetermined
     uint32_t lastVerifyTick;  // end of the last password prompt; kNeverVerified before the first
     HostPoint anchor;         // where mouse travel is measured from, in screen coordinates
+    HostHandle hdc;           // the saver window's device context while it draws
+    HostHandle hglrc;         // its OpenGL rendering context
 };
 
 constexpr uint32_t kMouseThreshold = 4;

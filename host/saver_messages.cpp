@@ -24,7 +24,7 @@ bool IsInput(uint32_t message) {
 
 void CheckMouseTravel(HostState& host, const HostCalls& calls, HostHandle window) {
     // The message's own coordinates are client-relative; the anchor is in screen coordinates.
-    const HostPoint now = calls.cursorPos();
+    const HostPoint now = calls.cursorPos(window);
     const uint32_t travel = Distance(now.x, host.anchor.x) + Distance(now.y, host.anchor.y);
     if (travel > host.mouseThreshold) {
         PostClose(calls, window);
@@ -118,7 +118,7 @@ MessageResult SaverClassProc(HostState& host, const HostCalls& calls, HostHandle
                 if (host.associateContext != nullptr)
                     host.savedInputContext = host.associateContext(window, nullptr);
             }
-            host.anchor = calls.cursorPos();
+            host.anchor = calls.cursorPos(window);
             if (!host.preview) calls.hideCursor();
             return Pass(calls, window, message, wParam, lParam);
         case WM_DESTROY:
@@ -164,7 +164,7 @@ MessageResult DefaultSaverProc(HostState& host, const HostCalls& calls, HostHand
     if (host.preview || host.closeApproved) return DefaultTail(host, calls, window, message, wParam, lParam);
     if (message == WM_CLOSE) {
         if (host.win9xFamily && !ApproveClose(host, calls, window)) {
-            host.anchor = calls.cursorPos();
+            host.anchor = calls.cursorPos(window);
             return 0;
         }
         return DefaultTail(host, calls, window, message, wParam, lParam);

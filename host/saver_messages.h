@@ -15,40 +15,40 @@ using AnyProc = void (*)();
 
 struct HostCalls {
     // The program's saver procedure: messages the host passes on.
-    WindowProc saverProc;
+    WindowProc saverProc = nullptr;
     // DefWindowProcA.
-    WindowProc defaultProc;
+    WindowProc defaultProc = nullptr;
     // SendMessageA (the password request travels the normal path).
-    WindowProc sendMessage;
+    WindowProc sendMessage = nullptr;
     // PostMessageA.
-    void (*postMessage)(HostHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void (*postMessage)(HostHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = nullptr;
     // PeekMessageA(window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD): drops one pending timer message.
-    void (*dropTimerMessage)(HostHandle window);
+    void (*dropTimerMessage)(HostHandle window) = nullptr;
     // PostQuitMessage.
-    void (*postQuit)(int32_t exitCode);
-    // GetCursorPos.
-    HostPoint (*cursorPos)();
+    void (*postQuit)(int32_t exitCode) = nullptr;
+    // GetCursorPos (the window is the one the message came to).
+    HostPoint (*cursorPos)(HostHandle window) = nullptr;
     // SetCursor(NULL).
-    void (*hideCursor)();
+    void (*hideCursor)() = nullptr;
     // GetTickCount.
-    uint32_t (*tickCount)();
+    uint32_t (*tickCount)() = nullptr;
     // Sleep(0): gives up the rest of the time slice.
-    void (*yield)();
+    void (*yield)() = nullptr;
     // ACLineStatus of GetSystemPowerStatus, kAcLineUnknown when the call fails.
-    uint8_t (*acLineStatus)();
+    uint8_t (*acLineStatus)() = nullptr;
     // GetParent, IsWindow.
-    HostHandle (*parentOf)(HostHandle window);
-    bool (*isWindow)(HostHandle window);
+    HostHandle (*parentOf)(HostHandle window) = nullptr;
+    bool (*isWindow)(HostHandle window) = nullptr;
     // GetModuleHandleA (already loaded modules only), LoadLibraryA, GetProcAddress, FreeLibrary.
-    HostHandle (*loadedModule)(const char* name);
-    HostHandle (*loadLibrary)(const char* name);
-    AnyProc (*findProc)(HostHandle module, const char* name);
-    void (*freeLibrary)(HostHandle module);
+    HostHandle (*loadedModule)(const char* name) = nullptr;
+    HostHandle (*loadLibrary)(const char* name) = nullptr;
+    AnyProc (*findProc)(HostHandle module, const char* name) = nullptr;
+    void (*freeLibrary)(HostHandle module) = nullptr;
     // Reads a value of HKEY_CURRENT_USER "Control Panel\Desktop" into `buffer` (at most *size bytes,
     // *size is set to the bytes delivered); false when the key or the value cannot be read.
-    bool (*readDesktopValue)(const char* name, uint8_t* buffer, uint32_t* size);
+    bool (*readDesktopValue)(const char* name, uint8_t* buffer, uint32_t* size) = nullptr;
     // SystemParametersInfoA(SPI_SCREENSAVERRUNNING, flag, &previous, 0).
-    void (*screenSaverRunning)(int32_t flag);
+    void (*screenSaverRunning)(int32_t flag) = nullptr;
 };
 
 // Posting a close always means PostMessage(window, WM_CLOSE, 0, 0).

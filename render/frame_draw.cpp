@@ -1,8 +1,13 @@
-#include "render/frame_draw.h"
-
-#include "render/fade_draw.h"
 #include "render/gl_include.h"
-#include "render/swarm_view.h"
+#include "render/renderer.h"
+
+void SetupGLState(int32_t width, int32_t height) {
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    SetupRendererState();
+}
 
 void DrawFrame(const AppState& app) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

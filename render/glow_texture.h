@@ -1,4 +1,4 @@
-// The glow picture as an OpenGL texture and the unit sprite quad as a display list.
+// The glow picture as a texture, uploaded the same way by both renderers.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,7 @@ constexpr float kGlowPeak = 227.0f / 255.0f;
 // picture's width (the sprite quad's side).
 constexpr float kGlowReach = 117.5f / 256.0f;
 
-// Uploads the 256 x 256 luminance table as a linear-filtered, repeating texture without mipmaps and
-// leaves it bound; the new texture's name goes to *name.
-void CreateGlowTexture(const unsigned char* image, uint32_t* name);
-// Compiles the unit quad (-0.5..0.5 in x and y at z = 0, the whole texture over it) as a triangle
-// strip with no colour, binding or matrix of its own; the list's name goes to *name.
-void BuildSpriteList(uint32_t* name);
+// Sets byte-aligned unpacking, uploads the 256 x 256 luminance table (res/glow_image.h) as a
+// linear-filtered, repeating texture without mipmaps stored in `internalFormat`, and leaves it bound.
+// Returns the new texture's name.
+uint32_t CreateGlowTexture(int32_t internalFormat);

@@ -79,19 +79,19 @@ float SpeedValueFromPosition(uint32_t position) {
 
 // Nearest position, held to the slider's range so that no value can turn into an undefined
 // float-to-integer conversion or a position the next load would throw away.
-static uint32_t NearestPosition(double position, uint32_t max, uint32_t fallback) {
-    if (std::isnan(position)) return fallback;
+static uint32_t NearestPosition(double position, SettingField field) {
+    if (std::isnan(position)) return kSettingRules[field].fallback;
     if (position <= 0.0) return 0;
-    if (position >= max) return max;
+    if (position >= kSettingRules[field].max) return kSettingRules[field].max;
     return static_cast<uint32_t>(std::lround(position));
 }
 
 uint32_t PositionFromSizeValue(float sizeValue) {
-    return NearestPosition((static_cast<double>(sizeValue) - 0.5) * 100.0 / 9.5, kSizeMax, kDefaultSize);
+    return NearestPosition((static_cast<double>(sizeValue) - 0.5) * 100.0 / 9.5, kFieldSize);
 }
 
 uint32_t PositionFromSpeedValue(float speedValue) {
-    return NearestPosition((static_cast<double>(speedValue) - 5.0) * 100.0 / 15.0, kSpeedMax, kDefaultSpeed);
+    return NearestPosition((static_cast<double>(speedValue) - 5.0) * 100.0 / 15.0, kFieldSpeed);
 }
 
 void ApplySettings(AppState& app, const StoredSettings& settings) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "app/app_state.h"
 
@@ -24,20 +25,7 @@ constexpr uint32_t kDefaultSpeed = 33;
 constexpr StoredSettings kDefaultSettings{kDefaultColor, kDefaultDirection, kDefaultQuantity, kDefaultSize,
                                           kDefaultSpeed};
 
-// Accepted ranges, inclusive, compared as unsigned.
-constexpr uint32_t kColorMin = 0;
-constexpr uint32_t kColorMax = 5;
-constexpr uint32_t kDirectionMin = 0;
-constexpr uint32_t kDirectionMax = 4;
-constexpr uint32_t kQuantityMin = 20;
-constexpr uint32_t kQuantityMax = 120;
-constexpr uint32_t kSizeMin = 0;
-constexpr uint32_t kSizeMax = 100;
-constexpr uint32_t kSpeedMin = 0;
-constexpr uint32_t kSpeedMax = 100;
-
-// The store's key and value names (HKEY_CURRENT_USER on Windows). The values are read and written in
-// this order.
+// The store's key (HKEY_CURRENT_USER on Windows).
 constexpr const char* kSettingsKeyPath = "Software\\" FENLIGHT_PUBLISHER "\\" FENLIGHT_PRODUCT;
 enum SettingField : int32_t {
     kFieldColor = 0,
@@ -47,24 +35,45 @@ enum SettingField : int32_t {
     kFieldSpeed = 4,
     kFieldCount = 5
 };
-struct SettingRule {
-    const char* name;  // registry value name
-    uint32_t min;
-    uint32_t max;
-    uint32_t fallback;
-};
-constexpr SettingRule kSettingRules[kFieldCount] = {
-    {"Color", kColorMin, kColorMax, kDefaultColor},
-    {"Direction", kDirectionMin, kDirectionMax, kDefaultDirection},
-    {"Quantity", kQuantityMin, kQuantityMax, kDefaultQuantity},
-    {"Size", kSizeMin, kSizeMax, kDefaultSize},
-    {"Speed", kSpeedMin, kSpeedMax, kDefaultSpeed},
-};
 
-// The words of the setup dialog's lists in the order of the stored values, as the hack's options and the
-// web page's links spell them.
+// The words of the setup dialog's lists in the order of the stored values, as the hack's options, the web
+// page's links and xscreensaver's settings spell them (the dialog and the panel capitalise them).
 constexpr const char* kDirectionWords[] = {"up", "down", "in", "random", "cycle"};
 constexpr const char* kColourWords[] = {"emerald", "lapis", "amber", "amethyst", "random", "cycle"};
+
+// Each setting, once: the hack's options and --help, the web page's links and panel, and xscreensaver's
+// settings description (host/x11/fenlight_xml.cpp) all come from this table.
+struct SettingRule {
+    const char* name;    // registry value name
+    const char* option;  // the hack's option, the page's link and panel, xscreensaver's settings
+    const char* label;   // as the setup dialog labels it (without the colon)
+    uint32_t min;        // the accepted range, inclusive, compared as unsigned
+    uint32_t max;
+    uint32_t fallback;                        // the default
+    std::span<const char* const> words = {};  // a list's words, one for each value from 0; none for a slider
+    const char* low = nullptr;                // a slider's ends, as the setup dialog labels them
+    const char* high = nullptr;
+    const char* help = nullptr;  // a slider's meaning, in the hack's --help
+};
+// In the order the values are read from and written to the store.
+constexpr SettingRule kSettingRules[kFieldCount] = {
+    {"Color", "colors", "Colors", 0, 5, kDefaultColor, kColourWords},
+    {"Direction", "direction", "Direction", 0, 4, kDefaultDirection, kDirectionWords},
+    {"Quantity", "particles", "Particles", 20, 120, kDefaultQuantity, {}, "Few", "Many", "number of lights"},
+    {"Size", "size", "Size", 0, 100, kDefaultSize, {}, "Small", "Big", "size of the lights"},
+    {"Speed", "speed", "Speed", 0, 100, kDefaultSpeed, {}, "Slow", "Fast", "speed of the lights"},
+};
+// The order the hack's --help, the page's links and panel, and xscreensaver's settings show them in.
+constexpr SettingField kShownOrder[kFieldCount] = {kFieldDirection, kFieldColor, kFieldQuantity, kFieldSize,
+                                                   kFieldSpeed};
+static_assert(
+    [] {
+        for (const SettingRule& rule : kSettingRules) {
+            if (!rule.words.empty() && (rule.min != 0 || rule.words.size() != rule.max + 1)) return false;
+        }
+        return true;
+    }(),
+    "a list has one word for every value of its range");
 
 uint32_t GetSettingField(const StoredSettings& settings, SettingField field);
 void SetSettingField(StoredSettings& settings, SettingField field, uint32_t value);

@@ -8,12 +8,11 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 #include "app/simulated_time.h"
 #include "host/web/page_host.h"
 #include "host/win_words.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -135,7 +134,7 @@ void LeaveFullScreen() {
     });
 }
 
-void Judge(uint32_t message, uintptr_t wParam, HostPoint cursor) {
+void LeaveFullScreenOnInput(uint32_t message, uintptr_t wParam, HostPoint cursor) {
     if (page.fullScreen && JudgePageInput(page.dismissal, message, wParam, cursor)) LeaveFullScreen();
 }
 
@@ -146,25 +145,25 @@ EM_BOOL OnFullScreenChange(int, const EmscriptenFullscreenChangeEvent* event, vo
 }
 
 EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
-    Judge(event->altKey ? WM_SYSKEYDOWN : WM_KEYDOWN, 0, page.dismissal.cursor);
+    LeaveFullScreenOnInput(event->altKey ? WM_SYSKEYDOWN : WM_KEYDOWN, 0, page.dismissal.cursor);
     return EM_FALSE;
 }
 
 EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     const HostPoint at{int32_t(event->screenX), int32_t(event->screenY)};
     if (type == EMSCRIPTEN_EVENT_MOUSEMOVE) {
-        Judge(WM_MOUSEMOVE, 0, at);
+        LeaveFullScreenOnInput(WM_MOUSEMOVE, 0, at);
     } else {
-        Judge(event->button == 1   ? WM_MBUTTONDOWN
-              : event->button == 2 ? WM_RBUTTONDOWN
-                                   : WM_LBUTTONDOWN,
-              0, at);
+        LeaveFullScreenOnInput(event->button == 1   ? WM_MBUTTONDOWN
+                               : event->button == 2 ? WM_RBUTTONDOWN
+                                                    : WM_LBUTTONDOWN,
+                               0, at);
     }
     return EM_FALSE;
 }
 
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
-    Judge(WM_ACTIVATEAPP, 0, page.dismissal.cursor);
+    LeaveFullScreenOnInput(WM_ACTIVATEAPP, 0, page.dismissal.cursor);
     return EM_FALSE;
 }
 
@@ -182,7 +181,7 @@ void ListenToPage() {
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, OnBlur);
 }
 
-const char* Hand(std::string text) {
+const char* ToScript(std::string text) {
     page.text = std::move(text);
     return page.text.c_str();
 }
@@ -230,19 +229,15 @@ EMSCRIPTEN_KEEPALIVE const char* fenlight_apply(const char* fragment, const char
             StartScene();
         }
     }
-    return Hand(FormatPageSettings(page.settings));
+    return ToScript(FormatPageSettings(page.settings));
 }
 
-EMSCRIPTEN_KEEPALIVE const char* fenlight_used() {
-    return Hand(FormatPageSettings(page.settings));
+// The fragment of the settings in use.
+EMSCRIPTEN_KEEPALIVE const char* fenlight_fragment() {
+    return ToScript(FormatPageSettings(page.settings));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* fenlight_describe() {
-    return Hand(DescribePageSettings(page.settings));
-}
-
-// One frame at once, outside the animation loop: for measuring what a frame costs.
-EMSCRIPTEN_KEEPALIVE void fenlight_frame() {
-    if (page.context > 0 && !page.lost) FrameTick(appState, kPlatform);
+    return ToScript(DescribePageSettings(page.settings));
 }
 }

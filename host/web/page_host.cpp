@@ -7,32 +7,13 @@
 
 namespace {
 
-struct PageSetting {
-    const char* name;   // in links and the store, as the hack's option
-    const char* label;  // as the setup dialog names it
-    SettingField field;
-    const char* const* words;  // nullptr for a number
-};
-
-constexpr PageSetting kPageSettings[] = {
-    {"direction", "Direction", kFieldDirection, kDirectionWords},
-    {"colors", "Colors", kFieldColor, kColourWords},
-    {"particles", "Particles", kFieldQuantity, nullptr},
-    {"size", "Size", kFieldSize, nullptr},
-    {"speed", "Speed", kFieldSpeed, nullptr},
-};
-
 // Anything that is not a value of the setting: the validation turns it into the default.
 constexpr uint32_t kNotAValue = 0xFFFFFFFFu;
 
-uint32_t WordCount(SettingField field) {
-    return kSettingRules[field].max + 1;
-}
-
-uint32_t ParseValue(const PageSetting& setting, const char* text, size_t length) {
-    if (setting.words != nullptr) {
-        for (uint32_t i = 0; i < WordCount(setting.field); ++i) {
-            const char* word = setting.words[i];
+uint32_t ParseValue(const SettingRule& rule, const char* text, size_t length) {
+    if (!rule.words.empty()) {
+        for (uint32_t i = 0; i < rule.words.size(); ++i) {
+            const char* word = rule.words[i];
             if (std::strlen(word) == length && std::strncmp(word, text, length) == 0) return i;
         }
         return kNotAValue;
@@ -56,31 +37,32 @@ void ReadPairs(const char* text, StoredSettings& settings, bool named[kFieldCoun
         const char* equals = static_cast<const char*>(std::memchr(pair, '=', size_t(end - pair)));
         if (equals != nullptr) {
             const size_t nameLength = size_t(equals - pair);
-            for (const PageSetting& setting : kPageSettings) {
-                if (std::strlen(setting.name) != nameLength ||
-                    std::strncmp(setting.name, pair, nameLength) != 0)
+            for (const SettingField field : kShownOrder) {
+                const SettingRule& rule = kSettingRules[field];
+                if (std::strlen(rule.option) != nameLength ||
+                    std::strncmp(rule.option, pair, nameLength) != 0)
                     continue;
-                SetSettingField(settings, setting.field,
-                                ParseValue(setting, equals + 1, size_t(end - equals - 1)));
-                named[setting.field] = true;
+                SetSettingField(settings, field, ParseValue(rule, equals + 1, size_t(end - equals - 1)));
+                named[field] = true;
             }
         }
         pair = *end == '&' ? end + 1 : end;
     }
 }
 
-std::string ValueText(const PageSetting& setting, uint32_t value) {
-    return setting.words != nullptr ? setting.words[value] : std::to_string(value);
+std::string ValueText(const SettingRule& rule, uint32_t value) {
+    return !rule.words.empty() ? rule.words[value] : std::to_string(value);
 }
 
-// The calls record's functions take no context: while one input is judged, this is its page.
-PageDismissal* judging = nullptr;
-
-void PostToPage(HostHandle, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE) judging->closeRequested = true;
+// The page stands in for the saver window: the "window" the calls are given is the page's record.
+PageDismissal& PageOf(HostHandle window) {
+    return *static_cast<PageDismissal*>(window);
 }
-HostPoint PageCursor() {
-    return judging->cursor;
+void PostToPage(HostHandle window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE) PageOf(window).closeRequested = true;
+}
+HostPoint PageCursor(HostHandle window) {
+    return PageOf(window).cursor;
 }
 MessageResult NoDefault(HostHandle, uint32_t, uintptr_t, intptr_t) {
     return 0;
@@ -92,9 +74,14 @@ uint8_t NoPowerStatus() {
 
 // The page has no window procedure, password, modules or power events of its own; the cursor is hidden
 // by the page's style while it is full screen.
-const HostCalls kPageCalls{NoDefault, NoDefault, NoDefault, PostToPage,    nullptr, nullptr, PageCursor,
-                           Nothing,   nullptr,   Nothing,   NoPowerStatus, nullptr, nullptr, nullptr,
-                           nullptr,   nullptr,   nullptr,   nullptr,       nullptr};
+const HostCalls kPageCalls{.saverProc = NoDefault,
+                           .defaultProc = NoDefault,
+                           .sendMessage = NoDefault,
+                           .postMessage = PostToPage,
+                           .cursorPos = PageCursor,
+                           .hideCursor = Nothing,
+                           .yield = Nothing,
+                           .acLineStatus = NoPowerStatus};
 
 }  // namespace
 
@@ -121,25 +108,25 @@ StoredSettings ReadPageSettings(const char* fragment, const char* stored) {
 
 std::string FormatPageSettings(const StoredSettings& settings) {
     std::string text;
-    for (const PageSetting& setting : kPageSettings) {
+    for (const SettingField field : kShownOrder) {
         if (!text.empty()) text += '&';
-        text +=
-            std::string(setting.name) + "=" + ValueText(setting, GetSettingField(settings, setting.field));
+        text += std::string(kSettingRules[field].option) + "=" +
+                ValueText(kSettingRules[field], GetSettingField(settings, field));
     }
     return text;
 }
 
 std::string DescribePageSettings(const StoredSettings& settings) {
     std::string json = "[";
-    for (const PageSetting& setting : kPageSettings) {
-        const SettingRule& rule = kSettingRules[setting.field];
+    for (const SettingField field : kShownOrder) {
+        const SettingRule& rule = kSettingRules[field];
         if (json.size() > 1) json += ',';
-        json += std::string("{\"name\":\"") + setting.name + "\",\"label\":\"" + setting.label +
-                "\",\"value\":" + std::to_string(GetSettingField(settings, setting.field));
-        if (setting.words != nullptr) {
+        json += std::string("{\"name\":\"") + rule.option + "\",\"label\":\"" + rule.label +
+                "\",\"value\":" + std::to_string(GetSettingField(settings, field));
+        if (!rule.words.empty()) {
             json += ",\"words\":[";
-            for (uint32_t i = 0; i < WordCount(setting.field); ++i) {
-                json += std::string(i > 0 ? ",\"" : "\"") + setting.words[i] + "\"";
+            for (uint32_t i = 0; i < rule.words.size(); ++i) {
+                json += std::string(i > 0 ? ",\"" : "\"") + rule.words[i] + "\"";
             }
             json += "]}";
         } else {
@@ -160,8 +147,6 @@ bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, Hos
         page.anchored = true;
         return page.closeRequested;
     }
-    judging = &page;
-    DefaultSaverProc(page.host, kPageCalls, nullptr, message, wParam, 0);
-    judging = nullptr;
+    DefaultSaverProc(page.host, kPageCalls, &page, message, wParam, 0);
     return page.closeRequested;
 }

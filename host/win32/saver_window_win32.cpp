@@ -39,7 +39,7 @@ void CallPostQuit(int32_t exitCode) {
     PostQuitMessage(exitCode);
 }
 
-HostPoint CursorPos() {
+HostPoint CursorPos(HostHandle) {
     POINT point{0, 0};
     GetCursorPos(&point);
     return {point.x, point.y};

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/win32/saver_proc.h"
+#include "host/win32/saver_proc.h"
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/win32/saver_host.h"

@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "app/app_state.h"
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 #include "host/x11/fps_overlay.h"
 #include "host/x11/hack_view.h"
 #include "host/x11/options.h"

@@ -8,11 +8,7 @@ enum OptionId : int32_t {
     kOptRoot,
     kOptWindow,
     kOptWindowId,
-    kOptDirection,
-    kOptColours,
-    kOptParticles,
-    kOptSize,
-    kOptSpeed,
+    kOptSetting,  // one of the five settings (settings/settings.h)
     kOptDelay,
     kOptFps,
     kOptNoFps,
@@ -24,23 +20,30 @@ struct OptionSpec {
     const char* name;
     OptionId id;
     bool takesValue;
+    SettingField field = kFieldCount;  // with kOptSetting
 };
 
+// The hack's own options; the settings' come from their table.
 constexpr OptionSpec kOptions[] = {
-    {"root", kOptRoot, false},         {"window", kOptWindow, false},
-    {"window-id", kOptWindowId, true}, {"direction", kOptDirection, true},
-    {"colors", kOptColours, true},     {"particles", kOptParticles, true},
-    {"size", kOptSize, true},          {"speed", kOptSpeed, true},
-    {"delay", kOptDelay, true},        {"fps", kOptFps, false},
-    {"no-fps", kOptNoFps, false},      {"display", kOptDisplay, true},
-    {"help", kOptHelp, false},         {"h", kOptHelp, false},
+    {"root", kOptRoot, false},      {"window", kOptWindow, false}, {"window-id", kOptWindowId, true},
+    {"delay", kOptDelay, true},     {"fps", kOptFps, false},       {"no-fps", kOptNoFps, false},
+    {"display", kOptDisplay, true}, {"help", kOptHelp, false},     {"h", kOptHelp, false},
 };
 
-const OptionSpec* FindOption(const char* name, size_t length) {
-    for (const OptionSpec& spec : kOptions) {
-        if (std::strlen(spec.name) == length && std::strncmp(spec.name, name, length) == 0) return &spec;
+bool NameIs(const char* known, const char* name, size_t length) {
+    return std::strlen(known) == length && std::strncmp(known, name, length) == 0;
+}
+
+// Whether `name` is an option; if so, `spec` (empty before) describes it.
+bool FindOption(const char* name, size_t length, OptionSpec& spec) {
+    for (const SettingField field : kShownOrder) {
+        const char* option = kSettingRules[field].option;
+        if (NameIs(option, name, length)) spec = {option, kOptSetting, true, field};
     }
-    return nullptr;
+    for (const OptionSpec& own : kOptions) {
+        if (NameIs(own.name, name, length)) spec = own;
+    }
+    return spec.name != nullptr;
 }
 
 // A plain decimal number: digits only, no sign, no spaces, at most max.
@@ -56,9 +59,8 @@ bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value) {
     return true;
 }
 
-template <size_t N>
-bool ParseWord(const char* text, const char* const (&words)[N], uint32_t& value) {
-    for (size_t i = 0; i < N; ++i) {
+bool ParseWord(const char* text, std::span<const char* const> words, uint32_t& value) {
+    for (size_t i = 0; i < words.size(); ++i) {
         if (std::strcmp(text, words[i]) == 0) {
             value = uint32_t(i);
             return true;
@@ -67,11 +69,10 @@ bool ParseWord(const char* text, const char* const (&words)[N], uint32_t& value)
     return false;
 }
 
-template <size_t N>
-std::string WordList(const char* const (&words)[N]) {
+std::string WordList(std::span<const char* const> words) {
     std::string list;
-    for (size_t i = 0; i < N; ++i) {
-        if (i > 0) list += i + 1 == N ? " or " : ", ";
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) list += i + 1 == words.size() ? " or " : ", ";
         list += words[i];
     }
     return list;
@@ -82,18 +83,12 @@ std::string RangeText(uint32_t low, uint32_t high) {
 }
 
 // What the option accepts, for error messages.
-std::string AcceptedValues(OptionId id) {
-    switch (id) {
-        case kOptDirection:
-            return WordList(kDirectionWords);
-        case kOptColours:
-            return WordList(kColourWords);
-        case kOptParticles:
-            return RangeText(kQuantityMin, kQuantityMax);
-        case kOptSize:
-            return RangeText(kSizeMin, kSizeMax);
-        case kOptSpeed:
-            return RangeText(kSpeedMin, kSpeedMax);
+std::string AcceptedValues(const OptionSpec& spec) {
+    switch (spec.id) {
+        case kOptSetting: {
+            const SettingRule& rule = kSettingRules[spec.field];
+            return !rule.words.empty() ? WordList(rule.words) : RangeText(rule.min, rule.max);
+        }
         case kOptDelay:
             return RangeText(0, kMaxDelayMicroseconds) + " (microseconds)";
         case kOptWindowId:
@@ -105,24 +100,24 @@ std::string AcceptedValues(OptionId id) {
     }
 }
 
+// A setting's value, words by their place in the list; false when the value is not accepted.
+bool ParseSetting(const SettingRule& rule, const char* text, uint32_t& value) {
+    if (!rule.words.empty()) return ParseWord(text, rule.words, value);
+    return ParseBoundedDecimal(text, rule.max, value) && value >= rule.min;
+}
+
 // Stores one option's value; false when the value is not accepted.
-bool ApplyValue(HackOptions& options, OptionId id, const char* value) {
-    StoredSettings& s = options.settings;
-    switch (id) {
+bool ApplyValue(HackOptions& options, const OptionSpec& spec, const char* value) {
+    uint32_t setting = 0;
+    switch (spec.id) {
         case kOptWindowId:
             if (!ParseWindowId(value, options.windowId)) return false;
             options.target = HackTarget::kWindowId;
             return true;
-        case kOptDirection:
-            return ParseWord(value, kDirectionWords, s.direction);
-        case kOptColours:
-            return ParseWord(value, kColourWords, s.color);
-        case kOptParticles:
-            return ParseBoundedDecimal(value, kQuantityMax, s.quantity) && s.quantity >= kQuantityMin;
-        case kOptSize:
-            return ParseBoundedDecimal(value, kSizeMax, s.size);
-        case kOptSpeed:
-            return ParseBoundedDecimal(value, kSpeedMax, s.speed);
+        case kOptSetting:
+            if (!ParseSetting(kSettingRules[spec.field], value, setting)) return false;
+            SetSettingField(options.settings, spec.field, setting);
+            return true;
         case kOptDelay:
             return ParseBoundedDecimal(value, kMaxDelayMicroseconds, options.delayMicroseconds);
         case kOptDisplay:
@@ -199,16 +194,16 @@ ParseResult ParseHackOptions(HackOptions& options, int argc, const char* const* 
         const char* name = arg[1] == '-' ? arg + 2 : arg + 1;
         const char* equals = std::strchr(name, '=');
         const size_t length = equals != nullptr ? size_t(equals - name) : std::strlen(name);
-        const OptionSpec* spec = FindOption(name, length);
-        if (spec == nullptr) {
+        OptionSpec spec{};
+        if (!FindOption(name, length, spec)) {
             return Error("unknown option '" + std::string(arg, size_t(name - arg) + length) +
                          "' (try --help)");
         }
-        const std::string shown = "--" + std::string(spec->name);
-        if (spec->id == kOptHelp) return {kParseHelp, ""};
-        if (!spec->takesValue) {
+        const std::string shown = "--" + std::string(spec.name);
+        if (spec.id == kOptHelp) return {kParseHelp, ""};
+        if (!spec.takesValue) {
             if (equals != nullptr) return Error(shown + " takes no value");
-            ApplyFlag(options, spec->id);
+            ApplyFlag(options, spec.id);
             continue;
         }
         const char* value = nullptr;
@@ -217,38 +212,50 @@ ParseResult ParseHackOptions(HackOptions& options, int argc, const char* const* 
         } else if (i + 1 < argc) {
             value = argv[++i];
         } else {
-            return Error(shown + " needs a value: " + AcceptedValues(spec->id));
+            return Error(shown + " needs a value: " + AcceptedValues(spec));
         }
-        if (!ApplyValue(options, spec->id, value)) {
-            return Error(shown + " '" + value + "' is not accepted; expected " + AcceptedValues(spec->id));
+        if (!ApplyValue(options, spec, value)) {
+            return Error(shown + " '" + value + "' is not accepted; expected " + AcceptedValues(spec));
         }
     }
     return {kParseRun, ""};
 }
 
 const char* HackUsage() {
-    return "Usage: fenlight [options]\n"
-           "Soft coloured lights drifting on black, an OpenGL screen saver for xscreensaver.\n"
-           "\n"
-           "Where to draw (the last one given wins):\n"
-           "  --window              a window of its own; Escape or q closes it (default)\n"
-           "  --root                the window xscreensaver hands over ($XSCREENSAVER_WINDOW),\n"
-           "                        else the (virtual) root window\n"
-           "  --window-id ID        an existing window, decimal or 0x hexadecimal\n"
-           "  --display NAME        the X display to use (default $DISPLAY)\n"
-           "\n"
-           "Scene:\n"
-           "  --direction WORD      up, down, in, random or cycle (default down)\n"
-           "  --colors WORD         emerald, lapis, amber, amethyst, random or cycle (default cycle)\n"
-           "  --particles N         number of lights, 20 to 120 (default 77)\n"
-           "  --size N              size of the lights, 0 to 100 (default 26)\n"
-           "  --speed N             speed of the lights, 0 to 100 (default 33)\n"
-           "\n"
-           "Frames:\n"
-           "  --delay MICROSECONDS  least pause after each frame, 0 to 10000000 (default 10000);\n"
-           "                        frames never come faster than the screen refreshes\n"
-           "  --fps                 show the frame rate (--no-fps hides it again)\n"
-           "  --help                show this text\n"
-           "\n"
-           "Options may also be written with one dash (-root) and values after '=' (--size=40).\n";
+    static const std::string usage = [] {
+        std::string text =
+            "Usage: fenlight [options]\n"
+            "Soft coloured lights drifting on black, an OpenGL screen saver for xscreensaver.\n"
+            "\n"
+            "Where to draw (the last one given wins):\n"
+            "  --window              a window of its own; Escape or q closes it (default)\n"
+            "  --root                the window xscreensaver hands over ($XSCREENSAVER_WINDOW),\n"
+            "                        else the (virtual) root window\n"
+            "  --window-id ID        an existing window, decimal or 0x hexadecimal\n"
+            "  --display NAME        the X display to use (default $DISPLAY)\n"
+            "\n"
+            "Scene:\n";
+        for (const SettingField field : kShownOrder) {
+            const SettingRule& rule = kSettingRules[field];
+            const bool list = !rule.words.empty();
+            std::string option = std::string("--") + rule.option + (list ? " WORD" : " N");
+            option.resize(20, ' ');
+            text += "  " + option + "  ";
+            text += list ? WordList(rule.words)
+                         : std::string(rule.help) + ", " + std::to_string(rule.min) + " to " +
+                               std::to_string(rule.max);
+            text += " (default " +
+                    (list ? std::string(rule.words[rule.fallback]) : std::to_string(rule.fallback)) + ")\n";
+        }
+        return text +
+               "\n"
+               "Frames:\n"
+               "  --delay MICROSECONDS  least pause after each frame, 0 to 10000000 (default 10000);\n"
+               "                        frames never come faster than the screen refreshes\n"
+               "  --fps                 show the frame rate (--no-fps hides it again)\n"
+               "  --help                show this text\n"
+               "\n"
+               "Options may also be written with one dash (-root) and values after '=' (--size=40).\n";
+    }();
+    return usage.c_str();
 }

@@ -1,17 +1,11 @@
-// The frame through WebGL 1 (OpenGL ES 2.0), for the web page: the same sprites, glow texture, additive
-// blending and fade overlay as the GL 1.1 drawing, under the same function names, through one small shader
-// pair. The page links this file in place of the GL 1.1 ones (the frame's sequence, DrawFrame, is shared);
-// nothing of the scene changes.
+// The WebGL 1 renderer (render/renderer.h), for the web page: the same sprites, glow texture, additive
+// blending and fade overlay as the GL 1.1 renderer, through one small shader pair and two buffer objects.
 #include <cstddef>
 
-#include "app/frame_clock.h"
-#include "render/fade_draw.h"
-#include "render/gl_context.h"
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
+#include "render/renderer.h"
 #include "render/sprite_batch.h"
-#include "render/swarm_view.h"
-#include "res/glow_image.h"
 
 namespace {
 
@@ -118,12 +112,8 @@ void DrawBatch(const SpriteBatch& b) {
 
 }  // namespace
 
-void SetupGLState(int32_t width, int32_t height) {
-    glViewport(0, 0, width, height);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+void SetupRendererState() {
     glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
@@ -132,19 +122,10 @@ void CreateGLResources(AppState& app) {
     r.program = LinkProgram();
     glUseProgram(r.program);
     r.projection = glGetUniformLocation(r.program, "projection");
+    // The sampler reads texture unit 0, the one active from the start.
     glUniform1i(glGetUniformLocation(r.program, "glow"), 0);
-
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    app.glowTexture = texture;
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 256, 256, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, GlowImage);
+    // WebGL stores a texture in the format it is handed.
+    app.glowTexture = CreateGlowTexture(GL_LUMINANCE);
     app.spriteList = 0;  // no display lists here; the fade overlay is one sprite of the batch
 
     glGenBuffers(1, &r.vertices);

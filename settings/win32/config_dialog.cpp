@@ -36,9 +36,9 @@ static void FillList(HWND dialog, int id, const char* const* items, int count, u
     SendDlgItemMessageA(dialog, id, CB_SETCURSEL, selected, 0);
 }
 
-static void SetUpSlider(HWND dialog, int id, uint32_t min, uint32_t max, uint32_t position) {
-    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMIN, FALSE, min);
-    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMAX, FALSE, max);
+static void SetUpSlider(HWND dialog, int id, SettingField field, uint32_t position) {
+    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMIN, FALSE, kSettingRules[field].min);
+    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMAX, FALSE, kSettingRules[field].max);
     SendDlgItemMessageA(dialog, id, TBM_SETTICFREQ, 10, 0);
     SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, position);
 }
@@ -93,9 +93,9 @@ static void InitDialog(HWND dialog) {
     const StoredSettings loaded = StoredFromApp(appState);
     FillList(dialog, IDC_DIRECTION_LIST, kDirectionItems, 5, loaded.direction);
     FillList(dialog, IDC_COLORS_LIST, kColourItems, 6, loaded.color);
-    SetUpSlider(dialog, IDC_PARTICLES_SLIDER, kQuantityMin, kQuantityMax, loaded.quantity);
-    SetUpSlider(dialog, IDC_SIZE_SLIDER, kSizeMin, kSizeMax, loaded.size);
-    SetUpSlider(dialog, IDC_SPEED_SLIDER, kSpeedMin, kSpeedMax, loaded.speed);
+    SetUpSlider(dialog, IDC_PARTICLES_SLIDER, kFieldQuantity, loaded.quantity);
+    SetUpSlider(dialog, IDC_SIZE_SLIDER, kFieldSize, loaded.size);
+    SetUpSlider(dialog, IDC_SPEED_SLIDER, kFieldSpeed, loaded.speed);
     PlaceOnScreen(dialog);
 }
 

@@ -95,7 +95,7 @@ const HostCalls& Calls() {
     calls.postMessage = Post;
     calls.dropTimerMessage = [](HostHandle) { fake.events.push_back("drop timer"); };
     calls.postQuit = [](int32_t code) { fake.events.push_back("quit " + std::to_string(code)); };
-    calls.cursorPos = [] { return fake.cursor; };
+    calls.cursorPos = [](HostHandle) { return fake.cursor; };
     calls.hideCursor = [] { fake.events.push_back("hide cursor"); };
     calls.tickCount = [] { return fake.tick; };
     calls.yield = [] { fake.events.push_back("yield"); };

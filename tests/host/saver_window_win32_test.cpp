@@ -10,7 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/tick.h"
-#include "app/win32/saver_proc.h"
+#include "host/win32/saver_proc.h"
 #include "host/host_state.h"
 #include "host/saver_window.h"
 #include "host/win32/saver_host.h"
@@ -106,8 +106,8 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
 
     EXPECT_EQ(appState.clientWidth, 200);
     EXPECT_EQ(appState.clientHeight, 150);
-    EXPECT_NE(appState.hdc, nullptr);
-    EXPECT_NE(appState.hglrc, nullptr);
+    EXPECT_NE(hostState.hdc, nullptr);
+    EXPECT_NE(hostState.hglrc, nullptr);
     ASSERT_NE(appState.clock, nullptr);
     ASSERT_NE(appState.swarm, nullptr);
     EXPECT_EQ(appState.swarm->wispCount, 2 * appState.quantity);
@@ -137,8 +137,8 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
     EXPECT_NE(appState.clock->current, before);
 
     DestroyWindow(saver);
-    EXPECT_EQ(appState.hglrc, nullptr);
-    EXPECT_EQ(appState.hdc, nullptr);
+    EXPECT_EQ(hostState.hglrc, nullptr);
+    EXPECT_EQ(hostState.hdc, nullptr);
     EXPECT_EQ(appState.swarm, nullptr);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_TRUE(PumpMessages());
@@ -233,7 +233,7 @@ TEST_F(SaverWindow, PreviewRunsUntilItsParentIsDestroyed) {
     EXPECT_EQ(RunSaver(parent, SaverProc), 0);
     EXPECT_TRUE(hostState.preview);
     EXPECT_FALSE(IsWindow(parent));
-    EXPECT_EQ(appState.hglrc, nullptr);
+    EXPECT_EQ(hostState.hglrc, nullptr);
     EXPECT_EQ(hostState.passwordModule, nullptr);
 }
 

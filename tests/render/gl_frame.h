@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
+#include "render/renderer.h"
 #include "render/osmesa/offscreen.h"
 #include "sim/swarm.h"
 

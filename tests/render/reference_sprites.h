@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "render/gl_include.h"
-#include "render/swarm_view.h"
+#include "render/gl11/views.h"
 #include "sim/swarm.h"
 
 struct ReferenceSprite {

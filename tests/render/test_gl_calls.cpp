@@ -10,12 +10,9 @@
 #include <vector>
 
 #include "recording_gl.h"
-#include "render/fade_draw.h"
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
+#include "render/gl11/views.h"
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
-#include "render/swarm_view.h"
 #include "res/glow_image.h"
 
 namespace {
@@ -36,11 +33,11 @@ std::string N(GLenum v) {
 TEST(GLCalls, FixedStateThenTextureThenSpriteListThenTheirRelease) {
     Take();
     SetupGLState(1280, 720);
-    EXPECT_EQ(Take(), (Calls{"glViewport(0,0,1280,720)", "glClearColor(0,0,0,0)",
-                             "glEnable(" + N(GL_TEXTURE_2D) + ")", "glEnable(" + N(GL_BLEND) + ")",
-                             "glBlendFunc(" + N(GL_SRC_ALPHA) + "," + N(GL_ONE_MINUS_SRC_ALPHA) + ")",
-                             "glShadeModel(" + N(GL_SMOOTH) + ")", "glClearDepth(1)",
-                             "glClear(" + N(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT) + ")"}));
+    EXPECT_EQ(Take(),
+              (Calls{"glViewport(0,0,1280,720)", "glClearColor(0,0,0,0)", "glEnable(" + N(GL_BLEND) + ")",
+                     "glBlendFunc(" + N(GL_SRC_ALPHA) + "," + N(GL_ONE_MINUS_SRC_ALPHA) + ")",
+                     "glEnable(" + N(GL_TEXTURE_2D) + ")", "glShadeModel(" + N(GL_SMOOTH) + ")",
+                     "glClearDepth(1)", "glClear(" + N(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT) + ")"}));
 
     AppState app{};
     CreateGLResources(app);

@@ -6,8 +6,8 @@
 #include "app/app_state.h"
 #include "recording_gl.h"
 #include "tests/app/counting_new.h"
-#include "app/saver_run.h"
-#include "render/frame_draw.h"
+#include "host/saver_run.h"
+#include "render/renderer.h"
 #include "tests/app/fake_tick.h"
 
 namespace {
@@ -17,7 +17,8 @@ TEST(FrameAllocation, ManyFramesOfTheLargestSceneAllocateNothing) {
     FakeTickScope tick(1);
     AppState app{};
     // The largest scene, cycling direction (so the overlay draws too) and colours.
-    StartSaver(app, 320, 180, StoredSettings{kColourCycle, kDirectionCycle, kQuantityMax, 50, 60});
+    StartSaver(app, 320, 180,
+               StoredSettings{kColourCycle, kDirectionCycle, kSettingRules[kFieldQuantity].max, 50, 60});
     ASSERT_EQ(app.swarm->wispCount, 240);
 
     long drawing = 0, stepping = 0;

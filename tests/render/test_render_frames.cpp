@@ -6,10 +6,9 @@
 #include <cmath>
 
 #include "gl_frame.h"
-#include "render/fade_draw.h"
+#include "render/gl11/views.h"
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
-#include "render/swarm_view.h"
 #include "app/app_state.h"
 #include "tests/app/fake_tick.h"
 #include "reference_sprites.h"

@@ -5,7 +5,7 @@
 
 #include "app/app_state.h"
 #include "host/x11/hack_view.h"
-#include "render/swarm_view.h"
+#include "render/sprite_batch.h"
 
 TEST(HackFrameLoop, AResizedWindowReMeasuresTheViewSoSpritesStayRound) {
     AppState app{};

@@ -8,12 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 #include "app/simulated_time.h"
-#include "render/frame_draw.h"
+#include "render/renderer.h"
 #include "render/osmesa/offscreen.h"
 #include "settings/settings.h"
 
@@ -61,6 +62,18 @@ bool ParseSeconds(const char* text, double* value) {
     return true;
 }
 
+// The setting an option names, by its stored number: the hack's option names, the colour scheme as
+// --colour or --color; kFieldCount for none.
+SettingField SettingOption(const char* name) {
+    if (std::strcmp(name, "--colour") == 0 || std::strcmp(name, "--color") == 0) return kFieldColor;
+    for (const SettingField field : kShownOrder) {
+        if (field != kFieldColor &&
+            std::strcmp(name, ("--" + std::string(kSettingRules[field].option)).c_str()) == 0)
+            return field;
+    }
+    return kFieldCount;
+}
+
 // Returns 0 when every argument was understood, else prints why and returns 2.
 int32_t ParseOptions(int argc, char** argv, SnapshotOptions& options) {
     for (int i = 1; i < argc; ++i) {
@@ -86,21 +99,9 @@ int32_t ParseOptions(int argc, char** argv, SnapshotOptions& options) {
         } else if (std::strcmp(name, "--seed") == 0) {
             ok = ParseWhole(value, 0, 0xFFFFFFFFull, &n);
             options.seed = uint32_t(n);
-        } else if (std::strcmp(name, "--direction") == 0) {
-            ok = ParseWhole(value, kDirectionMin, kDirectionMax, &n);
-            options.settings.direction = uint32_t(n);
-        } else if (std::strcmp(name, "--colour") == 0 || std::strcmp(name, "--color") == 0) {
-            ok = ParseWhole(value, kColorMin, kColorMax, &n);
-            options.settings.color = uint32_t(n);
-        } else if (std::strcmp(name, "--particles") == 0) {
-            ok = ParseWhole(value, kQuantityMin, kQuantityMax, &n);
-            options.settings.quantity = uint32_t(n);
-        } else if (std::strcmp(name, "--size") == 0) {
-            ok = ParseWhole(value, kSizeMin, kSizeMax, &n);
-            options.settings.size = uint32_t(n);
-        } else if (std::strcmp(name, "--speed") == 0) {
-            ok = ParseWhole(value, kSpeedMin, kSpeedMax, &n);
-            options.settings.speed = uint32_t(n);
+        } else if (const SettingField field = SettingOption(name); field != kFieldCount) {
+            ok = ParseWhole(value, kSettingRules[field].min, kSettingRules[field].max, &n);
+            SetSettingField(options.settings, field, uint32_t(n));
         } else {
             std::fprintf(stderr, "fenlight-snapshot: unknown option %s\n%s", name, kUsage);
             return 2;

@@ -5,12 +5,14 @@
 # windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
 # already read cuts a long wait between frames short; a second signal ends it on a stalled X server, also
 # when started with the stop signals blocked; the settings' words; xscreensaver-settings' command.
-#   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK
+#   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK FENLIGHT_XML
 . "$(dirname "$0")/../common.sh"
 
 FENLIGHT=$1
 HELPER=$2
 WINDOW_CHECK=$3
+# xscreensaver's description of the settings, as the build writes it.
+SETTINGS_XML=$4
 SOURCES=$(cd "$(dirname "$0")/../../.." && pwd)
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations
 # from ours; the portable code's leaks are checked by the native tests.
@@ -98,43 +100,18 @@ e2e_check "nothing was drawn and no window appeared" eval 'same_screen && no_hac
 e2e_check "--help lists the options and exits 0" eval '"$FENLIGHT" --help | grep -q -- "--particles N"'
 
 echo "== every choice of xscreensaver's settings dialog is an accepted option"
-# Each menu entry's arguments and each slider's ends and default, run against a display that does not
-# exist: accepted options get as far as opening it.
-dialog_arguments() {
-    python3 - "$SOURCES/host/x11/fenlight.xml" <<'PY'
-import sys
-import xml.etree.ElementTree as tree
-for element in tree.parse(sys.argv[1]).iter():
-    if element.get("arg-set"):
-        print(element.get("arg-set"))
-    if element.tag == "number":
-        for key in ("low", "high", "default"):
-            print(element.get("arg").replace("%", element.get(key)))
-PY
-}
-dialog_choices_accepted() {
-    local args count=0
-    while read -r args; do
-        count=$((count + 1))
-        # shellcheck disable=SC2086
-        DISPLAY=:no-such-display "$FENLIGHT" $args 2>&1 | grep -q "cannot open display" ||
-            { e2e_log "refused: $args"; return 1; }
-    done < <(dialog_arguments)
-    e2e_log "$count dialog choices"
-    [ "$count" -ge 20 ]
-}
-e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
-
-# settings_xml words | command ID=VALUE...: fenlight.xml's labels that are not the Windows dialog's texts,
-# or the command xscreensaver-settings builds with those settings changed.
+# settings_xml choices | words | command ID=VALUE...: the arguments of each menu entry and of each slider's
+# ends and default; fenlight.xml's labels that are not the Windows dialog's texts; or the command
+# xscreensaver-settings builds with those settings changed.
 settings_xml() {
-    python3 - "$SOURCES" "$@" <<'PY'
+    python3 - "$SOURCES" "$SETTINGS_XML" "$@" <<'PY'
 import re, sys, xml.etree.ElementTree as tree
-root, mode, changed = sys.argv[1], sys.argv[2], dict(pair.split("=") for pair in sys.argv[3:])
+root, settings, mode = sys.argv[1:4]
+changed = dict(pair.split("=") for pair in sys.argv[4:])
 windows = set(re.findall(r'"([^"\n]+)"', open(root + "/res/config_dialog.rc").read() +
                          open(root + "/settings/win32/config_dialog.cpp").read()))
-saver = tree.parse(root + "/host/x11/fenlight.xml").getroot()
-args, words = [saver.get("name")], []
+saver = tree.parse(settings).getroot()
+args, words, choices = [saver.get("name")], [], []
 add = lambda text: args.extend(text.split())
 for e in saver.iter():
     value, get = changed.get(e.get("id")), e.get
@@ -144,9 +121,25 @@ for e in saver.iter():
     if e.tag == "option": words += get("_label").replace(": ", ":\n").split("\n")
     if e.tag == "number" and get("id") != "delay":
         words += [get("_label") + ":", get("_low-label"), get("_high-label")]
-print(" ".join(args) if mode == "command" else " ".join(w for w in words if w not in windows) or "none")
+    if get("arg-set"): choices.append(get("arg-set"))
+    if e.tag == "number": choices += [get("arg").replace("%", get(key)) for key in ("low", "high", "default")]
+unknown = " ".join(w for w in words if w not in windows) or "none"
+print({"command": " ".join(args), "choices": "\n".join(choices)}.get(mode, unknown))
 PY
 }
+# Each choice run against a display that does not exist: accepted options get as far as opening it.
+dialog_choices_accepted() {
+    local args count=0
+    while read -r args; do
+        count=$((count + 1))
+        # shellcheck disable=SC2086
+        DISPLAY=:no-such-display "$FENLIGHT" $args 2>&1 | grep -q "cannot open display" ||
+            { e2e_log "refused: $args"; return 1; }
+    done < <(settings_xml choices)
+    e2e_log "$count dialog choices"
+    [ "$count" -ge 20 ]
+}
+e2e_check "the dialog's choices are all accepted" dialog_choices_accepted
 e2e_check "the settings use the Windows dialog's words" eval '[ "$(settings_xml words)" = none ]'
 
 echo "== --root in each colour; SIGTERM and SIGINT end it promptly with status 0"

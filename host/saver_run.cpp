@@ -1,7 +1,6 @@
-#include "app/saver_run.h"
+#include "host/saver_run.h"
 
-#include "render/frame_draw.h"
-#include "render/gl_context.h"
+#include "render/renderer.h"
 
 void StartSaver(AppState& app, int32_t width, int32_t height, const StoredSettings& settings) {
     ReleaseSaver(app);

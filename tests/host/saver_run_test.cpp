@@ -4,8 +4,8 @@
 // with the old scene.
 #include <gtest/gtest.h>
 
-#include "app/saver_run.h"
-#include "fake_tick.h"
+#include "host/saver_run.h"
+#include "tests/app/fake_tick.h"
 #include "render/gl_include.h"
 #include "render/osmesa/offscreen.h"
 
@@ -65,11 +65,11 @@ TEST(SaverRun, StartingAgainReleasesWhatTheFormerStartHeld) {
     Started s(320, 200, kDirectionUp);
     const uint32_t texture = s.app.glowTexture, list = s.app.spriteList;
     StoredSettings settings = kDefaultSettings;
-    settings.quantity = kQuantityMax;
+    settings.quantity = kSettingRules[kFieldQuantity].max;
     StartSaver(s.app, 640, 400, settings);
     EXPECT_TRUE(texture == s.app.glowTexture || !glIsTexture(texture));
     EXPECT_TRUE(list == s.app.spriteList || !glIsList(list));
-    EXPECT_EQ(s.app.swarm->wispCount, int32_t(2 * kQuantityMax));
+    EXPECT_EQ(s.app.swarm->wispCount, int32_t(2 * kSettingRules[kFieldQuantity].max));
     EXPECT_EQ(s.app.swarm->viewWidth, 640);
 
     const uint32_t second = s.app.glowTexture;

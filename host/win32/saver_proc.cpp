@@ -1,18 +1,19 @@
-#include "app/win32/saver_proc.h"
+#include "host/win32/saver_proc.h"
 
 #include "app/app_state.h"
-#include "app/saver_run.h"
+#include "host/host_state.h"
+#include "host/saver_run.h"
 #include "host/win32/saver_host.h"
 #include "render/win32/gl_context_win32.h"
 #include "settings/win32/registry_store.h"
 
 namespace {
 
-void SwapWglBuffers(void*, const AppState& app) {
-    SwapBuffers(static_cast<HDC>(app.hdc));
+void SwapWglBuffers(void* host, const AppState&) {
+    SwapBuffers(static_cast<HDC>(static_cast<HostState*>(host)->hdc));
 }
 
-constexpr SaverPlatform kWglPlatform{nullptr, SwapWglBuffers};
+constexpr SaverPlatform kWglPlatform{&hostState, SwapWglBuffers};
 
 // The display's power: while it is off no frame is drawn, and the frame timer stops rather than ticking into
 // nothing. Windows 8 and later tell of the console display (0 off, 1 on, 2 dimmed), earlier ones of the
@@ -76,8 +77,8 @@ void CreateSaver(HWND hwnd) {
     RECT client{0, 0, 0, 0};
     GetClientRect(hwnd, &client);
     const WglContext made = CreateGLContext(hwnd);
-    appState.hdc = made.hdc;
-    appState.hglrc = made.hglrc;
+    hostState.hdc = made.hdc;
+    hostState.hglrc = made.hglrc;
     // Measured once: a window resized later keeps drawing at this size.
     StartSaver(appState, client.right, client.bottom, ReadStoredSettings());
     SetTimer(hwnd, kFrameTimerId, kFrameIntervalMs, nullptr);
@@ -89,10 +90,10 @@ void DestroySaver(HWND hwnd) {
     KillTimer(hwnd, kFrameTimerId);
     ReleaseSaver(appState);
     wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(static_cast<HGLRC>(appState.hglrc));
-    ReleaseDC(hwnd, static_cast<HDC>(appState.hdc));
-    appState.hglrc = nullptr;
-    appState.hdc = nullptr;
+    wglDeleteContext(static_cast<HGLRC>(hostState.hglrc));
+    ReleaseDC(hwnd, static_cast<HDC>(hostState.hdc));
+    hostState.hglrc = nullptr;
+    hostState.hdc = nullptr;
 }
 
 }  // namespace
