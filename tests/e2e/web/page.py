@@ -5,6 +5,7 @@ import functools
 import http.server
 import json
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -240,6 +241,9 @@ def run_checks(browser, base, snapshot, work):
     count, _ = light_until(browser, lambda count, _: count > 500)
     errors = browser.errors()
     check(state == "running" and count > 500 and not errors, f"the page loads and shows lights {errors}")
+    scopes = browser.run("[typeof Module, typeof call, typeof createFenlight].join()")
+    check(scopes == "undefined,undefined,function",
+          f"the page's script and the program share no global but the program's factory ({scopes})")
 
     stills = [  # (fragment, the same for fenlight-snapshot, size, seed, seconds, device pixel ratio)
         ("direction=up&colors=amethyst&particles=120&size=35&speed=33",
@@ -333,8 +337,17 @@ def main():
         return 77
     files = sorted(os.listdir(web))
     size = sum(os.path.getsize(os.path.join(web, f)) for f in files)
-    check(files == ["fenlight.js", "fenlight.wasm", "index.html"] and size < 200 * 1024,
-          f"the page is index.html, one script and one .wasm, under 200 KB together ({files}: {size} bytes)")
+    page = ["fenlight.js", "fenlight.wasm", "index.html", "page.css", "page.js"]
+    check(files == page and size < 200 * 1024,
+          f"the page is index.html, its style and script, the program and its .wasm, under 200 KB together"
+          f" ({files}: {size} bytes)")
+
+    html = open(os.path.join(web, "index.html")).read()
+    policy = re.search(r'http-equiv="Content-Security-Policy" content="([^"]*)"', html)
+    inline = re.findall(r"<script>|<style>|\son[a-z]+=", html)
+    check(policy and "script-src 'self' 'wasm-unsafe-eval';" in policy[1] and "default-src 'none'" in policy[1]
+          and not inline, f"a Content-Security-Policy allows the page's own files alone, and nothing is inline"
+          f" ({policy and policy[1]}; inline: {inline})")
 
     quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=web))
