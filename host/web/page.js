@@ -26,8 +26,17 @@ function fail(text) {
 function fragment() {
   try { return decodeURIComponent(location.hash.slice(1)).slice(0, LONGEST); } catch (e) { return ''; }
 }
+// The visitor's stored look. Where the system asks for reduced motion and the visitor has chosen no speed,
+// the lights drift at a calmer speed than the usual default.
+var CALM_SPEED = 12;
+var calm = window.matchMedia && matchMedia('(prefers-reduced-motion: reduce)').matches;
 function stored() {
-  try { return (localStorage.getItem(KEY) || '').slice(0, LONGEST); } catch (e) { return ''; }
+  var text = '';
+  try { text = (localStorage.getItem(KEY) || '').slice(0, LONGEST); } catch (e) { /* nothing stored */ }
+  return calmed(text);
+}
+function calmed(text) {
+  return calm && !/(^|&)speed=/.test(text) ? (text ? text + '&' : '') + 'speed=' + CALM_SPEED : text;
 }
 function store(text) {
   try { localStorage.setItem(KEY, text); } catch (e) { /* a store that refuses keeps nothing */ }
@@ -49,7 +58,7 @@ function call(name, result, args) {
 // The panel's controls, as the program describes them; built once, then only their values follow.
 function describe() {
   JSON.parse(call('fenlight_describe', 'string', [])).forEach(function (s) {
-    var input = document.getElementById(s.name);
+    var input = document.getElementById(s.name), shown = null;
     if (!input) {
       var label = document.createElement('label');
       label.textContent = s.label;
@@ -62,12 +71,17 @@ function describe() {
         input.type = 'range';
         input.min = s.min;
         input.max = s.max;
-        var shown = label.appendChild(document.createElement('output'));
-        // The number follows the slider; the scene changes only when it is let go.
+        // The number follows the slider; a screen reader hears it from the slider itself.
+        var shown = document.createElement('output');
+        shown.setAttribute('aria-hidden', 'true');
         input.oninput = function () { shown.value = input.value; };
       }
       input.id = input.name = s.name;
-      form.append(label, input);
+      var row = document.createElement('div');
+      row.className = 'row';
+      row.append(label);
+      if (shown) row.append(shown);
+      form.append(row, input);
     }
     input.value = s.words ? s.words[s.value] : s.value;
     if (input.oninput) input.oninput();
@@ -79,12 +93,66 @@ function apply(text, storedText, keep) {
   if (keep) store(used);
   describe();
 }
+// The panel shows on a move or a key and fades after a while; it stays while the pointer is over it or it
+// holds the keyboard's focus. While it is away the pointer is hidden over the scene.
 function wake() {
   panel.classList.remove('hidden');
+  html.classList.remove('idle');
   clearTimeout(idle);
   idle = setTimeout(function () {
-    if (panel.matches(':hover')) wake(); else panel.classList.add('hidden');
+    if (panel.matches(':hover') || panel.contains(document.activeElement)) wake(); else hidePanel();
   }, 5000);
+}
+function hidePanel() {
+  clearTimeout(idle);
+  // Focus never stays on what can no longer be seen: it goes to the picture.
+  if (panel.contains(document.activeElement)) canvas.focus();
+  panel.classList.add('hidden');
+  html.classList.add('idle');
+}
+function fullScreen() {
+  return document.fullscreenElement || document.webkitFullscreenElement;
+}
+// F for full screen, H to show or hide the panel, Escape to hide it. In full screen any key leaves it, as a
+// key ends the saver; keys meant for a list or with a modifier are left alone.
+function onKey(e) {
+  if (fullScreen() || e.ctrlKey || e.metaKey || e.altKey || e.target.tagName === 'SELECT') return;
+  var key = e.key.toLowerCase();
+  if (key === 'f') {
+    document.getElementById('full').click();
+  } else if (key === 'h') {
+    if (panel.classList.contains('hidden')) wake(); else hidePanel();
+    return;
+  } else if (key === 'escape') {
+    hidePanel();
+    return;
+  }
+  wake();
+}
+
+// "Keep screen on": the visitor's choice, remembered; the lock is taken again whenever the page is shown
+// (the browser lets it go when the page is hidden). Where the browser has no wake lock the choice is not
+// offered.
+var AWAKE = 'fenlight.awake';
+var lock = null;
+function keepAwake() {
+  var box = document.getElementById('awake');
+  if (lock) lock.release().catch(function () {});
+  lock = null;
+  if (!box.checked || document.visibilityState !== 'visible') return;
+  navigator.wakeLock.request('screen').then(function (taken) { lock = taken; }, function () {});
+}
+function startWakeLock() {
+  if (!('wakeLock' in navigator)) return;
+  var box = document.getElementById('awake');
+  document.getElementById('awake-row').hidden = false;
+  try { box.checked = localStorage.getItem(AWAKE) === '1'; } catch (e) { /* no store: not remembered */ }
+  box.addEventListener('change', function () {
+    try { localStorage.setItem(AWAKE, box.checked ? '1' : '0'); } catch (err) { /* kept for this visit */ }
+    keepAwake();
+  });
+  document.addEventListener('visibilitychange', keepAwake);
+  keepAwake();
 }
 
 function startPanel() {
@@ -95,11 +163,8 @@ function startPanel() {
   form.addEventListener('change', function () {
     apply(new URLSearchParams(new FormData(form)).toString(), null, true);
   });
-  document.getElementById('reset').onclick = function () { apply('', null, true); };
-  document.getElementById('hide').onclick = function () {
-    clearTimeout(idle);
-    panel.classList.add('hidden');
-  };
+  document.getElementById('reset').onclick = function () { apply('', calmed(''), true); };
+  document.getElementById('hide').onclick = hidePanel;
   var full = document.getElementById('full');
   var enter = canvas.requestFullscreen || canvas.webkitRequestFullscreen;
   if (!enter) {
@@ -111,13 +176,15 @@ function startPanel() {
     };
   }
   document.addEventListener('pointermove', function (e) { if (e.pointerType === 'mouse') wake(); });
-  document.addEventListener('keydown', wake);
+  document.addEventListener('keydown', onKey);
+  panel.addEventListener('focusin', wake);
   // Without a mouse, a tap on the picture shows or hides the panel.
   canvas.addEventListener('pointerup', function (e) {
     if (e.pointerType === 'mouse') return;
-    if (panel.classList.contains('hidden')) wake(); else panel.classList.add('hidden');
+    if (panel.classList.contains('hidden')) wake(); else hidePanel();
   });
   window.addEventListener('hashchange', function () { apply(fragment(), stored(), false); });
+  startWakeLock();
 }
 
 function start() {

@@ -293,6 +293,49 @@ def chromium_checks(browser, base, snapshot, work):
     browser.send("Input.dispatchKeyEvent", type="keyDown", key="a", code="KeyA", text="a")
     check(browser.wait_for("document.fullscreenElement === null", 10), "a key leaves full screen")
 
+    # The panel from the keyboard: H hides and shows it, Escape hides it, F enters full screen; what is hidden
+    # holds no focus, the pointer hides over the scene while the panel is away, and the panel stays past its
+    # 5 s while it holds the focus.
+    browser.open(base + "/")
+    key = lambda k: browser.send("Input.dispatchKeyEvent", type="keyDown", key=k, text=k if len(k) == 1 else "",
+                                 code="Key" + k.upper() if len(k) == 1 else k)
+    panel = ("[document.getElementById('panel').className, document.documentElement.className, getComputedStyle("
+             "document.getElementById('canvas')).cursor, document.activeElement.id]")
+    for before, k, expected, what in (
+            ("", "h", ["hidden", "idle", "none", ""], "H hides the panel and the pointer over the scene"),
+            ("", "h", ["", "", "auto", ""], "H shows the panel again"),
+            ("document.getElementById('hide').focus()", "Escape", ["hidden", "idle", "none", "canvas"],
+             "Escape hides it, and the focus goes to the picture")):
+        browser.run(before)
+        key(k)
+        now = browser.run(panel)
+        check(now == expected, f"{what} ({now})")
+    browser.run("document.getElementById('particles').focus()")
+    browser.run("new Promise(r => setTimeout(r, 6000))")
+    check(browser.run("document.getElementById('panel').className") == "",
+          "the panel stays past its 5 s while it holds the focus")
+    browser.run("document.getElementById('canvas').focus()")
+    key("f")
+    check(browser.wait_for("document.fullscreenElement !== null", 10), "F enters full screen")
+    key("a")
+    browser.wait_for("document.fullscreenElement === null", 10)
+
+    # "Keep screen on" is offered where the browser has a wake lock, and remembered.
+    browser.run("document.getElementById('awake').click()")
+    browser.open(base + "/")
+    kept = browser.run("[document.getElementById('awake-row').hidden, document.getElementById('awake').checked,"
+                       " localStorage.getItem('fenlight.awake')]")
+    check(kept == [False, True, "1"], f"Keep screen on is offered and remembered ({kept})")
+
+    # Reduced motion slows the default speed; a speed the visitor chose holds.
+    browser.send("Emulation.setEmulatedMedia", features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
+    for look, speed in (("", "speed=12"), ("direction=up&speed=50", "speed=50")):
+        browser.run(f"localStorage.setItem('fenlight', '{look}')")
+        browser.open(base + "/")
+        url = browser.run("location.hash")
+        check(url.endswith(speed), f"with reduced motion and {look or 'nothing'} stored the page uses {speed} ({url})")
+    browser.send("Emulation.setEmulatedMedia", features=[])
+
     # Back from a hidden tab the scene goes on where it stopped. The clock stands still but for 4 s while hidden,
     # so on a machine of any speed a cycling scene started hidden is just beginning its fade-in when shown.
     clock = browser.send("Page.addScriptToEvaluateOnNewDocument", source=CLOCK)["identifier"]
