@@ -178,6 +178,7 @@ function watchContext() {
     if (html.dataset.state !== 'lost') return;
     html.dataset.state = 'running';
     message.hidden = true;
+    message.textContent = '';
   });
 }
 

@@ -40,6 +40,7 @@ STEP = ("{{ const p = document.getElementById('particles'); p.value = '{}';"
 BUFFER = ("(() => { const gl = document.getElementById('canvas').getContext('webgl');"
           " return [gl.drawingBufferWidth, gl.drawingBufferHeight, ...gl.getParameter(gl.VIEWPORT)].join(); })()")
 # A lost context offers no extensions: the page keeps the one that restores it.
+MESSAGE = "document.getElementById('message').textContent"
 LOSE = ("(window.loser = window.loser ||"
         " document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context'))")
 # A 120 Hz screen: animation frames every 1/120 s, counted, and the frames drawn (each clears first).
@@ -358,11 +359,18 @@ def chromium_checks(browser, base, snapshot, work):
         check(back(*measured) and not errors, f"a lost context is restored and {what} {errors}")
 
 
+def opened_with(browser, script, *page):
+    """The page opened with `script` run before its own, as browser.open gives it."""
+    added = browser.send("Page.addScriptToEvaluateOnNewDocument", source=script)["identifier"]
+    state = browser.open(*page)
+    browser.send("Page.removeScriptToEvaluateOnNewDocument", identifier=added)
+    return state
+
+
 def sizing_checks(browser, base):
     """The drawing buffer follows the canvas, within the pixel budget, and the view is the buffer's."""
     browser.open(base + "/")
     sizes = [  # (what changes, lost meanwhile, CSS width, height, device pixel ratio, the drawing buffer)
-        ("a page of 1280 x 720", False, 1280, 720, 1, (1280, 720)),
         ("a phone at ratio 3 is drawn at ratio 2", False, 390, 844, 3, (780, 1688)),
         ("a change of ratio alone", False, 390, 844, 1.5, (585, 1266)),
         ("a resize while the context is lost", True, 640, 480, 1, (640, 480)),
@@ -379,35 +387,26 @@ def sizing_checks(browser, base):
         check(got == f"{w},{h},0,0,{w},{h}", f"{what}: buffer and view {w} x {h} ({got})")
 
     browser.run(LOSE + ".loseContext()")
-    said = browser.wait_for("document.documentElement.dataset.state === 'lost' &&"
-                            " !document.getElementById('message').hidden", 15)
+    said = browser.wait_for(f"document.documentElement.dataset.state === 'lost' && {MESSAGE}", 15)
     browser.run(LOSE + ".restoreContext()")
-    back = browser.wait_for("document.documentElement.dataset.state === 'running' &&"
-                            " document.getElementById('message').hidden", 10)
+    back = browser.wait_for(f"document.documentElement.dataset.state === 'running' && !{MESSAGE}", 10)
     check(said and back, "a context not back within seconds gets a message, gone once it is back")
 
-    state = browser.open(base + "/?still&width=8192&height=8192", 1280, 720)
-    message = browser.run("document.getElementById('message').textContent")
-    got = browser.run(BUFFER) if state == "still" else ""
-    check(state == "still" and got == "8192,8192,0,0,8192,8192" or state == "failed" and "8192 x 8192" in message,
-          f"a still frame larger than the browser draws is exact or refused ({state}: {got or message})")
-
-    refusals = [("compile", "const source = WebGLRenderingContext.prototype.shaderSource;"
-                 " WebGLRenderingContext.prototype.shaderSource = function (s, t) { source.call(this, s, t + '}'); };"),
-                ("link", "WebGLRenderingContext.prototype.linkProgram = function () {};")]
-    for what, breaking in refusals:
-        script = browser.send("Page.addScriptToEvaluateOnNewDocument", source=breaking)["identifier"]
-        state = browser.open(base + "/")
-        message = browser.run("document.getElementById('message').textContent")
-        browser.send("Page.removeScriptToEvaluateOnNewDocument", identifier=script)
+    failing = [  # (what, a script run first in the page, the address, what the page must say)
+        ("a still frame larger than the browser draws is refused", "", "/?still&width=8192&height=8192", "8192 x 8192"),
+        ("shaders that do not compile are reported", "const source = WebGLRenderingContext.prototype.shaderSource;"
+         " WebGLRenderingContext.prototype.shaderSource = function (s, t) { source.call(this, s, t + '}'); };",
+         "/", "shaders"),
+        ("shaders that do not link are reported", "WebGLRenderingContext.prototype.linkProgram = () => {};", "/",
+         "shaders")]
+    for what, breaking, address, said in failing:
+        state, message = opened_with(browser, breaking, base + address), browser.run(MESSAGE)
         browser.errors()  # the browser's own words on the shaders
-        check(state == "failed" and "shaders" in message, f"shaders that do not {what} are reported ({message})")
+        check(state == "failed" and said in message, f"{what} ({state}: {message})")
 
-    script = browser.send("Page.addScriptToEvaluateOnNewDocument", source=FAST)["identifier"]
-    browser.open(base + "/", 640, 360)
+    opened_with(browser, FAST, base + "/", 640, 360)
     rate = browser.run("new Promise(r => { const from = {...rate};"
                        " setTimeout(() => r([rate.callbacks - from.callbacks, rate.drawn - from.drawn]), 2000); })")
-    browser.send("Page.removeScriptToEvaluateOnNewDocument", identifier=script)
     check(rate[1] <= 0.6 * rate[0] + 3 and rate[1] <= 2 * 63,
           f"at 120 Hz at most 60 frames a second are drawn ({rate[0] / 2:.0f} animation frames and"
           f" {rate[1] / 2:.0f} drawn a second)")
