@@ -49,7 +49,7 @@ $(addprefix check-,$(PRESETS)): check-%: build-%
 	$(call on-display,$*) ctest --preset $* --test-output-size-passed 300000 --output-junit $(CURDIR)/build/make-test/$*.xml; \
 	echo $$? >build/make-test/$*
 check-fuzz: deps
-	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
+	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options, page settings: 20 s each)"; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log; \
 	echo 0 >build/make-test/fuzz; else tail -n 60 build/fuzz.log; echo 1 >build/make-test/fuzz; fi
 # The first of its two release builds takes the savers the Windows presets have just built from this tree.

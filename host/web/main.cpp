@@ -13,6 +13,7 @@
 #include "host/web/page_host.h"
 #include "host/win_words.h"
 #include "render/renderer.h"
+#include "render/webgl/webgl_draw.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ struct PageView {
     bool looping;      // an animation-frame loop is running
     bool sceneWanted;  // settings changed while the context was lost: a new scene once it is back
     bool fullScreen;
+    bool failed;      // the browser refused the shaders: nothing more is drawn
+    PageSize canvas;  // the canvas on the page in device pixels, as last measured
+    double ratio;     // device pixels per CSS pixel then
+    PageFrames frames;
     StoredSettings settings;
     PageDismissal dismissal;
     std::string text;  // the latest string handed to the page's script
@@ -47,40 +52,68 @@ bool CreateContext(bool keepPicture) {
     attributes.majorVersion = 1;
     attributes.minorVersion = 0;
     attributes.preserveDrawingBuffer = keepPicture ? EM_TRUE : EM_FALSE;
+    // An ambient display: the integrated GPU where there are two.
+    attributes.powerPreference = EM_WEBGL_POWER_PREFERENCE_LOW_POWER;
     page.context = emscripten_webgl_create_context(kCanvas, &attributes);
     // The page's one context stays current for as long as the page lives.
     return page.context > 0 &&
            emscripten_webgl_make_context_current(page.context) == EMSCRIPTEN_RESULT_SUCCESS;
 }
 
-// The canvas in device pixels: its size on the page times the pixel ratio, so it is sharp on high-DPI
-// screens.
-void MeasureCanvas(int32_t& width, int32_t& height) {
+// A first guess of the canvas in device pixels, its size on the page times the pixel ratio, until the page's
+// script measures it exactly (fenlight_resize).
+void GuessCanvas() {
     double cssWidth = 0.0, cssHeight = 0.0;
     emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
-    const double ratio = emscripten_get_device_pixel_ratio();
-    width = int32_t(std::lround(cssWidth * ratio));
-    height = int32_t(std::lround(cssHeight * ratio));
-    emscripten_set_canvas_element_size(kCanvas, width, height);
+    page.ratio = emscripten_get_device_pixel_ratio();
+    page.canvas = {int32_t(std::lround(cssWidth * page.ratio)), int32_t(std::lround(cssHeight * page.ratio))};
+}
+
+// The drawing buffer for the canvas as measured, within the page's budget; the style scales it to the
+// canvas. The browser may give less than asked, so the view is what it gave.
+PageSize SizeBuffer() {
+    const PageSize wanted = CapPageCanvas(page.canvas.width, page.canvas.height, page.ratio);
+    emscripten_set_canvas_element_size(kCanvas, wanted.width, wanted.height);
+    PageSize given{0, 0};
+    emscripten_webgl_get_drawing_buffer_size(page.context, &given.width, &given.height);
+    return given;
+}
+
+// Tells the page's script that the browser refused the shaders; it says so and stops.
+void ReportRefusedShaders() {
+    page.failed = true;
+    EM_ASM({ document.getElementById('canvas').dispatchEvent(new CustomEvent('fenlightshaders')); });
+}
+
+bool ShadersRefused() {
+    return !WebGLProgramLinked() && !emscripten_is_webgl_context_lost(page.context);
 }
 
 void StartScene() {
-    int32_t width = 0, height = 0;
-    MeasureCanvas(width, height);
-    StartSaver(appState, width, height, page.settings);
+    const PageSize size = SizeBuffer();
+    StartSaver(appState, size.width, size.height, page.settings);
+    if (ShadersRefused()) ReportRefusedShaders();
 }
 
-EM_BOOL OnAnimationFrame(double, void*) {
-    if (page.lost) {
+EM_BOOL OnAnimationFrame(double now, void*) {
+    if (page.lost || page.failed) {
         page.looping = false;
         return EM_FALSE;
+    }
+    if (!PageFrameDue(page.frames, now)) return EM_TRUE;
+    // A window moved to a screen of another scale changes the ratio alone, which not every browser
+    // reports; a frame looks for itself.
+    if (emscripten_get_device_pixel_ratio() != page.ratio) {
+        GuessCanvas();
+        const PageSize size = SizeBuffer();
+        ResizeSaver(appState, size.width, size.height);
     }
     FrameTick(appState, kPlatform);
     return EM_TRUE;
 }
 
 void RunFrames() {
-    if (page.looping || page.still) return;
+    if (page.looping || page.still || page.failed) return;
     page.looping = true;
     emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
 }
@@ -89,14 +122,6 @@ void RunFrames() {
 // stopped.
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     if (!event->hidden) ResumeScene(appState);
-    return EM_FALSE;
-}
-
-EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
-    if (page.still || page.lost) return EM_FALSE;
-    int32_t width = 0, height = 0;
-    MeasureCanvas(width, height);
-    ResizeSaver(appState, width, height);
     return EM_FALSE;
 }
 
@@ -112,10 +137,13 @@ EM_BOOL OnContextRestored(int, const void*, void*) {
         page.sceneWanted = false;
         StartScene();
     } else {
-        // The scene goes on; only what the context held is made again.
+        // The scene goes on, at the canvas's size now; only what the context held is made again.
+        const PageSize size = SizeBuffer();
         ReleaseGLResources(appState);
         CreateGLResources(appState);
+        ResizeSaver(appState, size.width, size.height);
         SetupGLState(appState.clientWidth, appState.clientHeight);
+        if (ShadersRefused()) ReportRefusedShaders();
     }
     if (page.still) {
         DrawFrame(appState);
@@ -171,7 +199,6 @@ void ListenToPage() {
     emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_FALSE, OnContextLost);
     emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_FALSE, OnContextRestored);
     if (page.still) return;
-    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, OnResize);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibilityChange);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
                                              OnFullScreenChange);
@@ -196,13 +223,25 @@ EMSCRIPTEN_KEEPALIVE int32_t fenlight_start(const char* fragment, const char* st
     page.settings = ReadPageSettings(fragment, stored);
     if (!CreateContext(false)) return 1;
     ListenToPage();
+    GuessCanvas();
     StartScene();
     RunFrames();
-    return 0;
+    return page.failed ? 2 : 0;
+}
+
+// The canvas measured by the page's script, in device pixels at `ratio` device pixels per CSS pixel: on
+// every change of its size or of the ratio. A lost context keeps the measure for its restore.
+EMSCRIPTEN_KEEPALIVE void fenlight_resize(int32_t width, int32_t height, double ratio) {
+    page.canvas = {width, height};
+    page.ratio = ratio;
+    if (page.context <= 0 || page.still || page.lost || page.failed) return;
+    const PageSize size = SizeBuffer();
+    ResizeSaver(appState, size.width, size.height);
 }
 
 // One frame of the scene after `seconds` of simulated time from the start tick `seed`, exactly
-// width x height device pixels: what fenlight-snapshot draws with the same values.
+// width x height device pixels: what fenlight-snapshot draws with the same values. 0 when drawn, 1 without
+// WebGL, 2 when the shaders are refused, 3 when the browser gives a smaller drawing buffer.
 EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed, double seconds,
                                             int32_t width, int32_t height) {
     page.still = true;
@@ -210,8 +249,14 @@ EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed,
     if (!CreateContext(true)) return 1;
     ListenToPage();
     emscripten_set_canvas_element_size(kCanvas, width, height);
+    // A browser short of memory gives a smaller buffer than the canvas; a smaller or cropped picture is
+    // not the one asked for.
+    int32_t givenWidth = 0, givenHeight = 0;
+    emscripten_webgl_get_drawing_buffer_size(page.context, &givenWidth, &givenHeight);
+    if (givenWidth != width || givenHeight != height) return 3;
     StartSimulatedTime(seed);
     StartSaver(appState, width, height, page.settings);
+    if (ShadersRefused()) return 2;
     AdvanceSimulatedTime(appState, seconds);
     DrawFrame(appState);
     return 0;
@@ -221,7 +266,7 @@ EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed,
 // them. Returns the fragment in use.
 EMSCRIPTEN_KEEPALIVE const char* fenlight_apply(const char* fragment, const char* stored) {
     page.settings = ReadPageSettings(fragment, stored);
-    if (page.context > 0 && !page.still) {
+    if (page.context > 0 && !page.still && !page.failed) {
         // A lost context can make nothing; the new scene starts when it is restored.
         if (page.lost) {
             page.sceneWanted = true;

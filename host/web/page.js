@@ -14,6 +14,8 @@ var form = document.getElementById('controls');
 var idle = 0;
 // Settings text is handed over on the program's stack: any valid one is far shorter than this.
 var LONGEST = 400;
+var SETTLE = 350;  // ms without a change before a changed control takes effect
+var LOST_WAIT = 4000;  // ms a lost context may take to come back before the page says so
 
 function fail(text) {
   html.dataset.state = 'failed';
@@ -42,7 +44,10 @@ function store(text) {
   try { localStorage.setItem(KEY, text); } catch (e) { /* a store that refuses keeps nothing */ }
 }
 function show(used) {
-  history.replaceState(null, '', location.pathname + location.search + '#' + used);
+  // A browser may refuse (Safari throws past about 100 calls in 30 s); the address then lags, nothing else.
+  try {
+    history.replaceState(null, '', location.pathname + location.search + '#' + used);
+  } catch (e) { /* the store and the scene follow all the same */ }
 }
 // A number of the still frame's address, or its default when missing, malformed or out of range.
 function number(name, max, fallback, pattern) {
@@ -160,10 +165,19 @@ function startPanel() {
   describe();
   wake();
   form.addEventListener('submit', function (e) { e.preventDefault(); });
+  // Arrow keys and drags step through many values: the last one, once they settle, makes one new scene
+  // and one write of the address and the store.
+  var settling = 0;
   form.addEventListener('change', function () {
-    apply(new URLSearchParams(new FormData(form)).toString(), null, true);
+    clearTimeout(settling);
+    settling = setTimeout(function () {
+      apply(new URLSearchParams(new FormData(form)).toString(), null, true);
+    }, SETTLE);
   });
-  document.getElementById('reset').onclick = function () { apply('', calmed(''), true); };
+  document.getElementById('reset').onclick = function () {
+    clearTimeout(settling);
+    apply('', calmed(''), true);
+  };
   document.getElementById('hide').onclick = hidePanel;
   var full = document.getElementById('full');
   var enter = canvas.requestFullscreen || canvas.webkitRequestFullscreen;
@@ -187,7 +201,57 @@ function startPanel() {
   startWakeLock();
 }
 
+// The canvas's size in device pixels, for the program to size its drawing buffer: measured exactly where
+// the browser offers the device-pixel box. A change of the pixel ratio alone the program sees itself.
+function watchSize() {
+  function measured(width, height) { call('fenlight_resize', null, [width, height, devicePixelRatio]); }
+  function fromPage() {
+    var box = canvas.getBoundingClientRect();
+    measured(Math.round(box.width * devicePixelRatio), Math.round(box.height * devicePixelRatio));
+  }
+  // The device-pixel box is taken when it agrees with the page's own ratio; an emulated ratio (developer
+  // tools) leaves it at the screen's.
+  var observer = window.ResizeObserver && new ResizeObserver(function (entries) {
+    var exact = entries[0].devicePixelContentBoxSize, box = entries[0].contentRect;
+    if (exact && exact[0] && Math.abs(exact[0].inlineSize - box.width * devicePixelRatio) < 2 &&
+        Math.abs(exact[0].blockSize - box.height * devicePixelRatio) < 2) {
+      measured(exact[0].inlineSize, exact[0].blockSize);
+    } else {
+      fromPage();
+    }
+  });
+  if (!observer) {
+    fromPage();
+    window.addEventListener('resize', fromPage);
+    return;
+  }
+  try { observer.observe(canvas, { box: 'device-pixel-content-box' }); } catch (e) { observer.observe(canvas); }
+}
+// A lost context usually comes back at once; one that does not gets a word, taken back if it returns.
+function watchContext() {
+  var waiting = 0;
+  var message = document.getElementById('message');
+  canvas.addEventListener('webglcontextlost', function () {
+    clearTimeout(waiting);
+    waiting = setTimeout(function () {
+      html.dataset.state = 'lost';
+      message.textContent = 'The graphics stopped (the browser took WebGL away). Fenlight goes on if it ' +
+        'comes back; reloading the page may help.';
+      message.hidden = false;
+    }, LOST_WAIT);
+  });
+  canvas.addEventListener('webglcontextrestored', function () {
+    clearTimeout(waiting);
+    if (html.dataset.state !== 'lost') return;
+    html.dataset.state = 'running';
+    message.hidden = true;
+    message.textContent = '';
+  });
+}
+
 function start() {
+  var refused = 'Fenlight could not start: this browser\'s WebGL refused its shaders.';
+  canvas.addEventListener('fenlightshaders', function () { fail(refused); });
   var noWebGL = 'Fenlight draws with WebGL, which this browser does not offer or has turned off.';
   if (still) {
     // Exactly width x height device pixels at the top left, whatever the pixel ratio.
@@ -200,13 +264,21 @@ function start() {
     var seed = number('seed', 4294967295, 1);
     // An hour at most: the simulated time is stepped through at once, before the page can answer.
     var seconds = number('seconds', 3600, 20, /^\d+(\.\d+)?$/);
-    if (call('fenlight_still', 'number', [fragment(), seed, seconds, width, height])) return fail(noWebGL);
+    var drawn = call('fenlight_still', 'number', [fragment(), seed, seconds, width, height]);
+    if (drawn === 3) {
+      return fail('This browser cannot draw a still frame of ' + width + ' x ' + height + ' pixels; ask for ' +
+                  'a smaller one.');
+    }
+    if (drawn) return fail(drawn === 2 ? refused : noWebGL);
     show(call('fenlight_fragment', 'string', []));
     html.dataset.state = 'still';
     return;
   }
-  if (call('fenlight_start', 'number', [fragment(), stored()])) return fail(noWebGL);
+  var started = call('fenlight_start', 'number', [fragment(), stored()]);
+  if (started) return fail(started === 2 ? refused : noWebGL);
   show(call('fenlight_fragment', 'string', []));
+  watchSize();
+  watchContext();
   startPanel();
   html.dataset.state = 'running';
 }

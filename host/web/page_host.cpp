@@ -1,5 +1,7 @@
 #include "host/web/page_host.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "host/saver_messages.h"
@@ -149,4 +151,25 @@ bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, Hos
     }
     DefaultSaverProc(page.host, kPageCalls, &page, message, wParam, 0);
     return page.closeRequested;
+}
+
+PageSize CapPageCanvas(int32_t width, int32_t height, double ratio) {
+    if (width < 1 || height < 1) return {1, 1};
+    double scale = 1.0;
+    if (ratio > kPageMaxRatio) scale = kPageMaxRatio / ratio;
+    const double pixels = double(width) * double(height) * scale * scale;
+    if (pixels > kPagePixelBudget) scale *= std::sqrt(kPagePixelBudget / pixels);
+    // Rounded down, so the budget holds; never below one pixel.
+    const auto side = [scale](int32_t n) { return std::max(int32_t(1), int32_t(double(n) * scale)); };
+    return {side(width), side(height)};
+}
+
+bool PageFrameDue(PageFrames& frames, double now) {
+    constexpr double interval = 1000.0 / kPageFramesPerSecond;
+    constexpr double early = 2.0;
+    if (now < frames.next - early) return false;
+    // After a pause (a hidden tab, a slow frame) the pace starts again from now rather than catching up.
+    if (!(now - frames.next < interval)) frames.next = now;
+    frames.next += interval;
+    return true;
 }

@@ -33,3 +33,26 @@ void EnterPageFullScreen(PageDismissal& page);
 // One input event while full screen, as the saver's window message (WM_KEYDOWN, WM_LBUTTONDOWN,
 // WM_MOUSEMOVE, WM_ACTIVATEAPP, ...) with the mouse position it came with. True once full screen should end.
 bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, HostPoint cursor);
+
+// The live canvas's drawing buffer for a canvas of width x height device pixels shown at `ratio` device
+// pixels per CSS pixel. The glows are soft, so a buffer scaled up by the page's style looks the same while
+// a frame costs in proportion to its pixels: the buffer keeps the canvas's shape but holds at most
+// kPageMaxRatio pixels per CSS pixel and kPagePixelBudget pixels in all. 1920 x 1080 at ratio 1 fits
+// whole; a 390 x 844 phone at ratio 3 gets 780 x 1688 instead of 1170 x 2532.
+constexpr double kPagePixelBudget = 2.5e6;
+constexpr double kPageMaxRatio = 2.0;
+struct PageSize {
+    int32_t width;
+    int32_t height;
+};
+PageSize CapPageCanvas(int32_t width, int32_t height, double ratio);
+
+// The lights are slow: a screen refreshing faster than kPageFramesPerSecond gets no more frames than that,
+// so 120 Hz or 144 Hz costs what 60 Hz does. `next` is when the next frame is due, in the animation
+// frame's milliseconds; a frame is due a little early, as refresh times jitter.
+constexpr double kPageFramesPerSecond = 60.0;
+struct PageFrames {
+    double next;
+};
+// True when the animation frame at `now` should draw; then the next one is due a frame's time later.
+bool PageFrameDue(PageFrames& frames, double now);

@@ -1,6 +1,9 @@
 // The WebGL 1 renderer (render/renderer.h), for the web page: the same sprites, glow texture, additive
 // blending and fade overlay as the GL 1.1 renderer, through one small shader pair and two buffer objects.
+#include "render/webgl/webgl_draw.h"
+
 #include <cstddef>
+#include <cstdio>
 
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
@@ -45,28 +48,51 @@ struct WebGLResources {
     GLint projection;
     GLuint vertices;  // room for one full sprite batch, rewritten by every draw
     GLuint indices;   // the batch's triangles, fixed
+    bool linked;      // the shaders compiled and the program linked
 };
 
 WebGLResources resources;
 SpriteBatch batch;
 
-GLuint CompileShader(GLenum type, const char* source) {
+// The browser's own words on a shader or program it refused, for the console.
+void LogRefusal(const char* what, GLuint object, bool shader) {
+    char log[512] = {};
+    if (shader) {
+        glGetShaderInfoLog(object, sizeof log, nullptr, log);
+    } else {
+        glGetProgramInfoLog(object, sizeof log, nullptr, log);
+    }
+    std::fprintf(stderr, "Fenlight: the %s failed: %s\n", what, log);
+}
+
+GLuint CompileShader(GLenum type, const char* source, bool& compiled) {
     const GLuint shader = glCreateShader(type);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status != GL_TRUE) {
+        compiled = false;
+        LogRefusal(type == GL_VERTEX_SHADER ? "vertex shader" : "fragment shader", shader, true);
+    }
     return shader;
 }
 
-GLuint LinkProgram() {
+GLuint LinkProgram(bool& linked) {
     const GLuint program = glCreateProgram();
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    bool compiled = true;
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader, compiled);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader, compiled);
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     glBindAttribLocation(program, kPosition, "position");
     glBindAttribLocation(program, kTexCoord, "texCoord");
     glBindAttribLocation(program, kColour, "colour");
     glLinkProgram(program);
+    GLint status = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    linked = compiled && status == GL_TRUE;
+    if (compiled && status != GL_TRUE) LogRefusal("shader program's link", program, false);
     // The program keeps what it needs; the shaders go once it is linked.
     glDeleteShader(vertex);
     glDeleteShader(fragment);
@@ -119,7 +145,7 @@ void SetupRendererState() {
 
 void CreateGLResources(AppState& app) {
     WebGLResources& r = resources;
-    r.program = LinkProgram();
+    r.program = LinkProgram(r.linked);
     glUseProgram(r.program);
     r.projection = glGetUniformLocation(r.program, "projection");
     // The sampler reads texture unit 0, the one active from the start.
@@ -135,6 +161,10 @@ void CreateGLResources(AppState& app) {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, r.indices);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kSpriteIndices.index, kSpriteIndices.index, GL_STATIC_DRAW);
     PointAttributes();
+}
+
+bool WebGLProgramLinked() {
+    return resources.linked;
 }
 
 void ReleaseGLResources(AppState& app) {

@@ -39,4 +39,41 @@ TEST(PageHost, FullScreenMouseTravelIsFromTheFirstPosition) {
     EXPECT_TRUE(JudgePageInput(page, WM_MOUSEMOVE, 0, {903, 43}));
 }
 
+TEST(PageHost, LiveCanvasIsCappedByRatioAndPixelBudget) {
+    const struct {
+        int32_t width, height;
+        double ratio;
+        PageSize buffer;
+    } cases[] = {
+        {1280, 720, 1.0, {1280, 720}},    // whole
+        {1920, 1080, 1.0, {1920, 1080}},  // whole: 2.07 megapixels
+        {2560, 1600, 2.0, {2000, 1250}},  // ratio 2 but over the budget
+        {3840, 2160, 1.0, {2108, 1185}},  // a 4K screen at 2.5 megapixels
+        {1170, 2532, 3.0, {780, 1688}},   // a phone at ratio 3 is drawn at ratio 2
+        {1024, 768, 2.5, {819, 614}},    {0, 720, 1.0, {1, 1}}, {100000, 1, 1.0, {100000, 1}},
+    };
+    for (const auto& c : cases) {
+        const PageSize got = CapPageCanvas(c.width, c.height, c.ratio);
+        EXPECT_EQ(got.width, c.buffer.width) << c.width << "x" << c.height << " at " << c.ratio;
+        EXPECT_EQ(got.height, c.buffer.height) << c.width << "x" << c.height << " at " << c.ratio;
+    }
+}
+
+TEST(PageHost, AtMostSixtyFramesASecond) {
+    const struct {
+        double hertz;
+        double jitter;  // each refresh late by up to this many ms
+        int32_t drawn;  // in one second
+    } cases[] = {{30, 0, 30},  {60, 0, 60},  {60, 1.5, 60}, {75, 0, 60},
+                 {120, 0, 60}, {144, 0, 58}, {240, 0, 60}};
+    for (const auto& c : cases) {
+        PageFrames frames{};
+        int32_t drawn = 0;
+        for (int32_t i = 0; i < int32_t(c.hertz); ++i) {
+            drawn += PageFrameDue(frames, 5000.0 + i * 1000.0 / c.hertz + (i % 3) * c.jitter / 2) ? 1 : 0;
+        }
+        EXPECT_NEAR(drawn, c.drawn, 2) << c.hertz << " Hz";
+    }
+}
+
 }  // namespace

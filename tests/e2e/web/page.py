@@ -26,6 +26,30 @@ CHOOSE = ("{{ const c = document.getElementById('colors'); c.value = '{}';"  # a
 # performance.now(), which the program's clock reads.
 CLOCK = ("window.clock = {real: performance.now.bind(performance), offset: 0}; clock.frozen = clock.real();"
          " performance.now = () => clock.frozen !== null ? clock.frozen : clock.real() + clock.offset;")
+# Counts of the page's writes to the address and the store and of the scenes it makes (each makes a shader
+# program); with window.refuse the address refuses writes, as Safari does past about 100 in 30 s.
+WRITES = ("if (!window.writes) { const replace = history.replaceState.bind(history), set = Storage.prototype.setItem,"
+          " make = WebGLRenderingContext.prototype.createProgram;"
+          " history.replaceState = (...a) => { writes.address++; if (refuse) throw new DOMException('no', 'SecurityError');"
+          " return replace(...a); };"
+          " Storage.prototype.setItem = function (...a) { writes.store++; return set.apply(this, a); };"
+          " WebGLRenderingContext.prototype.createProgram = function () { writes.scenes++; return make.call(this); }; }"
+          " window.writes = {address: 0, store: 0, scenes: 0};")
+STEP = ("{{ const p = document.getElementById('particles'); p.value = '{}';"
+        " p.dispatchEvent(new Event('change', {{bubbles: true}})); }}")
+BUFFER = ("(() => { const gl = document.getElementById('canvas').getContext('webgl');"
+          " return [gl.drawingBufferWidth, gl.drawingBufferHeight, ...gl.getParameter(gl.VIEWPORT)].join(); })()")
+# A lost context offers no extensions: the page keeps the one that restores it.
+MESSAGE = "document.getElementById('message').textContent"
+LOSE = ("(window.loser = window.loser ||"
+        " document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context'))")
+# A 120 Hz screen: animation frames every 1/120 s, counted, and the frames drawn (each clears first).
+FAST = ("window.rate = {callbacks: 0, drawn: 0}; const queue = [];"
+        " window.requestAnimationFrame = f => queue.push(f);"
+        " setInterval(() => { const now = performance.now();"
+        " queue.splice(0).forEach(f => { rate.callbacks++; f(now); }); }, 1000 / 120);"
+        " const clear = WebGLRenderingContext.prototype.clear;"
+        " WebGLRenderingContext.prototype.clear = function (m) { rate.drawn++; return clear.call(this, m); };")
 failures = []
 where = ""  # the browser the checks run in
 
@@ -279,10 +303,22 @@ def run_checks(browser, base, snapshot, work):
           f"bad values in the URL give their defaults and the URL shows what is used ({url}) {errors}")
     check(browser.run(STORED) == stored, "opening a shared link stores nothing")
 
+    browser.errors()
+    for refuse, values, what in ((False, range(30, 42), "twelve quick steps of a slider settle into"),
+                                 (True, [50], "an address that refuses writes still gets")):
+        browser.run(WRITES + f"window.refuse = {str(refuse).lower()};" + "".join(map(STEP.format, values)))
+        now = poll(lambda: browser.run(f"[{STORED}, location.hash]"), lambda s: f"particles={values[-1]}" in s[0], 10)
+        writes, errors = browser.run("writes"), browser.errors()
+        check(f"particles={values[-1]}" in now[0] and (refuse or now[0] == now[1][1:]) and not errors
+              and writes == {"address": 1, "store": 1, "scenes": 1},
+              f"{what} one scene and one write of the address and the store ({writes}, {now}) {errors}")
+
 
 def chromium_checks(browser, base, snapshot, work):
     """Full screen, a hidden tab and a lost context, which Chromium's protocol can bring about."""
     run_checks(browser, base, snapshot, work)
+    sizing_checks(browser, base)
+    browser.open(base + "/")
     browser.run("document.getElementById('full').click()")
     entered = browser.wait_for("document.fullscreenElement === document.getElementById('canvas')", 10)
     for x in (600, 602):  # the first position is the anchor; 2 pixels from it are within the threshold
@@ -366,6 +402,59 @@ def chromium_checks(browser, base, snapshot, work):
         check(back(*measured) and not errors, f"a lost context is restored and {what} {errors}")
 
 
+def opened_with(browser, script, *page):
+    """The page opened with `script` run before its own, as browser.open gives it."""
+    added = browser.send("Page.addScriptToEvaluateOnNewDocument", source=script)["identifier"]
+    state = browser.open(*page)
+    browser.send("Page.removeScriptToEvaluateOnNewDocument", identifier=added)
+    return state
+
+
+def sizing_checks(browser, base):
+    """The drawing buffer follows the canvas, within the pixel budget, and the view is the buffer's."""
+    browser.open(base + "/")
+    sizes = [  # (what changes, lost meanwhile, CSS width, height, device pixel ratio, the drawing buffer)
+        ("a phone at ratio 3 is drawn at ratio 2", False, 390, 844, 3, (780, 1688)),
+        ("a change of ratio alone", False, 390, 844, 1.5, (585, 1266)),
+        ("a resize while the context is lost", True, 640, 480, 1, (640, 480)),
+    ]
+    for what, lost, width, height, ratio, (w, h) in sizes:
+        if lost:
+            browser.run(LOSE + ".loseContext()")
+        browser.send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                     mobile=False)
+        if lost:
+            browser.wait_for("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(() => r(1))))")
+            browser.run(LOSE + ".restoreContext()")
+        got = poll(lambda: browser.run(BUFFER), lambda b: b == f"{w},{h},0,0,{w},{h}", 10)
+        check(got == f"{w},{h},0,0,{w},{h}", f"{what}: buffer and view {w} x {h} ({got})")
+
+    browser.run(LOSE + ".loseContext()")
+    said = browser.wait_for(f"document.documentElement.dataset.state === 'lost' && {MESSAGE}", 15)
+    browser.run(LOSE + ".restoreContext()")
+    back = browser.wait_for(f"document.documentElement.dataset.state === 'running' && !{MESSAGE}", 10)
+    check(said and back, "a context not back within seconds gets a message, gone once it is back")
+
+    failing = [  # (what, a script run first in the page, the address, what the page must say)
+        ("a still frame larger than the browser draws is refused", "", "/?still&width=8192&height=8192", "8192 x 8192"),
+        ("shaders that do not compile are reported", "const source = WebGLRenderingContext.prototype.shaderSource;"
+         " WebGLRenderingContext.prototype.shaderSource = function (s, t) { source.call(this, s, t + '}'); };",
+         "/", "shaders"),
+        ("shaders that do not link are reported", "WebGLRenderingContext.prototype.linkProgram = () => {};", "/",
+         "shaders")]
+    for what, breaking, address, said in failing:
+        state, message = opened_with(browser, breaking, base + address), browser.run(MESSAGE)
+        browser.errors()  # the browser's own words on the shaders
+        check(state == "failed" and said in message, f"{what} ({state}: {message})")
+
+    opened_with(browser, FAST, base + "/", 640, 360)
+    rate = browser.run("new Promise(r => { const from = {...rate};"
+                       " setTimeout(() => r([rate.callbacks - from.callbacks, rate.drawn - from.drawn]), 2000); })")
+    check(rate[1] <= 0.6 * rate[0] + 3 and rate[1] <= 2 * 63,
+          f"at 120 Hz at most 60 frames a second are drawn ({rate[0] / 2:.0f} animation frames and"
+          f" {rate[1] / 2:.0f} drawn a second)")
+
+
 def no_webgl(browser, base, *_):
     state = browser.open(base + "/")
     check(state == "failed" and "WebGL" in browser.run("document.getElementById('message').textContent"),
@@ -387,6 +476,7 @@ def main():
 
     html = open(os.path.join(web, "index.html")).read()
     policy = re.search(r'http-equiv="Content-Security-Policy" content="([^"]*)"', html)
+    check("<noscript>" in html, "without JavaScript the page says what it needs")
     inline = re.findall(r"<script>|<style>|\son[a-z]+=", html)
     check(policy and "script-src 'self' 'wasm-unsafe-eval';" in policy[1] and "default-src 'none'" in policy[1]
           and not inline, f"a Content-Security-Policy allows the page's own files alone, and nothing is inline"
