@@ -61,10 +61,15 @@ check-dist-check: build-windows build-windows-x86
 run: deps
 	@tools/run
 
-# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server.
+# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server;
+# then its icons, preview picture and service worker, drawn by the native tools of the linux-release preset.
+WEB_TOOLS := build/linux-release/tools/icon/fenlight-glow-icon build/linux-release/tools/snapshot/fenlight-snapshot
 web: deps
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
+	@cmake --preset linux-release >/dev/null
+	@cmake --build --preset linux-release --target fenlight-glow-icon fenlight-snapshot
+	@tools/web-assets build/web $(WEB_TOOLS)
 
 # Lighthouse's scores for the built page, mobile and desktop (npm's lighthouse@12 in Debian's Chromium).
 lighthouse: web
