@@ -52,8 +52,9 @@ check-fuzz: deps
 	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options: 20 s each)"; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log; \
 	echo 0 >build/make-test/fuzz; else tail -n 60 build/fuzz.log; echo 1 >build/make-test/fuzz; fi
-# The first of its two release builds takes the savers the Windows presets have just built from this tree.
-check-dist-check: build-windows build-windows-x86
+# The first of its two release builds takes the savers the Windows presets have just built from this tree,
+# and the page make web built.
+check-dist-check: build-windows build-windows-x86 web
 	@touch build/make-test/dist-check.start; echo "==== dist-check (release artifacts twice, byte for byte; the Debian package)"; \
 	{ FENLIGHT_DIST_SAVERS=$(CURDIR)/build tools/dist-check; echo $$? >build/make-test/dist-check; } 2>&1 | \
 	tee build/make-test/dist-check.log

@@ -371,7 +371,8 @@ def installed_checks(browser, web, work):
         folder = os.path.join(work, "page")
         shutil.rmtree(folder, ignore_errors=True)
         shutil.copytree(web, folder)
-        os.remove(os.path.join(folder, "downloads.json"))
+        if os.path.exists(os.path.join(folder, "downloads.json")):
+            os.remove(os.path.join(folder, "downloads.json"))
         if listed is not None:
             with open(os.path.join(folder, "downloads.json"), "w") as out:
                 out.write(listed)
