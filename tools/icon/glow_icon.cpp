@@ -5,8 +5,8 @@
 // .bmp): lights of the four schemes rising through the dark, the same glow tinted the same way.
 //
 // With --web it draws the web page's icons into a folder: icon-192.png, the light on a transparent
-// ground, and icon-maskable-512.png, the light within the middle 60 % on an opaque night ground,
-// so that any mask a system cuts leaves it whole.
+// ground, and icon-maskable-512.png, the light within the middle 80 % (the part a mask keeps) added to an
+// opaque night ground, so that any mask a system cuts leaves it whole.
 //
 //   glow_icon OUTPUT.ico [PREVIEW.png]
 //   glow_icon --finish OUTPUT.bmp
@@ -81,23 +81,27 @@ std::vector<Pixel> DrawIcon(int size) {
     return pixels;
 }
 
-// The light at any size, the glow filling `share` of the side around the middle, 2 x 2 samples a pixel;
-// over an opaque `ground` when one is given.
+// The light at any size, the glow filling `share` of the side around the middle, 2 x 2 samples a pixel; over
+// an opaque `ground` when one is given, the light added to it as the saver adds its lights.
 std::vector<Pixel> DrawScaledIcon(int size, double share, const Pixel* ground) {
     std::vector<Pixel> pixels(size_t(size) * size);
     const double scale = 256.0 / (size * share), offset = 128.0 - scale * size / 2;
+    const Vec3 core = SchemeColourA(kColourLapis), halo = SchemeColourB(kColourLapis);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             double glow = 0;
             for (double sy : {0.25, 0.75})
                 for (double sx : {0.25, 0.75})
                     glow += GlowAt(offset + (x + sx) * scale, offset + (y + sy) * scale);
-            Pixel p = IconPixel(glow / 4);
+            glow /= 4;
+            Pixel p = IconPixel(glow);
             if (ground != nullptr) {
-                auto over = [&](uint8_t top, uint8_t below) {
-                    return uint8_t(std::lround((top * p.a + below * (255 - p.a)) / 255.0));
+                auto add = [&](uint8_t below, double h, double c) {
+                    const double lit = below / 255.0 + glow * Tint(glow, h, c);
+                    return uint8_t(std::lround(255.0 * std::clamp(lit, 0.0, 1.0)));
                 };
-                p = {over(p.r, ground->r), over(p.g, ground->g), over(p.b, ground->b), 255};
+                p = {add(ground->r, halo.x, core.x), add(ground->g, halo.y, core.y),
+                     add(ground->b, halo.z, core.z), 255};
             }
             pixels[size_t(y) * size + x] = p;
         }
@@ -249,7 +253,7 @@ bool WriteWebIcons(const std::string& folder) {
         const Pixel* ground;
     };
     const WebIcon icons[] = {{"icon-192.png", 192, 1.0, nullptr},
-                             {"icon-maskable-512.png", 512, 0.6, &kNight}};
+                             {"icon-maskable-512.png", 512, 0.8, &kNight}};
     for (const WebIcon& icon : icons) {
         Bytes png;
         const std::string path = folder + "/" + icon.name;
