@@ -158,7 +158,8 @@ if (typeof createFenlight !== 'function') {
 // the release (make dist); the list make web writes is empty.
 function keepOffline() {
   if (!navigator.serviceWorker) return;
-  navigator.serviceWorker.register('sw.js').catch(function () {});
+  // Once the page has loaded: the worker fetches every file again, which should not slow the first picture.
+  window.addEventListener('load', function () { navigator.serviceWorker.register('sw.js').catch(function () {}); });
 }
 function shareButton() {
   var button = document.getElementById('share');
