@@ -52,8 +52,9 @@ check-fuzz: deps
 	@touch build/make-test/fuzz.start; echo "==== fuzz (settings, command line, hack options, page settings: 20 s each)"; \
 	if tools/fuzz 20 >build/fuzz.log 2>&1; then grep -E '^(==== |Done [0-9]+ runs)' build/fuzz.log; \
 	echo 0 >build/make-test/fuzz; else tail -n 60 build/fuzz.log; echo 1 >build/make-test/fuzz; fi
-# The first of its two release builds takes the savers the Windows presets have just built from this tree.
-check-dist-check: build-windows build-windows-x86
+# The first of its two release builds takes the savers the Windows presets have just built from this tree,
+# and the page make web built.
+check-dist-check: build-windows build-windows-x86 web
 	@touch build/make-test/dist-check.start; echo "==== dist-check (release artifacts twice, byte for byte; the Debian package)"; \
 	{ FENLIGHT_DIST_SAVERS=$(CURDIR)/build tools/dist-check; echo $$? >build/make-test/dist-check; } 2>&1 | \
 	tee build/make-test/dist-check.log
@@ -61,10 +62,15 @@ check-dist-check: build-windows build-windows-x86
 run: deps
 	@tools/run
 
-# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server.
+# The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server;
+# then its icons, preview picture and service worker, drawn by the native tools of the linux-release preset.
+WEB_TOOLS := build/linux-release/tools/icon/fenlight-glow-icon build/linux-release/tools/snapshot/fenlight-snapshot
 web: deps
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
+	@cmake --preset linux-release >/dev/null
+	@cmake --build --preset linux-release --target fenlight-glow-icon fenlight-snapshot
+	@tools/web-assets build/web $(WEB_TOOLS)
 
 # Lighthouse's scores for the built page, mobile and desktop (npm's lighthouse@12 in Debian's Chromium).
 lighthouse: web

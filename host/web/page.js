@@ -292,4 +292,63 @@ if (typeof createFenlight !== 'function') {
     start();
   }, function () { fail(notLoaded); });
 }
+// Installed and offline: the service worker keeps the page's files (a page built without one goes on
+// without). The link to share, and the downloads, listed in downloads.json when the page is published beside
+// the release (make dist); the list make web writes is empty.
+function keepOffline() {
+  if (!navigator.serviceWorker) return;
+  // Once the page has loaded: the worker fetches every file again, which should not slow the first picture.
+  window.addEventListener('load', function () { navigator.serviceWorker.register('sw.js').catch(function () {}); });
+}
+function shareButton() {
+  var button = document.getElementById('share');
+  var share = navigator.share && navigator.share.bind(navigator);
+  var clipboard = navigator.clipboard;
+  if (!share && !(clipboard && clipboard.writeText)) return button.remove();
+  var label = share ? 'Share link' : 'Copy link', back = 0;
+  button.textContent = label;
+  function say(text) {
+    button.textContent = text;
+    clearTimeout(back);
+    back = setTimeout(function () { button.textContent = label; }, 2000);
+  }
+  button.addEventListener('click', function () {
+    if (share) return share({ title: document.title, url: location.href }).catch(function () {});
+    clipboard.writeText(location.href).then(function () { say('Link copied'); },
+                                            function () { say('Could not copy'); });
+  });
+}
+function megabytes(bytes) {
+  return bytes >= 1048576 ? (bytes / 1048576).toFixed(1) + ' MB' : Math.max(1, Math.round(bytes / 1024)) + ' KB';
+}
+// An entry names a file beside the page, its size and the system it is for.
+function offered(entry) {
+  return entry && typeof entry.name === 'string' && /^[A-Za-z0-9][\w.+-]*$/.test(entry.name) &&
+    typeof entry.system === 'string' && Number.isSafeInteger(entry.size) && entry.size > 0;
+}
+function offerDownloads() {
+  fetch('downloads.json', { cache: 'no-cache' }).then(function (reply) {
+    return reply.ok ? reply.json() : null;
+  }).then(function (list) {
+    var entries = list && Array.isArray(list.files) ? list.files.filter(offered) : [];
+    if (!entries.length) return;
+    var items = document.getElementById('downloads');
+    entries.forEach(function (entry) {
+      var item = items.appendChild(document.createElement('li'));
+      var link = item.appendChild(document.createElement('a'));
+      link.href = entry.name;
+      link.download = '';
+      link.textContent = entry.system;
+      var detail = item.appendChild(document.createElement('span'));
+      detail.textContent = entry.name + ', ' + megabytes(entry.size);
+    });
+    if (typeof list.version === 'string') document.getElementById('get-title').textContent += ' ' + list.version;
+    document.getElementById('get').hidden = false;
+  }).catch(function () {});
+}
+if (!still) {
+  keepOffline();
+  shareButton();
+  offerDownloads();
+}
 })();

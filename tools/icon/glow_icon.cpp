@@ -4,14 +4,20 @@
 // With --finish it draws the installer's finish-page picture instead (Modern UI's 164 x 314, a 24-bit
 // .bmp): lights of the four schemes rising through the dark, the same glow tinted the same way.
 //
+// With --web it draws the web page's icons into a folder: icon-192.png, the light on a transparent
+// ground, and icon-maskable-512.png, the light within the middle 80 % (the part a mask keeps) added to an
+// opaque night ground, so that any mask a system cuts leaves it whole.
+//
 //   glow_icon OUTPUT.ico [PREVIEW.png]
 //   glow_icon --finish OUTPUT.bmp
+//   glow_icon --web FOLDER
 #include <png.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,17 +52,58 @@ double Tint(double glow, double halo, double core) {
     return std::clamp(tinted + (1.0 - tinted) * std::pow(glow, 3.0), 0.0, 1.0);
 }
 
-std::vector<Pixel> DrawIcon(int size) {
+// The glow picture's luminance at a point in texel units, 0..1, bilinear; 0 outside the picture.
+double GlowAt(double fx, double fy) {
+    const int x = int(std::floor(fx - 0.5)), y = int(std::floor(fy - 0.5));
+    const double tx = fx - 0.5 - x, ty = fy - 0.5 - y;
+    auto texel = [](int tx0, int ty0) {
+        return tx0 < 0 || tx0 > 255 || ty0 < 0 || ty0 > 255 ? 0.0 : GlowImage[256 * ty0 + tx0] / 255.0;
+    };
+    return (texel(x, y) * (1 - tx) + texel(x + 1, y) * tx) * (1 - ty) +
+           (texel(x, y + 1) * (1 - tx) + texel(x + 1, y + 1) * tx) * ty;
+}
+
+// The icon's pixel where the glow is `glow` (0..1): the Lapis light, its alpha from the glow.
+Pixel IconPixel(double glow) {
     const Vec3 core = SchemeColourA(kColourLapis);
     const Vec3 halo = SchemeColourB(kColourLapis);
+    auto channel = [&](double h, double c) { return uint8_t(std::lround(255.0 * Tint(glow, h, c))); };
+    const double alpha = std::clamp(std::sqrt(glow) * 1.15, 0.0, 1.0);
+    return {channel(halo.x, core.x), channel(halo.y, core.y), channel(halo.z, core.z),
+            uint8_t(std::lround(255.0 * alpha))};
+}
+
+std::vector<Pixel> DrawIcon(int size) {
     std::vector<Pixel> pixels(size_t(size) * size);
     for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) pixels[size_t(y) * size + x] = IconPixel(SampleGlow(size, x, y));
+    }
+    return pixels;
+}
+
+// The light at any size, the glow filling `share` of the side around the middle, 2 x 2 samples a pixel; over
+// an opaque `ground` when one is given, the light added to it as the saver adds its lights.
+std::vector<Pixel> DrawScaledIcon(int size, double share, const Pixel* ground) {
+    std::vector<Pixel> pixels(size_t(size) * size);
+    const double scale = 256.0 / (size * share), offset = 128.0 - scale * size / 2;
+    const Vec3 core = SchemeColourA(kColourLapis), halo = SchemeColourB(kColourLapis);
+    for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            const double glow = SampleGlow(size, x, y);
-            auto channel = [&](double h, double c) { return uint8_t(std::lround(255.0 * Tint(glow, h, c))); };
-            const double alpha = std::clamp(std::sqrt(glow) * 1.15, 0.0, 1.0);
-            pixels[size_t(y) * size + x] = {channel(halo.x, core.x), channel(halo.y, core.y),
-                                            channel(halo.z, core.z), uint8_t(std::lround(255.0 * alpha))};
+            double glow = 0;
+            for (double sy : {0.25, 0.75})
+                for (double sx : {0.25, 0.75})
+                    glow += GlowAt(offset + (x + sx) * scale, offset + (y + sy) * scale);
+            glow /= 4;
+            Pixel p = IconPixel(glow);
+            if (ground != nullptr) {
+                auto add = [&](uint8_t below, double h, double c) {
+                    const double lit = below / 255.0 + glow * Tint(glow, h, c);
+                    return uint8_t(std::lround(255.0 * std::clamp(lit, 0.0, 1.0)));
+                };
+                p = {add(ground->r, halo.x, core.x), add(ground->g, halo.y, core.y),
+                     add(ground->b, halo.z, core.z), 255};
+            }
+            pixels[size_t(y) * size + x] = p;
         }
     }
     return pixels;
@@ -196,9 +243,34 @@ Bytes EncodeBmp(const std::vector<Pixel>& pixels, int width, int height) {
     return out;
 }
 
+// The web page's icons in `folder`; false when one cannot be written.
+bool WriteWebIcons(const std::string& folder) {
+    constexpr Pixel kNight = {5, 7, 18, 255};  // the page's theme colour
+    struct WebIcon {
+        const char* name;
+        int size;
+        double share;
+        const Pixel* ground;
+    };
+    const WebIcon icons[] = {{"icon-192.png", 192, 1.0, nullptr},
+                             {"icon-maskable-512.png", 512, 0.8, &kNight}};
+    for (const WebIcon& icon : icons) {
+        Bytes png;
+        const std::string path = folder + "/" + icon.name;
+        if (!EncodePng(DrawScaledIcon(icon.size, icon.share, icon.ground), icon.size, &png) ||
+            !WriteFile(path.c_str(), png)) {
+            std::fprintf(stderr, "glow_icon: cannot write %s\n", path.c_str());
+            return false;
+        }
+        std::printf("%s: %dx%d, %zu bytes\n", path.c_str(), icon.size, icon.size, png.size());
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string_view(argv[1]) == "--web") return WriteWebIcons(argv[2]) ? 0 : 1;
     if (argc == 3 && std::string_view(argv[1]) == "--finish") {
         const Bytes bmp = EncodeBmp(DrawFinishPicture(), kFinishWidth, kFinishHeight);
         if (!WriteFile(argv[2], bmp)) {
@@ -209,7 +281,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: glow_icon OUTPUT.ico [PREVIEW.png] | glow_icon --finish OUTPUT.bmp\n");
+        std::fprintf(stderr,
+                     "usage: glow_icon OUTPUT.ico [PREVIEW.png] | glow_icon --finish OUTPUT.bmp | glow_icon "
+                     "--web FOLDER\n");
         return 2;
     }
     std::vector<Bytes> images;

@@ -2,6 +2,7 @@
 meets it in a real Chromium (headless, SwiftShader), driven over the DevTools protocol on a pipe, and in
 Firefox ESR on a private Xvfb (its headless mode has no WebGL), driven over Marionette."""
 import functools
+import gzip
 import http.server
 import json
 import os
@@ -260,6 +261,7 @@ def difference(a, b):
 
 
 def run_checks(browser, base, snapshot, work):
+    web = sys.argv[1]
     """What a visitor meets in either browser: the lights, the still frame, a settings link, the panel."""
     state = browser.open(base + "/")
     count, _ = light_until(browser, lambda count, _: count > 500)
@@ -302,6 +304,7 @@ def run_checks(browser, base, snapshot, work):
     check(url == "#direction=down&colors=lapis&particles=77&size=26&speed=60" and not errors,
           f"bad values in the URL give their defaults and the URL shows what is used ({url}) {errors}")
     check(browser.run(STORED) == stored, "opening a shared link stores nothing")
+    installed_checks(browser, web, work)
 
     browser.errors()
     for refuse, values, what in ((False, range(30, 42), "twelve quick steps of a slider settle into"),
@@ -317,6 +320,15 @@ def run_checks(browser, base, snapshot, work):
 def chromium_checks(browser, base, snapshot, work):
     """Full screen, a hidden tab and a lost context, which Chromium's protocol can bring about."""
     run_checks(browser, base, snapshot, work)
+    browser.send("Emulation.setFocusEmulationEnabled", enabled=True)  # the clipboard serves a focused page
+    browser.send("Browser.grantPermissions", to_browser=True, origin=base,
+                 permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+    browser.open(base + "/#colors=amber")
+    browser.run("document.getElementById('share').click()")
+    said = browser.wait_for("document.getElementById('share').textContent === 'Link copied'", 10)
+    copied, url = browser.run("navigator.clipboard.readText()"), browser.run("location.href")
+    check(said and copied == url and "colors=amber" in url, f"Copy link copies the page's link ({copied})")
+    browser.send("Emulation.setFocusEmulationEnabled", enabled=False)
     sizing_checks(browser, base)
     browser.open(base + "/")
     browser.run("document.getElementById('full').click()")
@@ -453,6 +465,82 @@ def sizing_checks(browser, base):
     check(rate[1] <= 0.6 * rate[0] + 3 and rate[1] <= 2 * 63,
           f"at 120 Hz at most 60 frames a second are drawn ({rate[0] / 2:.0f} animation frames and"
           f" {rate[1] / 2:.0f} drawn a second)")
+def serve(folder):
+    """A server of folder on a port of its own: its address, and the server to stop."""
+    quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=folder))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return f"http://127.0.0.1:{server.server_address[1]}", server
+
+
+# The web app manifest and each icon it names, as the browser loads them: [name, display, maskable, icons as
+# [declared size, loaded width x height]].
+MANIFEST = ("fetch(document.querySelector('link[rel=manifest]').href).then(r => r.json()).then(m =>"
+            " Promise.all(m.icons.map(i => new Promise(done => { const image = new Image();"
+            " image.onload = () => done([i.sizes, image.naturalWidth + 'x' + image.naturalHeight]);"
+            " image.onerror = () => done([i.sizes, 'failed']); image.src = i.src; })))"
+            ".then(icons => [m.name, m.display, m.icons.some(i => i.purpose === 'maskable'), icons]))")
+GET = "document.getElementById('get')"
+DOWNLOADS = [  # (downloads.json in the page's folder, or None for none; the download links the visitor sees)
+    (None, []),
+    ('{"files": []}', []),
+    ('{"version": "9.1", "files": [{"name": "Fenlight-9.1-setup.exe", "size": 1572864, "system": "Windows'
+     ' installer"}, {"name": "fenlight_9.1_amd64.deb", "size": 921600, "system": "Debian, Ubuntu (amd64)"},'
+     ' {"name": "../elsewhere.exe", "size": 10, "system": "not beside the page"}]}',
+     ["Windows installer|Fenlight-9.1-setup.exe, 1.5 MB", "Debian, Ubuntu (amd64)|fenlight_9.1_amd64.deb, 900 KB"]),
+]
+
+
+def installed_checks(browser, web, work):
+    """The manifest and its icons, the downloads offered, and the page offline, then at its next version."""
+    name, display, maskable, icons = browser.run(MANIFEST)
+    check(name == "Fenlight" and display == "fullscreen" and maskable and icons
+          and all(size == loaded for size, loaded in icons),
+          f"the web app manifest loads, with its icons at their sizes, one maskable ({name}, {icons})")
+    for listed, expected in DOWNLOADS:
+        folder = os.path.join(work, "page")
+        shutil.rmtree(folder, ignore_errors=True)
+        shutil.copytree(web, folder)
+        if os.path.exists(os.path.join(folder, "downloads.json")):
+            os.remove(os.path.join(folder, "downloads.json"))
+        if listed is not None:
+            with open(os.path.join(folder, "downloads.json"), "w") as out:
+                out.write(listed)
+        base, server = serve(folder)
+        browser.open(base + "/")
+        shown = browser.wait_for(f"!{GET}.hidden", 3) if expected else None
+        links = browser.run(f"[{GET}.hidden, [...{GET}.querySelectorAll('li')].map(i =>"
+                            " i.querySelector('a').textContent + '|' + i.querySelector('span').textContent)]")
+        check(links == [not expected, expected] and shown is not False,
+              f"downloads {listed and listed[:20]}...: {'the files with their sizes' if expected else 'none'}"
+              f" shown ({links})")
+        server.shutdown()
+        server.server_close()
+
+    # The last page folder: once its worker holds the page, a new version is published; the next visit
+    # takes it, and with the server gone the page still opens, at that version.
+    base, server = serve(folder)
+    browser.open(base + "/")
+    controlled = browser.wait_for("navigator.serviceWorker.controller !== null", 30)
+    first = browser.run("caches.keys()")
+    with open(os.path.join(folder, "page.css"), "a") as css:
+        css.write("/* the next version */\n")
+    worker = open(os.path.join(folder, "sw.js")).read()
+    with open(os.path.join(folder, "sw.js"), "w") as out:
+        out.write(worker.replace("CACHE = 'fenlight-", "CACHE = 'fenlight-next-"))
+    browser.open(base + "/")
+    caches = poll(lambda: browser.run("caches.keys()"), lambda keys: keys and all("-next-" in k for k in keys), 30)
+    server.shutdown()
+    server.server_close()
+    state = browser.open(base + "/?offline#colors=amber")  # a new document, not the same with a new fragment
+    count, _ = light_until(browser, lambda count, _: count > 500)
+    # (Firefox may take the style sheet from its memory, so the worker's copy is asked for.)
+    version = browser.run("fetch('page.css').then(r => r.text()).then(t => t.includes('the next version'))")
+    check(controlled and len(first) == 1 and len(caches) == 1 and state == "running" and count > 500
+          and version, f"the service worker keeps the page: a new version replaces the old"
+          f" cache ({first} then {caches}), and with the server gone the page opens at it ({state}, {count}"
+          f" bright pixels, the new version's files: {version})")
+    browser.errors()  # the missing list's 404 and the offline requests
 
 
 def no_webgl(browser, base, *_):
@@ -468,11 +556,17 @@ def main():
         print(f"no page in {web}: make web builds it")
         return 77
     files = sorted(os.listdir(web))
-    size = sum(os.path.getsize(os.path.join(web, f)) for f in files)
-    page = ["fenlight.js", "fenlight.wasm", "index.html", "page.css", "page.js"]
-    check(files == page and size < 200 * 1024,
-          f"the page is index.html, its style and script, the program and its .wasm, under 200 KB together"
-          f" ({files}: {size} bytes)")
+    code = ["fenlight.js", "fenlight.wasm", "index.html", "manifest.webmanifest", "page.css", "page.js", "sw.js"]
+    pictures = ["icon-192.png", "icon-maskable-512.png", "preview.jpg"]
+    sizes = {}
+    for group, names in (("code", code), ("pictures", pictures)):
+        raw = [open(os.path.join(web, f), "rb").read() if f in files else b"" for f in names]
+        sizes[group] = sum(map(len, raw)), sum(len(gzip.compress(data, 9)) for data in raw)
+        print(f"     {group}: {sizes[group][0]} bytes, {sizes[group][1]} gzipped ({', '.join(names)})")
+    check(files == sorted(code + pictures + ["downloads.json"]) and sizes["code"][0] < 200 * 1024
+          and sizes["pictures"][0] < 150 * 1024,
+          f"the page is its code, under 200 KB, its icons and preview, under 150 KB, and an empty downloads list"
+          f" ({files}: {sizes})")
 
     html = open(os.path.join(web, "index.html")).read()
     policy = re.search(r'http-equiv="Content-Security-Policy" content="([^"]*)"', html)
@@ -482,10 +576,19 @@ def main():
           and not inline, f"a Content-Security-Policy allows the page's own files alone, and nothing is inline"
           f" ({policy and policy[1]}; inline: {inline})")
 
-    quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=web))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    base = f"http://127.0.0.1:{server.server_address[1]}"
+    meta = dict(re.findall(r'<meta (?:name|property)="([^"]+)" content="([^"]*)"', html))
+    wanted = ["description", "theme-color", "og:type", "og:title", "og:description", "og:image"]
+    check(all(meta.get(name) for name in wanted) and os.path.exists(os.path.join(web, meta["og:image"]))
+          and 'rel="manifest" href="manifest.webmanifest"' in html,
+          f"the page links its manifest and has a description, a theme colour and Open Graph tags, its picture"
+          f" there ({ {name: meta.get(name) for name in wanted} })")
+    allowed = dict((d.split(" ", 1) + [""])[:2] for d in policy[1].split("; ")) if policy else {}
+    needed = {"default-src": "'none'", "script-src": "'self' 'wasm-unsafe-eval'", "style-src": "'self'",
+              "img-src": "'self'", "connect-src": "'self'", "manifest-src": "'self'", "worker-src": "'self'",
+              "base-uri": "'none'", "form-action": "'none'"}
+    check(allowed == needed, f"the policy allows what the page loads and nothing more ({allowed})")
+
+    base, _ = serve(web)
     runs = [(lambda profile: Browser(profile), chromium_checks, "Chromium"),
             (lambda profile: Browser(profile, "--disable-webgl"), no_webgl, "Chromium without WebGL"),
             (Firefox, run_checks, "Firefox ESR")]
