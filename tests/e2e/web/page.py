@@ -304,7 +304,6 @@ def run_checks(browser, base, snapshot, work):
     check(url == "#direction=down&colors=lapis&particles=77&size=26&speed=60" and not errors,
           f"bad values in the URL give their defaults and the URL shows what is used ({url}) {errors}")
     check(browser.run(STORED) == stored, "opening a shared link stores nothing")
-    installed_checks(browser, web, work)
 
     browser.errors()
     for refuse, values, what in ((False, range(30, 42), "twelve quick steps of a slider settle into"),
@@ -315,6 +314,7 @@ def run_checks(browser, base, snapshot, work):
         check(f"particles={values[-1]}" in now[0] and (refuse or now[0] == now[1][1:]) and not errors
               and writes == {"address": 1, "store": 1, "scenes": 1},
               f"{what} one scene and one write of the address and the store ({writes}, {now}) {errors}")
+    installed_checks(browser, web, work)
 
 
 def chromium_checks(browser, base, snapshot, work):
