@@ -3,7 +3,8 @@
 #include "render/webgl/webgl_draw.h"
 
 #include <cstddef>
-#include <cstdio>
+
+#include <emscripten/console.h>
 
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
@@ -62,7 +63,8 @@ void LogRefusal(const char* what, GLuint object, bool shader) {
     } else {
         glGetProgramInfoLog(object, sizeof log, nullptr, log);
     }
-    std::fprintf(stderr, "Fenlight: the %s failed: %s\n", what, log);
+    emscripten_console_error(what);
+    emscripten_console_error(log);
 }
 
 GLuint CompileShader(GLenum type, const char* source, bool& compiled) {
@@ -73,7 +75,9 @@ GLuint CompileShader(GLenum type, const char* source, bool& compiled) {
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     if (status != GL_TRUE) {
         compiled = false;
-        LogRefusal(type == GL_VERTEX_SHADER ? "vertex shader" : "fragment shader", shader, true);
+        LogRefusal(type == GL_VERTEX_SHADER ? "Fenlight: the vertex shader failed to compile:"
+                                            : "Fenlight: the fragment shader failed to compile:",
+                   shader, true);
     }
     return shader;
 }
@@ -92,7 +96,8 @@ GLuint LinkProgram(bool& linked) {
     GLint status = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     linked = compiled && status == GL_TRUE;
-    if (compiled && status != GL_TRUE) LogRefusal("shader program's link", program, false);
+    if (compiled && status != GL_TRUE)
+        LogRefusal("Fenlight: the shader program failed to link:", program, false);
     // The program keeps what it needs; the shaders go once it is linked.
     glDeleteShader(vertex);
     glDeleteShader(fragment);
