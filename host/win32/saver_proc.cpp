@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "host/host_state.h"
+#include "host/saver_messages.h"
 #include "host/saver_run.h"
 #include "host/win32/saver_host.h"
 #include "render/win32/gl_context_win32.h"
@@ -30,7 +31,6 @@ constexpr GUID kConsoleDisplayState{
 constexpr GUID kMonitorPowerOn{0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
 // An entry point of USER32 by name, to be cast to its real type; nullptr where this system lacks it.
-using AnyProc = void (*)();
 AnyProc FindUser32(const char* name) {
     return reinterpret_cast<AnyProc>(GetProcAddress(GetModuleHandleA("USER32.DLL"), name));
 }

@@ -198,8 +198,7 @@ class Firefox:
             raise RuntimeError(f"{expression}: {value['error']}")
         return value[0]
 
-    def wait_for(self, expression, seconds=20):
-        return poll(lambda: self.run(expression), bool, seconds)
+    wait_for = Browser.wait_for
 
     def open(self, url, width=1280, height=720, ratio=1):
         if ratio != self.ratio:  # the device pixel ratio is a preference of the browser's own
@@ -570,23 +569,19 @@ def main():
 
     html = open(os.path.join(web, "index.html")).read()
     policy = re.search(r'http-equiv="Content-Security-Policy" content="([^"]*)"', html)
-    check("<noscript>" in html, "without JavaScript the page says what it needs")
-    inline = re.findall(r"<script>|<style>|\son[a-z]+=", html)
-    check(policy and "script-src 'self' 'wasm-unsafe-eval';" in policy[1] and "default-src 'none'" in policy[1]
-          and not inline, f"a Content-Security-Policy allows the page's own files alone, and nothing is inline"
-          f" ({policy and policy[1]}; inline: {inline})")
-
-    meta = dict(re.findall(r'<meta (?:name|property)="([^"]+)" content="([^"]*)"', html))
-    wanted = ["description", "theme-color", "og:type", "og:title", "og:description", "og:image"]
-    check(all(meta.get(name) for name in wanted) and os.path.exists(os.path.join(web, meta["og:image"]))
-          and 'rel="manifest" href="manifest.webmanifest"' in html,
-          f"the page links its manifest and has a description, a theme colour and Open Graph tags, its picture"
-          f" there ({ {name: meta.get(name) for name in wanted} })")
     allowed = dict((d.split(" ", 1) + [""])[:2] for d in policy[1].split("; ")) if policy else {}
     needed = {"default-src": "'none'", "script-src": "'self' 'wasm-unsafe-eval'", "style-src": "'self'",
               "img-src": "'self'", "connect-src": "'self'", "manifest-src": "'self'", "worker-src": "'self'",
               "base-uri": "'none'", "form-action": "'none'"}
-    check(allowed == needed, f"the policy allows what the page loads and nothing more ({allowed})")
+    inline = re.findall(r"<script>|<style>|\son[a-z]+=", html)
+    check(allowed == needed and not inline, f"the Content-Security-Policy allows what the page loads and nothing"
+          f" more, and nothing is inline ({allowed}; inline: {inline})")
+    meta = dict(re.findall(r'<meta (?:name|property)="([^"]+)" content="([^"]*)"', html))
+    wanted = ["description", "theme-color", "og:type", "og:title", "og:description", "og:image"]
+    check(all(meta.get(name) for name in wanted) and os.path.exists(os.path.join(web, meta["og:image"]))
+          and 'rel="manifest" href="manifest.webmanifest"' in html and "<noscript>" in html,
+          f"the page links its manifest, has a description, a theme colour, Open Graph tags with their picture, and"
+          f" says what it needs without JavaScript ({ {name: meta.get(name) for name in wanted} })")
 
     base, _ = serve(web)
     runs = [(lambda profile: Browser(profile), chromium_checks, "Chromium"),
