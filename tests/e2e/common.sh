@@ -5,6 +5,8 @@
 set -u
 
 E2E_TMP=$(mktemp -d /tmp/fenlight-e2e.XXXXXX)
+# What the programs it starts leave in TMPDIR (Wine's server folders, for one) goes with it.
+export TMPDIR=$E2E_TMP
 E2E_PIDS=()
 E2E_IMMUTABLE=()
 E2E_FAILURES=0

@@ -63,6 +63,20 @@ def poll(probe, good, seconds=20):
     return value
 
 
+def stop(process):
+    """The browser closes itself, or its process group is killed after 10 s; its temporary files and
+    singleton socket are in the check's own folder (TMPDIR), which goes after it."""
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        pass
+    try:
+        os.killpg(process.pid, 9)
+    except ProcessLookupError:
+        pass
+    process.wait()
+
+
 def check(ok, what):
     print(("ok   " if ok else "FAIL ") + what)
     if not ok:
@@ -82,7 +96,8 @@ class Browser:
         # The protocol runs over the browser's descriptors 3 (in) and 4 (out).
         self.process = subprocess.Popen(
             ["bash", "-c", f'exec "$@" 3<&{to_chrome} 4>&{from_chrome}', "chromium", "chromium"] + flags,
-            pass_fds=(to_chrome, from_chrome), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(to_chrome, from_chrome), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            env=dict(os.environ, TMPDIR=os.path.dirname(profile)), start_new_session=True)
         os.close(to_chrome)
         os.close(from_chrome)
         self.buffer, self.last, self.events, self.session = b"", 0, [], None
@@ -135,8 +150,11 @@ class Browser:
         return b64decode(self.send("Page.captureScreenshot", clip=clip)["data"])
 
     def end(self):
-        self.process.kill()
-        self.process.wait()
+        try:
+            self.send("Browser.close", to_browser=True)
+        except RuntimeError:
+            pass  # gone before it answered
+        stop(self.process)
 
     def errors(self):
         """Console errors, uncaught exceptions and failed loads since the last call."""
@@ -160,8 +178,9 @@ class Firefox:
             prefs.write('user_pref("marionette.port", 0);\nuser_pref("browser.shell.checkDefaultBrowser", false);\n')
         self.process = subprocess.Popen(["firefox-esr", "--marionette", "-remote-allow-system-access", "--no-remote",
                                          "--profile", profile],
-                                        env=dict(os.environ, DISPLAY=":" + number), stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+                                        env=dict(os.environ, DISPLAY=":" + number,
+                                                 TMPDIR=os.path.dirname(profile)), stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL, start_new_session=True)
         port = poll(lambda: open(os.path.join(profile, "MarionetteActivePort")).read()
                     if os.path.exists(os.path.join(profile, "MarionetteActivePort")) else "", bool, 60)
         self.socket, self.buffer, self.last = socket.create_connection(("127.0.0.1", int(port))), b"", 0
@@ -223,8 +242,11 @@ class Firefox:
         return []  # Marionette reports no console messages
 
     def end(self):
-        self.process.kill()
-        self.process.wait()
+        try:
+            self.send("Marionette:Quit", flags=["eForceQuit"])
+        except (RuntimeError, OSError):
+            pass
+        stop(self.process)
         subprocess.run(["kill", self.xvfb], check=False)
 
 
