@@ -26,6 +26,13 @@ void ResizeSaver(AppState& app, int32_t width, int32_t height) {
     if (ResizeView(app, width, height)) SetupGLState(app.clientWidth, app.clientHeight);
 }
 
+void RestoreSaverGL(AppState& app, int32_t width, int32_t height) {
+    ReleaseGLResources(app);
+    CreateGLResources(app);
+    ResizeView(app, width, height);
+    SetupGLState(app.clientWidth, app.clientHeight);
+}
+
 void ReleaseSaver(AppState& app) {
     ReleaseGLResources(app);
     ReleaseScene(app);

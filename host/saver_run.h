@@ -35,6 +35,10 @@ void ResumeScene(AppState& app);
 // The view's new size: the scene and the viewport follow it (the same one-pixel floor as StartSaver).
 void ResizeSaver(AppState& app, int32_t width, int32_t height);
 
+// A new OpenGL context (the old one was lost): the glow texture, the sprite list and the OpenGL state are
+// made again for a view of the given size; the scene goes on.
+void RestoreSaverGL(AppState& app, int32_t width, int32_t height);
+
 // Deletes the glow texture and the sprite list and frees the scene, leaving the record empty; the
 // context is still current. Calling it on an empty record does nothing.
 void ReleaseSaver(AppState& app);

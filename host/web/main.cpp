@@ -137,12 +137,11 @@ EM_BOOL OnContextRestored(int, const void*, void*) {
         page.sceneWanted = false;
         StartScene();
     } else {
-        // The scene goes on, at the canvas's size now; only what the context held is made again.
-        const PageSize size = SizeBuffer();
-        ReleaseGLResources(appState);
-        CreateGLResources(appState);
-        ResizeSaver(appState, size.width, size.height);
-        SetupGLState(appState.clientWidth, appState.clientHeight);
+        // The scene goes on, a live one at the canvas's size now, a still one at its own; only what the
+        // context held is made again.
+        const PageSize size =
+            page.still ? PageSize{appState.clientWidth, appState.clientHeight} : SizeBuffer();
+        RestoreSaverGL(appState, size.width, size.height);
         if (ShadersRefused()) ReportRefusedShaders();
     }
     if (page.still) {

@@ -289,22 +289,28 @@ def run_checks(browser, base, snapshot, work):
     check(scopes == "undefined,undefined,function",
           f"the page's script and the program share no global but the program's factory ({scopes})")
 
-    stills = [  # (fragment, the same for fenlight-snapshot, size, seed, seconds, device pixel ratio)
+    stills = [  # (fragment, the same for fenlight-snapshot, size, seed, seconds, device pixel ratio, the
+        # context lost and restored first)
         ("direction=up&colors=amethyst&particles=120&size=35&speed=33",
-         "--direction 0 --colour 3 --particles 120 --size 35", 480, 270, 11, 12, 1),
+         "--direction 0 --colour 3 --particles 120 --size 35", 480, 270, 11, 12, 1, False),
         ("direction=in&colors=emerald&particles=40&size=80&speed=70",
-         "--direction 2 --colour 0 --particles 40 --size 80 --speed 70", 320, 400, 5, 30, 2),
+         "--direction 2 --colour 0 --particles 40 --size 80 --speed 70", 320, 400, 5, 30, 2, True),
     ]
-    for fragment, options, width, height, seed, seconds, ratio in stills:
+    for fragment, options, width, height, seed, seconds, ratio, lost in stills:
         reference = os.path.join(work, f"snapshot-{seed}.png")
         subprocess.run([snapshot, "--out", reference, "--width", str(width), "--height", str(height),
                         "--seed", str(seed), "--seconds", str(seconds)] + options.split(), check=True)
         state = browser.open(f"{base}/?still&seed={seed}&seconds={seconds}&width={width}&height={height}"
                              f"#{fragment}", width + 40, height + 40, ratio)
+        if lost:
+            browser.run(LOSE + ".loseContext(); new Promise(r => setTimeout(r, 100))")
+            browser.run(LOSE + ".restoreContext()")
         native = decode(reference)
-        mean, far = difference(screenshot(browser, width, height, ratio), native)
+        mean, far = poll(lambda: difference(screenshot(browser, width, height, ratio), native),
+                         lambda d: d[0] <= 2 and d[1] <= 0.01, 10)
         check(state == "still" and light(native)[0] > 100 and mean <= 2 and far <= 0.01,
-              f"the still frame matches fenlight-snapshot ({fragment} at {width}x{height}, ratio {ratio}: "
+              f"the still frame matches fenlight-snapshot ({fragment} at {width}x{height}, ratio {ratio}"
+              f"{', after a lost context' if lost else ''}: "
               f"mean difference {mean:.2f}/255, {100 * far:.2f} % of pixels off by more than 16)")
 
     browser.open(base + "/#colors=amber&direction=up")
