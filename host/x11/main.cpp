@@ -51,7 +51,8 @@ void ShowHackFrame(void* host, const AppState& app) {
 
 void RunFrames(HackWindow& hack, const HackOptions& options, const SaverPlatform& platform) {
     FpsCounter& fps = static_cast<HackView*>(platform.host)->fps;
-    FramePacing pacing{0, options.delayMicroseconds, hack.swapWaits};
+    FramePacing& pacing = hack.pacing;
+    pacing.delayMicroseconds = options.delayMicroseconds;
     StartFpsCounter(fps, NowMicroseconds());
     while (KeepRunning(hack)) {
         // Stopped (the monitor was off) and continued: the time nobody saw is not simulated.
@@ -61,8 +62,6 @@ void RunFrames(HackWindow& hack, const HackOptions& options, const SaverPlatform
         const uint64_t frameEnd = NowMicroseconds();
         CountFrame(fps, frameEnd);
         if (fps.frames == 0) CheckSwapWaits(pacing, fps.rate);  // a second's count has just closed
-        pacing.refreshMicroseconds =
-            hack.refreshMicroseconds != 0 ? hack.refreshMicroseconds : kDefaultRefreshMicroseconds;
         // Wait for the next frame's time, still answering the window's events. Even when it is due at once
         // the wait runs once, with no timeout, and sends off what the frame queued.
         uint32_t wait = 0;

@@ -302,6 +302,11 @@ uint32_t MeasureRefresh(HackWindow& hack) {
     return under != 0 ? under : fastest;
 }
 
+void TakeRefresh(HackWindow& hack) {
+    const uint32_t measured = MeasureRefresh(hack);
+    hack.pacing.refreshMicroseconds = measured != 0 ? measured : kDefaultRefreshMicroseconds;
+}
+
 }  // namespace
 
 int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
@@ -346,8 +351,8 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
             hack.height = attributes.height;
         }
     }
-    hack.swapWaits = hack.doubleBuffered && WaitSwapsForRefresh(hack);
-    hack.refreshMicroseconds = MeasureRefresh(hack);
+    hack.pacing.swapWaits = hack.doubleBuffered && WaitSwapsForRefresh(hack);
+    TakeRefresh(hack);
     ReportFailure(hack.display);
     return xErrors.failed ? 1 : 0;
 }
@@ -355,14 +360,14 @@ int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
 int32_t HandleWindowEvents(HackWindow& hack) {
     ReportFailure(hack.display);
     int32_t result = xErrors.windowGone ? kEventClose : kEventNone;
+    bool configured = false;
     while (XPending(hack.display) > 0) {
         XEvent event{};
         XNextEvent(hack.display, &event);
         switch (event.type) {
             case ConfigureNotify:
                 if (event.xconfigure.window != hack.window) break;
-                // Moved or resized, it may now be on another monitor.
-                hack.refreshMicroseconds = MeasureRefresh(hack);
+                configured = true;
                 if (event.xconfigure.width != hack.width || event.xconfigure.height != hack.height) {
                     hack.width = event.xconfigure.width;
                     hack.height = event.xconfigure.height;
@@ -391,6 +396,8 @@ int32_t HandleWindowEvents(HackWindow& hack) {
                 break;
         }
     }
+    // Moved or resized, it may now be on another monitor: asked once for all a drag queued.
+    if (configured && result != kEventClose) TakeRefresh(hack);
     return result;
 }
 

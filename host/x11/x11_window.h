@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "host/x11/hack_view.h"
 #include "host/x11/options.h"
 
 struct HackWindow {
@@ -20,10 +21,9 @@ struct HackWindow {
     Atom wmDeleteWindow;
     int32_t width;
     int32_t height;
-    // The refresh period of the screen the window is on, 0 when it is not known, and whether the buffer
-    // swap waits for the refresh (a swap interval of 1 was taken).
-    uint32_t refreshMicroseconds;
-    bool swapWaits;
+    // The refresh period of the screen the window is on (60 Hz when it is not known) and whether the buffer
+    // swap waits for the refresh (a swap interval of 1 was taken); the hack sets the delay.
+    FramePacing pacing;
 };
 
 enum WindowEvent : int32_t {
