@@ -37,7 +37,8 @@ enum SettingField : int32_t {
 };
 
 // The words of the setup dialog's lists in the order of the stored values, as the hack's options, the web
-// page's links and xscreensaver's settings spell them (the dialog and the panel capitalise them).
+// page's links and xscreensaver's settings spell them (the page's panel capitalises them; the dialog's own
+// items, "Up" and so on, are in the same order).
 constexpr const char* kDirectionWords[] = {"up", "down", "in", "random", "cycle"};
 constexpr const char* kColourWords[] = {"emerald", "lapis", "amber", "amethyst", "random", "cycle"};
 

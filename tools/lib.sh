@@ -1,6 +1,6 @@
-# What the release tools (dist, make-installer, make-msi, codesign) share. Source it after setting `me`, the
-# tool's name in its messages. It sets root (the source tree), work (a temporary folder) and cleanup (what
-# is removed however the tool ends, work first); on_failure, when the tool defines it, runs on a failure.
+# What the release tools (dist, make-installer, make-msi, codesign, web-assets) share. Source it after setting
+# `me`, the tool's name in its messages. It sets root (the source tree), work (a temporary folder) and cleanup
+# (what is removed however the tool ends, work first); on_failure, when the tool defines it, runs on a failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$(mktemp -d)

@@ -29,8 +29,9 @@ uint32_t ParseValue(const SettingRule& rule, const char* text, size_t length) {
     return value;
 }
 
-// Puts every setting `text` names into `settings` and marks it in `named`.
-void ReadPairs(const char* text, StoredSettings& settings, bool named[kFieldCount]) {
+// Puts every setting `text` names into `settings`, as read: a value that is none of the setting's is
+// kNotAValue, for the validation.
+void ReadPairs(const char* text, StoredSettings& settings) {
     if (text == nullptr) return;
     const char* pair = text;
     while (*pair != '\0') {
@@ -45,7 +46,6 @@ void ReadPairs(const char* text, StoredSettings& settings, bool named[kFieldCoun
                     std::strncmp(rule.option, pair, nameLength) != 0)
                     continue;
                 SetSettingField(settings, field, ParseValue(rule, equals + 1, size_t(end - equals - 1)));
-                named[field] = true;
             }
         }
         pair = *end == '&' ? end + 1 : end;
@@ -88,24 +88,12 @@ const HostCalls kPageCalls{.saverProc = NoDefault,
 }  // namespace
 
 StoredSettings ReadPageSettings(const char* fragment, const char* stored) {
-    StoredSettings fromStore = kDefaultSettings;
-    StoredSettings fromLink = kDefaultSettings;
-    bool inStore[kFieldCount] = {};
-    bool inLink[kFieldCount] = {};
-    ReadPairs(stored, fromStore, inStore);
-    ReadPairs(fragment, fromLink, inLink);
-    fromStore = ValidateSettings(fromStore);
-    fromLink = ValidateSettings(fromLink);
+    // The link's values over the store's over the defaults; each is checked on its own, so a bad value in
+    // the link gives the default, not the stored one.
     StoredSettings used = kDefaultSettings;
-    for (int32_t i = 0; i < kFieldCount; ++i) {
-        const auto field = static_cast<SettingField>(i);
-        if (inLink[i]) {
-            SetSettingField(used, field, GetSettingField(fromLink, field));
-        } else if (inStore[i]) {
-            SetSettingField(used, field, GetSettingField(fromStore, field));
-        }
-    }
-    return used;
+    ReadPairs(stored, used);
+    ReadPairs(fragment, used);
+    return ValidateSettings(used);
 }
 
 std::string FormatPageSettings(const StoredSettings& settings) {
