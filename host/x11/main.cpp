@@ -9,7 +9,7 @@
 #include "host/x11/fps_overlay.h"
 #include "host/x11/hack_view.h"
 #include "host/x11/options.h"
-#include "host/x11/stop_signals.h"
+#include "host/posix/stop_signals.h"
 #include "host/x11/x11_window.h"
 #include "settings/settings.h"
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "host/x11/stop_signals.h"
+#include "host/posix/stop_signals.h"
 
 namespace {
 

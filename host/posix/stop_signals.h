@@ -1,7 +1,7 @@
-// The hack's stop signals, SIGTERM and SIGINT, and SIGCONT. The first asks the hack to stop: the frame loop
-// looks at the request between frames, and the wait between frames ends at once. A second one ends the
-// process at once with the signal's default action wherever it is, even inside Xlib or GLX waiting on an X
-// server that stopped answering.
+// The stop signals of the Linux programs (the X11 hack, the Wayland saver): SIGTERM and SIGINT, and SIGCONT.
+// The first stop signal asks the program to stop: the frame loop looks at the request between frames, and
+// the wait between frames ends at once. A second one ends the process at once with the signal's default
+// action wherever it is, even inside Xlib, GLX or EGL waiting on a display server that stopped answering.
 #pragma once
 
 #include <poll.h>

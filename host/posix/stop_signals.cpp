@@ -1,4 +1,4 @@
-#include "host/x11/stop_signals.h"
+#include "host/posix/stop_signals.h"
 
 #include <pthread.h>
 #include <sys/syscall.h>
