@@ -45,9 +45,13 @@ const char* FindCommandTail(const char* commandLine, CharStep next) {
 }
 
 uint32_t ParseWindowNumber(const char* text) {
-    uint32_t value = 0;
-    for (const char* p = text; IsDigit(*p); ++p) value = value * 10u + uint32_t(*p - '0');
-    return value;
+    uint64_t value = 0;
+    for (const char* p = text; IsDigit(*p); ++p) {
+        value = value * 10u + uint64_t(*p - '0');
+        // Wrapped, it would name some other window.
+        if (value > UINT32_MAX) return 0;
+    }
+    return uint32_t(value);
 }
 
 intptr_t WindowHandleValue(uint32_t number) {

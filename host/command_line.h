@@ -12,7 +12,7 @@ const char* StepOneByte(const char* p);
 // Skips the program name (quoted or not) and the blanks and control characters after it.
 const char* FindCommandTail(const char* commandLine, CharStep next);
 
-// Decimal digits from `text` on, wrapping modulo 2^32; 0 when there are none.
+// Decimal digits from `text` on; 0 when there are none or when they do not fit in 32 bits.
 uint32_t ParseWindowNumber(const char* text);
 
 // The handle value a window number stands for. Window handles are 32-bit values that Windows widens by

@@ -25,11 +25,15 @@ bool SomeAreWindows(uint32_t window) {
     return ((window ^ windowSalt) & 3) == 0;
 }
 
-// The number as read independently: every digit folded in modulo 2^32.
+// The number as read independently: the digits after any leading zeros, 0 when more than ten of them or
+// a value past 2^32 - 1.
 uint32_t DigitsFrom(const char* p) {
-    uint64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) value = (value * 10 + uint64_t(*p - '0')) & 0xFFFFFFFFu;
-    return uint32_t(value);
+    while (*p == '0') ++p;
+    const char* end = p;
+    while (*end >= '0' && *end <= '9') ++end;
+    if (end - p > 10) return 0;
+    const unsigned long long value = end == p ? 0 : std::strtoull(std::string(p, end).c_str(), nullptr, 10);
+    return value > 0xFFFFFFFFull ? 0 : uint32_t(value);
 }
 
 }  // namespace

@@ -55,14 +55,18 @@ TEST(CommandTail, StepsOverWholeCharactersOfTheName) {
     EXPECT_STREQ(FindCommandTail("\"a\x81\"b\" /s", StepOneByte), "b\" /s");
 }
 
-TEST(WindowNumber, ReadsDecimalDigitsAndWrapsAt32Bits) {
+TEST(WindowNumber, ReadsDecimalDigitsThatFitIn32Bits) {
     EXPECT_EQ(ParseWindowNumber("1234"), 1234u);
     EXPECT_EQ(ParseWindowNumber("123abc"), 123u);
     EXPECT_EQ(ParseWindowNumber("0042"), 42u);
     EXPECT_EQ(ParseWindowNumber("4294967295"), 4294967295u);
+    EXPECT_EQ(ParseWindowNumber("000000000004294967295"), 4294967295u);
+    // A number that does not fit names no window, rather than the one it would wrap onto.
     EXPECT_EQ(ParseWindowNumber("4294967296"), 0u);
-    EXPECT_EQ(ParseWindowNumber("4294967297"), 1u);
-    EXPECT_EQ(ParseWindowNumber("99999999999999999999"), uint32_t(7766279631452241919ull));
+    EXPECT_EQ(ParseWindowNumber("4294967297"), 0u);
+    EXPECT_EQ(ParseWindowNumber("4294968530x"), 0u);
+    EXPECT_EQ(ParseWindowNumber("99999999999999999999"), 0u);
+    EXPECT_EQ(ParseWindowNumber("1844674407370955161712"), 0u);  // wraps 64 bits onto 12
     // No sign, blanks, other bases or non-ASCII digits.
     EXPECT_EQ(ParseWindowNumber(""), 0u);
     EXPECT_EQ(ParseWindowNumber("-5"), 0u);
@@ -83,7 +87,7 @@ TEST(WindowNumber, NamesTheHandleWindowsWidensItTo) {
                 {"/p 2147483649", -2147483647},
                 {"/c:3221225472", -1073741824},
                 {"/l 4294967295", -1},
-                {"/p 8589934591", -1}};  // wraps at 32 bits first
+                {"/p 8589934591", 0}};  // does not fit: no window
     for (const auto& c : high) {
         SCOPED_TRACE(c.tail);
         EXPECT_EQ(WindowHandleValue(ReadSwitch(c.tail).windowNumber), c.handle);
@@ -116,8 +120,10 @@ TEST(StartMode, PreviewNeedsAnExistingWindow) {
     for (const char* tail : {"/p", "/p abc", "/p 0", "/p 999", "/p\t1234", "/p -1234", "/p123abc"}) {
         ExpectPlan(std::string("Fenlight.scr ") + tail, StartAction::kReject, OwnerKind::kNone, 0);
     }
-    // 1234 + 2^32 wraps onto the window.
-    ExpectPlan("Fenlight.scr /p 4294968530", StartAction::kRunSaver, OwnerKind::kWindow, kParentWindow);
+    // 1234 + 2^32 does not fit and must not wrap onto the window.
+    for (const char* tail : {"/p 4294968530", "/l4294968530", "/p 18446744073709552850"}) {
+        ExpectPlan(std::string("Fenlight.scr ") + tail, StartAction::kReject, OwnerKind::kNone, 0);
+    }
 }
 
 TEST(StartMode, DialogOwnerComesAfterAColonOrIsTheForegroundWindow) {
@@ -127,7 +133,8 @@ TEST(StartMode, DialogOwnerComesAfterAColonOrIsTheForegroundWindow) {
     }
     ExpectPlan("Fenlight.scr /c:1234", StartAction::kShowDialog, OwnerKind::kWindow, kParentWindow);
     ExpectPlan("Fenlight.scr /C:1234", StartAction::kShowDialog, OwnerKind::kWindow, kParentWindow);
-    for (const char* tail : {"/c", "/c 1234", "/c:", "/c:999", "/c: 1234", "/c:0", "/config"}) {
+    for (const char* tail :
+         {"/c", "/c 1234", "/c:", "/c:999", "/c: 1234", "/c:0", "/config", "/c:4294968530"}) {
         ExpectPlan(std::string("Fenlight.scr ") + tail, StartAction::kShowDialog, OwnerKind::kForeground, 0);
     }
 }
