@@ -49,7 +49,7 @@ leaves_alone() {
     before=$(files "$home")
     add_to "$home" "${@:4}" || status=$?
     e2e_log "$(cat "$home.out")"
-    [ "$status" = "$2" ] && grep -q "$3" "$home.out" && [ "$before" = "$(files "$home")" ]
+    [ "$status" = "$2" ] && grep -qF -- "$3" "$home.out" && [ "$before" = "$(files "$home")" ]
 }
 
 check_add() {
@@ -104,8 +104,8 @@ EOF
     e2e_check "with xscreensaver's list only in the second place, that list is taken" \
         adds_once "$E2E_TMP/second-place" any "$E2E_TMP/usr/XScreenSaver"
     rm "$E2E_TMP/usr/XScreenSaver"
-    e2e_check "with neither, nothing is written, naming the file it looked for" \
-        leaves_alone "$E2E_TMP/none-listed" 1 "/etc/X11/app-defaults/XScreenSaver"
+    e2e_check "with neither, nothing is written, naming the files it looked for" leaves_alone \
+        "$E2E_TMP/none-listed" 1 "list of hacks ($E2E_TMP/etc/XScreenSaver or $E2E_TMP/usr/XScreenSaver)"
     printf '! no list here\n*timeout: 0:10:00\n' >"$E2E_TMP/etc/XScreenSaver"
     e2e_check "with an app-defaults file without a list, nothing is written" \
         leaves_alone "$E2E_TMP/none-listed" 1 "has no list of hacks"
