@@ -115,3 +115,22 @@ function(fenlight_add_fuzz)
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
   target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
 endfunction()
+
+# fenlight_wayland_protocols(TARGET XML...): a static library of the client code wayland-scanner writes for
+# each protocol description, and its headers ("<name>-client-protocol.h") on the include path of its users.
+function(fenlight_wayland_protocols target)
+  find_program(FENLIGHT_WAYLAND_SCANNER wayland-scanner REQUIRED)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target})
+  set(sources)
+  foreach(xml ${ARGN})
+    get_filename_component(name ${xml} NAME_WE)
+    add_custom_command(OUTPUT ${dir}/${name}-client-protocol.h ${dir}/${name}-protocol.c
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+                       COMMAND ${FENLIGHT_WAYLAND_SCANNER} client-header ${xml} ${dir}/${name}-client-protocol.h
+                       COMMAND ${FENLIGHT_WAYLAND_SCANNER} private-code ${xml} ${dir}/${name}-protocol.c
+                       DEPENDS ${xml} VERBATIM)
+    list(APPEND sources ${dir}/${name}-client-protocol.h ${dir}/${name}-protocol.c)
+  endforeach()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${dir})
+endfunction()

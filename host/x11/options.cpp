@@ -8,55 +8,74 @@ enum OptionId : int32_t {
     kOptRoot,
     kOptWindow,
     kOptWindowId,
-    kOptSetting,  // one of the five settings (settings/settings.h)
     kOptDelay,
     kOptFps,
     kOptNoFps,
     kOptDisplay,
-    kOptHelp,
-};
-
-struct OptionSpec {
-    const char* name;
-    OptionId id;
-    bool takesValue;
-    SettingField field = kFieldCount;  // with kOptSetting
 };
 
 // The hack's own options; the settings' come from their table.
-constexpr OptionSpec kOptions[] = {
-    {"root", kOptRoot, false},      {"window", kOptWindow, false}, {"window-id", kOptWindowId, true},
-    {"delay", kOptDelay, true},     {"fps", kOptFps, false},       {"no-fps", kOptNoFps, false},
-    {"display", kOptDisplay, true}, {"help", kOptHelp, false},     {"h", kOptHelp, false},
+constexpr ProgramOption kHackOptions[] = {
+    {"root", kOptRoot, nullptr},
+    {"window", kOptWindow, nullptr},
+    {"window-id", kOptWindowId, "an X window id, decimal or 0x hexadecimal"},
+    {"delay", kOptDelay, "a whole number from 0 to 10000000 (microseconds)"},
+    {"fps", kOptFps, nullptr},
+    {"no-fps", kOptNoFps, nullptr},
+    {"display", kOptDisplay, "an X display name such as :0"},
 };
+static_assert(kMaxDelayMicroseconds == 10000000, "--delay's message names its range");
+
+bool ApplyHackOption(void* record, int32_t id, const char* value) {
+    HackOptions& options = *static_cast<HackOptions*>(record);
+    switch (id) {
+        case kOptWindowId:
+            if (!ParseWindowId(value, options.windowId)) return false;
+            options.target = HackTarget::kWindowId;
+            return true;
+        case kOptDelay:
+            return ParseBoundedDecimal(value, kMaxDelayMicroseconds, options.delayMicroseconds);
+        case kOptDisplay:
+            if (*value == '\0') return false;
+            options.display = value;
+            return true;
+        case kOptRoot:
+            options.target = HackTarget::kRoot;
+            return true;
+        case kOptWindow:
+            options.target = HackTarget::kOwnWindow;
+            return true;
+        case kOptFps:
+        case kOptNoFps:
+            options.showFps = id == kOptFps;
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool NameIs(const char* known, const char* name, size_t length) {
     return std::strlen(known) == length && std::strncmp(known, name, length) == 0;
 }
 
-// Whether `name` is an option; if so, `spec` (empty before) describes it.
-bool FindOption(const char* name, size_t length, OptionSpec& spec) {
-    for (const SettingField field : kShownOrder) {
-        const char* option = kSettingRules[field].option;
-        if (NameIs(option, name, length)) spec = {option, kOptSetting, true, field};
-    }
-    for (const OptionSpec& own : kOptions) {
-        if (NameIs(own.name, name, length)) spec = own;
-    }
-    return spec.name != nullptr;
-}
+// An option as the command line names it: one of the settings, one of the program's own, or help.
+struct FoundOption {
+    const char* name;
+    SettingField field;        // kFieldCount when it is not a setting
+    const ProgramOption* own;  // nullptr when it is not the program's own
+};
 
-// A plain decimal number: digits only, no sign, no spaces, at most max.
-bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value) {
-    if (*text == '\0') return false;
-    uint64_t total = 0;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9') return false;
-        total = total * 10 + uint64_t(*c - '0');
-        if (total > max) return false;
+bool FindOption(const OptionGrammar& grammar, const char* name, size_t length, FoundOption& found) {
+    found = {nullptr, kFieldCount, nullptr};
+    for (const SettingField field : kShownOrder) {
+        if (NameIs(kSettingRules[field].option, name, length))
+            found = {kSettingRules[field].option, field, nullptr};
     }
-    value = uint32_t(total);
-    return true;
+    for (const ProgramOption& own : grammar.own) {
+        if (NameIs(own.name, name, length)) found = {own.name, kFieldCount, &own};
+    }
+    if (NameIs("help", name, length) || NameIs("h", name, length)) found = {"help", kFieldCount, nullptr};
+    return found.name != nullptr;
 }
 
 bool ParseWord(const char* text, std::span<const char* const> words, uint32_t& value) {
@@ -69,6 +88,45 @@ bool ParseWord(const char* text, std::span<const char* const> words, uint32_t& v
     return false;
 }
 
+std::string RangeText(uint32_t low, uint32_t high) {
+    return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+}
+
+// What the option accepts, for error messages.
+std::string AcceptedValues(const FoundOption& option) {
+    if (option.own != nullptr) return option.own->accepts != nullptr ? option.own->accepts : "no value";
+    return AcceptedSettingValues(option.field);
+}
+
+ParseResult Error(const OptionGrammar& grammar, const std::string& message) {
+    return {kParseError, std::string(grammar.program) + ": " + message};
+}
+
+}  // namespace
+
+bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value) {
+    if (*text == '\0') return false;
+    uint64_t total = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        total = total * 10 + uint64_t(*c - '0');
+        if (total > max) return false;
+    }
+    value = uint32_t(total);
+    return true;
+}
+
+bool ParseSettingValue(SettingField field, const char* text, uint32_t& value) {
+    const SettingRule& rule = kSettingRules[field];
+    if (!rule.words.empty()) return ParseWord(text, rule.words, value);
+    return ParseBoundedDecimal(text, rule.max, value) && value >= rule.min;
+}
+
+std::string AcceptedSettingValues(SettingField field) {
+    const SettingRule& rule = kSettingRules[field];
+    return !rule.words.empty() ? WordList(rule.words) : RangeText(rule.min, rule.max);
+}
+
 std::string WordList(std::span<const char* const> words) {
     std::string list;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -78,81 +136,51 @@ std::string WordList(std::span<const char* const> words) {
     return list;
 }
 
-std::string RangeText(uint32_t low, uint32_t high) {
-    return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
-}
-
-// What the option accepts, for error messages.
-std::string AcceptedValues(const OptionSpec& spec) {
-    switch (spec.id) {
-        case kOptSetting: {
-            const SettingRule& rule = kSettingRules[spec.field];
-            return !rule.words.empty() ? WordList(rule.words) : RangeText(rule.min, rule.max);
+ParseResult ParseOptions(const OptionGrammar& grammar, StoredSettings& settings, int argc,
+                         const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] != '-')
+            return Error(grammar, "unexpected argument '" + std::string(arg) + "' (try --help)");
+        const char* name = arg[1] == '-' ? arg + 2 : arg + 1;
+        const char* equals = std::strchr(name, '=');
+        const size_t length = equals != nullptr ? size_t(equals - name) : std::strlen(name);
+        FoundOption option{};
+        if (!FindOption(grammar, name, length, option)) {
+            return Error(grammar, "unknown option '" + std::string(arg, size_t(name - arg) + length) +
+                                      "' (try --help)");
         }
-        case kOptDelay:
-            return RangeText(0, kMaxDelayMicroseconds) + " (microseconds)";
-        case kOptWindowId:
-            return "an X window id, decimal or 0x hexadecimal";
-        case kOptDisplay:
-            return "an X display name such as :0";
-        default:
-            return "no value";
+        const std::string shown = "--" + std::string(option.name);
+        if (option.own == nullptr && option.field == kFieldCount) return {kParseHelp, ""};
+        const bool takesValue = option.own == nullptr || option.own->accepts != nullptr;
+        if (!takesValue) {
+            if (equals != nullptr) return Error(grammar, shown + " takes no value");
+            grammar.apply(grammar.record, option.own->id, nullptr);
+            continue;
+        }
+        const char* value = nullptr;
+        if (equals != nullptr) {
+            value = equals + 1;
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            return Error(grammar, shown + " needs a value: " + AcceptedValues(option));
+        }
+        bool accepted = false;
+        if (option.own != nullptr) {
+            accepted = grammar.apply(grammar.record, option.own->id, value);
+        } else {
+            uint32_t setting = 0;
+            accepted = ParseSettingValue(option.field, value, setting);
+            if (accepted) SetSettingField(settings, option.field, setting);
+        }
+        if (!accepted) {
+            return Error(grammar,
+                         shown + " '" + value + "' is not accepted; expected " + AcceptedValues(option));
+        }
     }
+    return {kParseRun, ""};
 }
-
-// A setting's value, words by their place in the list; false when the value is not accepted.
-bool ParseSetting(const SettingRule& rule, const char* text, uint32_t& value) {
-    if (!rule.words.empty()) return ParseWord(text, rule.words, value);
-    return ParseBoundedDecimal(text, rule.max, value) && value >= rule.min;
-}
-
-// Stores one option's value; false when the value is not accepted.
-bool ApplyValue(HackOptions& options, const OptionSpec& spec, const char* value) {
-    uint32_t setting = 0;
-    switch (spec.id) {
-        case kOptWindowId:
-            if (!ParseWindowId(value, options.windowId)) return false;
-            options.target = HackTarget::kWindowId;
-            return true;
-        case kOptSetting:
-            if (!ParseSetting(kSettingRules[spec.field], value, setting)) return false;
-            SetSettingField(options.settings, spec.field, setting);
-            return true;
-        case kOptDelay:
-            return ParseBoundedDecimal(value, kMaxDelayMicroseconds, options.delayMicroseconds);
-        case kOptDisplay:
-            if (*value == '\0') return false;
-            options.display = value;
-            return true;
-        default:
-            return false;
-    }
-}
-
-void ApplyFlag(HackOptions& options, OptionId id) {
-    switch (id) {
-        case kOptRoot:
-            options.target = HackTarget::kRoot;
-            break;
-        case kOptWindow:
-            options.target = HackTarget::kOwnWindow;
-            break;
-        case kOptFps:
-            options.showFps = true;
-            break;
-        case kOptNoFps:
-            options.showFps = false;
-            break;
-        default:
-            break;
-    }
-}
-
-ParseResult Error(std::string message) {
-    return {kParseError, "fenlight: " + message};
-}
-
-}  // namespace
 
 HackOptions DefaultHackOptions() {
     return {kDefaultSettings, HackTarget::kOwnWindow, 0, kDefaultDelayMicroseconds, false, nullptr};
@@ -188,37 +216,8 @@ bool ParseWindowId(const char* text, uint32_t& id) {
 }
 
 ParseResult ParseHackOptions(HackOptions& options, int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (arg[0] != '-') return Error("unexpected argument '" + std::string(arg) + "' (try --help)");
-        const char* name = arg[1] == '-' ? arg + 2 : arg + 1;
-        const char* equals = std::strchr(name, '=');
-        const size_t length = equals != nullptr ? size_t(equals - name) : std::strlen(name);
-        OptionSpec spec{};
-        if (!FindOption(name, length, spec)) {
-            return Error("unknown option '" + std::string(arg, size_t(name - arg) + length) +
-                         "' (try --help)");
-        }
-        const std::string shown = "--" + std::string(spec.name);
-        if (spec.id == kOptHelp) return {kParseHelp, ""};
-        if (!spec.takesValue) {
-            if (equals != nullptr) return Error(shown + " takes no value");
-            ApplyFlag(options, spec.id);
-            continue;
-        }
-        const char* value = nullptr;
-        if (equals != nullptr) {
-            value = equals + 1;
-        } else if (i + 1 < argc) {
-            value = argv[++i];
-        } else {
-            return Error(shown + " needs a value: " + AcceptedValues(spec));
-        }
-        if (!ApplyValue(options, spec, value)) {
-            return Error(shown + " '" + value + "' is not accepted; expected " + AcceptedValues(spec));
-        }
-    }
-    return {kParseRun, ""};
+    const OptionGrammar grammar{"fenlight", kHackOptions, &options, ApplyHackOption};
+    return ParseOptions(grammar, options.settings, argc, argv);
 }
 
 const char* HackUsage() {

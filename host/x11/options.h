@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "settings/settings.h"
@@ -38,6 +39,34 @@ struct ParseResult {
 };
 
 HackOptions DefaultHackOptions();
+
+// The grammar the Linux programs share (the hack, the Wayland saver): options written -name, --name, and
+// those taking a value also --name=value, a later one overriding an earlier one; the five settings with
+// their table's words and ranges; --help and -h; and each program's own options beside them.
+struct ProgramOption {
+    const char* name;
+    int32_t id;
+    const char* accepts;  // what its value may be, for messages; nullptr for an option that takes none
+};
+struct OptionGrammar {
+    const char* program;  // the name messages start with
+    std::span<const ProgramOption> own;
+    void* record;  // handed back to apply
+    // Stores one of the program's own options (value nullptr for one that takes none); false when the
+    // value is not accepted.
+    bool (*apply)(void* record, int32_t id, const char* value);
+};
+// Reads argv[1..argc-1]: the settings into `settings`, the program's own options through the grammar.
+ParseResult ParseOptions(const OptionGrammar& grammar, StoredSettings& settings, int argc,
+                         const char* const* argv);
+// A plain decimal number: digits only, no sign, no spaces, at most max.
+bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value);
+// "a, b or c".
+std::string WordList(std::span<const char* const> words);
+// One setting's value as the options spell it (a list's word, a slider's whole number in its range);
+// false when it is not accepted. AcceptedSettingValues says what is, for messages.
+bool ParseSettingValue(SettingField field, const char* text, uint32_t& value);
+std::string AcceptedSettingValues(SettingField field);
 
 // Reads argv[1..argc-1] into options (which start from DefaultHackOptions()). Options may be written
 // -name, --name, and those taking a value also --name=value. A later option overrides an earlier one.

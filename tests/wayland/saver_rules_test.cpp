@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "host/wayland/options.h"
+#include "host/wayland/saver_view.h"
+
+namespace {
+
+struct Parsed {
+    WaylandOptions options;
+    ParseResult result;
+};
+
+Parsed Parse(std::initializer_list<const char*> args, const StoredSettings& file = kDefaultSettings) {
+    std::vector<const char*> argv{"fenlight-wayland"};
+    argv.insert(argv.end(), args);
+    Parsed parsed{DefaultWaylandOptions(file), {}};
+    parsed.result = ParseWaylandOptions(parsed.options, int(argv.size()), argv.data());
+    return parsed;
+}
+
+constexpr uint32_t Bit(SettingField field) {
+    return 1u << field;
+}
+
+}  // namespace
+
+TEST(WaylandOptions, TheCommandLineWinsOverTheFileAndSaysWhichItNamed) {
+    const StoredSettings file{2, 0, 100, 50, 50};  // amber, up
+    // Naming the file's own value still counts as named, so --save keeps it.
+    const Parsed parsed = Parse({"--colors", "amber", "-speed=12"}, file);
+    ASSERT_EQ(parsed.result.outcome, kParseRun) << parsed.result.message;
+    EXPECT_EQ(parsed.options.settings.color, 2u);
+    EXPECT_EQ(parsed.options.settings.speed, 12u);
+    EXPECT_EQ(parsed.options.settings.quantity, 100u);
+    EXPECT_EQ(parsed.options.given, Bit(kFieldColor) | Bit(kFieldSpeed));
+    EXPECT_FALSE(parsed.options.still);
+}
+
+TEST(WaylandOptions, OwnOptionsAndTheirRefusals) {
+    const Parsed still = Parse({"--seed", "7", "--seconds=2.5", "--verbose"});
+    ASSERT_EQ(still.result.outcome, kParseRun) << still.result.message;
+    EXPECT_TRUE(still.options.still);
+    EXPECT_EQ(still.options.seed, 7u);
+    EXPECT_DOUBLE_EQ(still.options.seconds, 2.5);
+    EXPECT_TRUE(still.options.verbose);
+    EXPECT_EQ(Parse({"--idle", "300"}).options.idleSeconds, 300u);
+    EXPECT_TRUE(Parse({"--background"}).options.background);
+    EXPECT_EQ(Parse({"--help"}).result.outcome, kParseHelp);
+
+    struct Refused {
+        std::initializer_list<const char*> args;
+        const char* mentions;
+    };
+    for (const Refused& refused : {
+             Refused{{"--seconds", "86400.5"}, "0 to 86400"},
+             Refused{{"--seconds", "-1"}, "--seconds"},
+             Refused{{"--seconds", "1e3"}, "--seconds"},
+             Refused{{"--seconds", "3."}, "--seconds"},
+             Refused{{"--seed", "4294967296"}, "4294967295"},
+             Refused{{"--idle", "0"}, "1 to 86400"},
+             Refused{{"--save=yes"}, "takes no value"},
+             Refused{{"--background", "--idle", "5"}, "do not go together"},
+             Refused{{"--window"}, "unknown option"},
+         }) {
+        const Parsed parsed = Parse(refused.args);
+        EXPECT_EQ(parsed.result.outcome, kParseError) << refused.mentions;
+        EXPECT_NE(parsed.result.message.find(refused.mentions), std::string::npos) << parsed.result.message;
+        EXPECT_EQ(parsed.result.message.rfind("fenlight-wayland: ", 0), 0u) << parsed.result.message;
+    }
+}
+
+TEST(WaylandSettingsFile, GoodLinesAreTakenAndEveryOtherGivesItsDefaultAndAWarning) {
+    StoredSettings settings{0, 0, 20, 0, 90};
+    uint32_t present = 0;
+    const std::vector<std::string> warnings = ReadSettingsText(
+        "# mine\n\n  colors = amber \ndirection=in\r\nparticles = 500\nspeed = fast\nsize\nglow = 3\n",
+        settings, present);
+    EXPECT_EQ(settings.color, 2u);
+    EXPECT_EQ(settings.direction, 2u);
+    EXPECT_EQ(settings.quantity, kDefaultQuantity);
+    EXPECT_EQ(settings.speed, kDefaultSpeed);
+    EXPECT_EQ(settings.size, 0u);  // not named: as it was
+    EXPECT_EQ(present, Bit(kFieldColor) | Bit(kFieldDirection));
+    ASSERT_EQ(warnings.size(), 4u);
+    EXPECT_EQ(warnings[0],
+              "line 5: particles '500' is not accepted; expected a whole number from 20 to 120; using 77");
+    EXPECT_EQ(warnings[1].rfind("line 6: speed 'fast'", 0), 0u) << warnings[1];
+    EXPECT_EQ(warnings[2], "line 7: 'size' is not 'name = value'");
+    EXPECT_EQ(warnings[3], "line 8: unknown setting 'glow'");
+}
+
+TEST(WaylandSettingsFile, WhatIsSavedReadsBackTheSame) {
+    const StoredSettings saved{3, 4, 120, 100, 0};
+    const uint32_t all =
+        Bit(kFieldColor) | Bit(kFieldDirection) | Bit(kFieldQuantity) | Bit(kFieldSize) | Bit(kFieldSpeed);
+    const std::string text = FormatSettingsText(saved, all & ~Bit(kFieldSize));
+    EXPECT_NE(text.find("colors = amethyst\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("size"), std::string::npos) << text;
+    StoredSettings read = kDefaultSettings;
+    uint32_t present = 0;
+    EXPECT_TRUE(ReadSettingsText(text, read, present).empty());
+    EXPECT_EQ(present, all & ~Bit(kFieldSize));
+    EXPECT_EQ(read.color, 3u);
+    EXPECT_EQ(read.direction, 4u);
+    EXPECT_EQ(read.quantity, 120u);
+    EXPECT_EQ(read.size, kDefaultSize);
+    EXPECT_EQ(read.speed, 0u);
+
+    EXPECT_EQ(SettingsFilePath("/x/conf", "/home/u"), "/x/conf/fenlight/settings");
+    EXPECT_EQ(SettingsFilePath("relative", "/home/u"), "/home/u/.config/fenlight/settings");
+    EXPECT_EQ(SettingsFilePath(nullptr, ""), "");
+}
+
+TEST(WaylandDismissal, NothingEndsItInTheGraceAndTravelCountsFromWhereItEnded) {
+    Dismissal d{};
+    int surface = 0, other = 0;
+    // Before the first frame and in the grace: keys and moves do not end it; the pointer's place follows.
+    EXPECT_FALSE(JudgeInput(d, SaverInput::kKey, nullptr, 0, 0, 100));
+    StartDismissal(d, 1000);
+    EXPECT_FALSE(JudgeInput(d, SaverInput::kPointer, &surface, 10, 10, 1000));
+    EXPECT_FALSE(JudgeInput(d, SaverInput::kButton, nullptr, 0, 0, 1000 + kInputGraceMicroseconds - 1));
+    EXPECT_FALSE(JudgeInput(d, SaverInput::kPointer, &surface, 50, 50, 1000 + kInputGraceMicroseconds - 1));
+    const uint64_t after = 1000 + kInputGraceMicroseconds;
+    // Four pixels across and down together stay; five end it, as does another output's surface.
+    EXPECT_FALSE(JudgeInput(d, SaverInput::kPointer, &surface, 53, 51, after));
+    EXPECT_TRUE(JudgeInput(d, SaverInput::kPointer, &surface, 53, 52, after));
+    EXPECT_TRUE(JudgeInput(d, SaverInput::kPointer, &other, 50, 50, after));
+    for (const SaverInput input : {SaverInput::kKey, SaverInput::kButton, SaverInput::kTouch})
+        EXPECT_TRUE(JudgeInput(d, input, nullptr, 0, 0, after));
+    // A pointer first seen after the grace is where travel starts.
+    Dismissal late{};
+    StartDismissal(late, 0);
+    EXPECT_FALSE(JudgeInput(late, SaverInput::kPointer, &surface, 5, 5, kInputGraceMicroseconds + 1));
+    EXPECT_TRUE(JudgeInput(late, SaverInput::kPointer, &surface, 10, 5, kInputGraceMicroseconds + 2));
+}
+
+TEST(WaylandBuffer, ScaledSharplyWithinThePixelBudget) {
+    struct Row {
+        int32_t width, height, scale;
+        uint32_t preferred120;
+        bool viewporter;
+        BufferPlan plan;
+    };
+    for (const Row& row : {
+             Row{1920, 1080, 1, 0, true, {1920, 1080, 1, false}},
+             Row{1280, 720, 2, 0, false, {2560, 1440, 2, false}},  // 3.7 megapixels: no viewporter to scale
+             Row{960, 540, 2, 0, true, {1920, 1080, 2, false}},
+             Row{1280, 720, 2, 0, true, {2108, 1185, 1, true}},    // over the budget: fewer pixels, stretched
+             Row{1280, 720, 1, 180, true, {1920, 1080, 1, true}},  // fractional 1.5
+             Row{2560, 1440, 2, 180, true, {2108, 1185, 1, true}},  // a 4K output at 1.5
+             Row{1280, 720, 1, 180, false, {1280, 720, 1, false}},  // fractional needs the viewporter
+             Row{0, 0, 1, 0, true, {1, 1, 1, false}},
+         }) {
+        const BufferPlan plan =
+            PlanBuffer(row.width, row.height, row.scale, row.preferred120, row.viewporter);
+        EXPECT_EQ(plan.width, row.plan.width) << row.width << "x" << row.height << " " << row.preferred120;
+        EXPECT_EQ(plan.height, row.plan.height) << row.width << "x" << row.height;
+        EXPECT_EQ(plan.bufferScale, row.plan.bufferScale) << row.width << "x" << row.height;
+        EXPECT_EQ(plan.viewport, row.plan.viewport) << row.width << "x" << row.height;
+    }
+}
