@@ -147,7 +147,8 @@ TEST(WaylandBuffer, ScaledSharplyWithinThePixelBudget) {
     };
     for (const Row& row : {
              Row{1920, 1080, 1, 0, true, {1920, 1080, 1, false}},
-             Row{1280, 720, 2, 0, false, {2560, 1440, 2, false}},  // 3.7 megapixels: no viewporter to scale
+             Row{1280, 720, 2, 0, false, {1280, 720, 1, false}},  // 3.7 megapixels, and no viewporter to
+                                                                  // scale
              Row{960, 540, 2, 0, true, {1920, 1080, 2, false}},
              Row{1280, 720, 2, 0, true, {2108, 1185, 1, true}},    // over the budget: fewer pixels, stretched
              Row{1280, 720, 1, 180, true, {1920, 1080, 1, true}},  // fractional 1.5
