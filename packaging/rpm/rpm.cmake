@@ -1,13 +1,13 @@
-# The RPM of the Linux hack, for Fedora and openSUSE: `cpack -G RPM` in a release build writes
-# fenlight-<version>-1.<arch>.rpm beside the .deb, from the same installed program, settings description and
-# manual page (the hack component), with the licence and xscreensaver's hacks.conf.d entry (the rpm
-# component) instead of Debian's copyright and changelog. Included by packaging/debian/CMakeLists.txt before
-# CPack; cpack-components.cmake picks each package's components.
+# The RPM of the Linux programs, for Fedora and openSUSE: `cpack -G RPM` in a release build writes
+# fenlight-<version>-1.<arch>.rpm beside the .deb, from the same installed programs, settings description,
+# manual pages and autostart entry (the hack and wayland components), with the licence and xscreensaver's
+# hacks.conf.d entry (the rpm component) instead of Debian's copyright and changelog. Included by
+# packaging/debian/CMakeLists.txt before CPack; cpack-components.cmake picks each package's components.
 # rpmlint finds one error, no-signature: the RPM is signed (rpmsign) when it is published, not by make dist.
 # Warnings kept: manpage-not-compressed (rpmlint's built-in default wants bzip2; the page is gzipped like the
 # .deb's, which man reads as well) and invalid-license MIT (Debian's rpmlint has no list of licences; MIT is
-# the SPDX name Fedora and openSUSE use) and no-manual-page-for-binary fenlight-add-to-xscreensaver (its page
-# is a .so link to fenlight(6), which rpmlint does not follow).
+# the SPDX name Fedora and openSUSE use) and no-manual-page-for-binary for both commands in /usr/bin
+# (Debian's rpmlint 2.4 notes each page's section instead of its name, so it finds a page for no command).
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/licenses/fenlight COMPONENT rpm)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/fenlight.conf DESTINATION share/xscreensaver/hacks.conf.d
         COMPONENT rpm)
@@ -22,7 +22,7 @@ set(CPACK_RPM_PACKAGE_RELEASE 1)
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP Amusements/Graphics)
 set(CPACK_RPM_PACKAGE_URL https://ostrel.invalid/fenlight)
-set(CPACK_RPM_PACKAGE_SUMMARY "Soft coloured lights drifting through the dark, for xscreensaver")
+set(CPACK_RPM_PACKAGE_SUMMARY "Soft coloured lights drifting through the dark, for xscreensaver and Wayland")
 set(CPACK_RPM_PACKAGE_AUTOREQ ON)
 set(CPACK_RPM_PACKAGE_AUTOPROV OFF)
 set(CPACK_RPM_COMPRESSION_TYPE xz)
@@ -37,6 +37,7 @@ set(CPACK_RPM_POST_INSTALL_SCRIPT_FILE ${CMAKE_CURRENT_LIST_DIR}/update-hacks.sh
 set(CPACK_RPM_POST_UNINSTALL_SCRIPT_FILE ${CMAKE_CURRENT_LIST_DIR}/update-hacks.sh)
 # Reproducible: no build-id links, the build time and file times from SOURCE_DATE_EPOCH, a fixed host.
 set(CPACK_RPM_SPEC_MORE_DEFINE "Recommends: xscreensaver
+Suggests: swayidle
 Packager: ${FENLIGHT_MAINTAINER}
 %define _build_id_links none
 %define _buildhost reproducible
