@@ -1,8 +1,9 @@
-// OpenGL 1.1 declarations for our drawing code. MinGW's GL header needs the Windows types first. The web
-// page draws through WebGL 1, whose calls are OpenGL ES 2.0's.
+// The GL declarations for our drawing code: OpenGL 1.1, whose header on MinGW needs the Windows types
+// first, or OpenGL ES 2.0 for the GLES 2 renderer and its users (FENLIGHT_GLES2), among them the web
+// page, which draws through WebGL 1, whose calls are OpenGL ES 2.0's.
 #pragma once
 
-#ifdef __EMSCRIPTEN__
+#if defined(__EMSCRIPTEN__) || defined(FENLIGHT_GLES2)
 #include <GLES2/gl2.h>
 #else
 #ifdef _WIN32

@@ -1,12 +1,14 @@
 // The seam between the frame and the GL it is drawn with. Two renderers implement what this header
-// declares, under the same names, and CMake links exactly one of them:
-//   render/gl11/  OpenGL 1.1 (fixed function, display list, client arrays): the Windows saver, the Linux
-//                 hack, and OSMesa for the tests, the snapshot tool and the benchmarks;
-//   render/webgl/ WebGL 1 (OpenGL ES 2.0, one small shader pair, buffer objects): the web page.
+// declares, under the same names, and CMake links exactly one of them into a program:
+//   render/gl11/  OpenGL 1.1 (fixed function, display list, client arrays), in fenlight_render: the
+//                 Windows saver, the Linux hack, and OSMesa for the tests, the snapshot tool and the
+//                 benchmarks;
+//   render/gles2/ OpenGL ES 2.0 (one small shader pair, buffer objects), as WebGL 1 for the web page
+//                 (fenlight_render under Emscripten) and natively on EGL (fenlight_render_gles2).
 // Both draw the same sprites (render/sprite_batch.h) from the same glow texture (render/glow_texture.h);
 // the frame's sequence, DrawFrame, is built on them and shared. Every call needs the view's context
 // current. Both keep the glow texture's name in app.glowTexture; the GL 1.1 renderer keeps its sprite quad
-// list in app.spriteList, the WebGL one its program and buffers to itself (app.spriteList stays 0).
+// list in app.spriteList, the GLES 2 one its program and buffers to itself (app.spriteList stays 0).
 #pragma once
 
 #include <cstdint>
@@ -22,7 +24,7 @@ void SetupRendererState();
 // with (GL 1.1: the sprite quad's display list, into app.spriteList).
 void CreateGLResources(AppState& app);
 // Deletes what CreateGLResources made and clears the names: GL 1.1 makes no call for a record that never
-// started; WebGL deletes only what the context still knows (a lost context took the rest).
+// started; GLES 2 deletes only what the context still knows (a lost context took the rest).
 void ReleaseGLResources(AppState& app);
 // Every active wisp's halo, then every wisp's core, with the glow texture: all sprites in one draw per
 // full batch, each sprite's colour with its corners. The caller has cleared the frame and set additive

@@ -1,5 +1,5 @@
 // The swarm as sprites, without any OpenGL call: the aspect factors, the eye-space placement, and every
-// wisp's halo and core as a trimmed, coloured square in a vertex batch. The GL 1.1 drawing and the WebGL
+// wisp's halo and core as a trimmed, coloured square in a vertex batch. The GL 1.1 drawing and the GLES 2
 // one hand the same batch to their own draw call, so both draw the same sprites.
 #pragma once
 

@@ -21,7 +21,7 @@
 #include "reference_sprites.h"
 #include "render/gl11/views.h"
 #include "render/gl_include.h"
-#include "render/osmesa/offscreen.h"
+#include "render/offscreen.h"
 #include "settings/settings.h"
 #include "tests/app/fake_tick.h"
 

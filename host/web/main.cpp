@@ -13,7 +13,7 @@
 #include "host/web/page_host.h"
 #include "host/win_words.h"
 #include "render/renderer.h"
-#include "render/webgl/webgl_draw.h"
+#include "render/gles2/gles2_draw.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ void ReportRefusedShaders() {
 }
 
 bool ShadersRefused() {
-    return !WebGLProgramLinked() && !emscripten_is_webgl_context_lost(page.context);
+    return !Gles2ProgramLinked() && !emscripten_is_webgl_context_lost(page.context);
 }
 
 void StartScene() {

@@ -7,7 +7,7 @@
 #include "host/saver_run.h"
 #include "tests/app/fake_tick.h"
 #include "render/gl_include.h"
-#include "render/osmesa/offscreen.h"
+#include "render/offscreen.h"
 
 namespace {
 

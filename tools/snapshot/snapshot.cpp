@@ -15,7 +15,7 @@
 #include "host/saver_run.h"
 #include "app/simulated_time.h"
 #include "render/renderer.h"
-#include "render/osmesa/offscreen.h"
+#include "render/offscreen.h"
 #include "settings/settings.h"
 
 namespace {

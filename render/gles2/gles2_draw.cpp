@@ -1,10 +1,15 @@
-// The WebGL 1 renderer (render/renderer.h), for the web page: the same sprites, glow texture, additive
-// blending and fade overlay as the GL 1.1 renderer, through one small shader pair and two buffer objects.
-#include "render/webgl/webgl_draw.h"
+// The OpenGL ES 2.0 renderer (render/renderer.h), for WebGL 1 on the web page and GLES 2 on EGL natively:
+// the same sprites, glow texture, additive blending and fade overlay as the GL 1.1 renderer, through one
+// small shader pair and two buffer objects.
+#include "render/gles2/gles2_draw.h"
 
 #include <cstddef>
 
+#ifdef __EMSCRIPTEN__
 #include <emscripten/console.h>
+#else
+#include <cstdio>
+#endif
 
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
@@ -44,7 +49,7 @@ void main() {
 enum Attribute : GLuint { kPosition = 0, kTexCoord = 1, kColour = 2 };
 
 // What lives as long as the context. A lost context takes all of it; the page then creates it anew.
-struct WebGLResources {
+struct Gles2Resources {
     GLuint program;
     GLint projection;
     GLuint vertices;  // room for one full sprite batch, rewritten by every draw
@@ -52,10 +57,19 @@ struct WebGLResources {
     bool linked;      // the shaders compiled and the program linked
 };
 
-WebGLResources resources;
+Gles2Resources resources;
 SpriteBatch batch;
 
-// The browser's own words on a shader or program it refused, for the console.
+void LogLine(const char* line) {
+#ifdef __EMSCRIPTEN__
+    emscripten_console_error(line);
+#else
+    std::fprintf(stderr, "%s\n", line);
+#endif
+}
+
+// The driver's own words on a shader or program it refused: the browser's console on the web page,
+// standard error natively.
 void LogRefusal(const char* what, GLuint object, bool shader) {
     char log[512] = {};
     if (shader) {
@@ -63,8 +77,8 @@ void LogRefusal(const char* what, GLuint object, bool shader) {
     } else {
         glGetProgramInfoLog(object, sizeof log, nullptr, log);
     }
-    emscripten_console_error(what);
-    emscripten_console_error(log);
+    LogLine(what);
+    LogLine(log);
 }
 
 GLuint CompileShader(GLenum type, const char* source, bool& compiled) {
@@ -149,13 +163,13 @@ void SetupRendererState() {
 }
 
 void CreateGLResources(AppState& app) {
-    WebGLResources& r = resources;
+    Gles2Resources& r = resources;
     r.program = LinkProgram(r.linked);
     glUseProgram(r.program);
     r.projection = glGetUniformLocation(r.program, "projection");
     // The sampler reads texture unit 0, the one active from the start.
     glUniform1i(glGetUniformLocation(r.program, "glow"), 0);
-    // WebGL stores a texture in the format it is handed.
+    // GLES 2 stores a texture in the format it is handed.
     app.glowTexture = CreateGlowTexture(GL_LUMINANCE);
     app.spriteList = 0;  // no display lists here; the fade overlay is one sprite of the batch
 
@@ -168,18 +182,18 @@ void CreateGLResources(AppState& app) {
     PointAttributes();
 }
 
-bool WebGLProgramLinked() {
+bool Gles2ProgramLinked() {
     return resources.linked;
 }
 
 void ReleaseGLResources(AppState& app) {
-    WebGLResources& r = resources;
+    Gles2Resources& r = resources;
     // Names a lost context took name nothing any more: only what the context still knows is deleted.
     if (glIsProgram(r.program)) glDeleteProgram(r.program);
     if (glIsBuffer(r.vertices)) glDeleteBuffers(1, &r.vertices);
     if (glIsBuffer(r.indices)) glDeleteBuffers(1, &r.indices);
     if (glIsTexture(app.glowTexture)) glDeleteTextures(1, &app.glowTexture);
-    r = WebGLResources{};
+    r = Gles2Resources{};
     app.glowTexture = 0;
     app.spriteList = 0;
 }
