@@ -15,7 +15,8 @@ struct ClientRect {
 };
 
 struct AppState {
-    uint32_t spriteList;  // display list of the sprite quad, also drawn by the fade overlay
+    uint32_t spriteList;  // display list of the sprite quad, also drawn by the fade overlay (GL 1.1)
+    uint32_t glShare;     // the generation of its context's shared program and buffers it holds (GLES 2)
     int32_t quantity;     // particles setting, 20..120
     float sizeValue;      // 0.5..10.0
     float speedValue;     // 5.0..20.0

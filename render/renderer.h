@@ -7,8 +7,11 @@
 //                 (fenlight_render under Emscripten) and natively on EGL (fenlight_render_gles2).
 // Both draw the same sprites (render/sprite_batch.h) from the same glow texture (render/glow_texture.h);
 // the frame's sequence, DrawFrame, is built on them and shared. Every call needs the view's context
-// current. Both keep the glow texture's name in app.glowTexture; the GL 1.1 renderer keeps its sprite quad
-// list in app.spriteList, the GLES 2 one its program and buffers to itself (app.spriteList stays 0).
+// current. A context may serve several views, each its own AppState, drawn in turn: the host calls
+// SetupGLState with the view's size before each view's frame (the viewport and blending are the
+// context's). Both keep each view's glow texture in app.glowTexture; the GL 1.1 renderer keeps the view's
+// sprite quad list in app.spriteList, the GLES 2 one its program and buffers once for all the views of
+// the context (app.glShare says which generation of them a view holds; app.spriteList stays 0).
 #pragma once
 
 #include <cstdint>
@@ -21,10 +24,12 @@
 // cleared. Depth test and lighting stay off.
 void SetupRendererState();
 // Byte-aligned unpacking, the glow texture (into app.glowTexture) and what the renderer draws sprites
-// with (GL 1.1: the sprite quad's display list, into app.spriteList).
+// with (GL 1.1: the sprite quad's display list, into app.spriteList; GLES 2: the context's program and
+// buffers, made by the first view to start in it).
 void CreateGLResources(AppState& app);
 // Deletes what CreateGLResources made and clears the names: GL 1.1 makes no call for a record that never
-// started; GLES 2 deletes only what the context still knows (a lost context took the rest).
+// started; GLES 2 deletes the context's program and buffers with its last view, and only what the
+// context still knows (a lost context took the rest).
 void ReleaseGLResources(AppState& app);
 // Every active wisp's halo, then every wisp's core, with the glow texture: all sprites in one draw per
 // full batch, each sprite's colour with its corners. The caller has cleared the frame and set additive

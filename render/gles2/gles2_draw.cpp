@@ -48,16 +48,27 @@ void main() {
 
 enum Attribute : GLuint { kPosition = 0, kTexCoord = 1, kColour = 2 };
 
-// What lives as long as the context. A lost context takes all of it; the page then creates it anew.
-struct Gles2Resources {
+// What the views of one context share. A host may draw several views, each its own AppState, through one
+// context (made current with each view's surface in turn); they all draw with one program and one pair of
+// buffers, while each view has its own glow texture. The first CreateGLResources makes them, every later
+// one joins them, and the ReleaseGLResources of the last view that joined deletes them. One context at a
+// time is served this way: every view of the process draws in it.
+// A lost context (WebGL) takes everything. The page releases its view, which then deletes only what the
+// context still knows, and creates it again; the first view to start in a context where the program is
+// gone makes everything anew, a new generation of them, even while views of the lost context are still to
+// be released. Those hold an earlier generation (app.glShare) and release nothing then: their names were
+// the lost context's and may name another view's objects in the new one.
+struct SharedObjects {
     GLuint program;
     GLint projection;
-    GLuint vertices;  // room for one full sprite batch, rewritten by every draw
-    GLuint indices;   // the batch's triangles, fixed
-    bool linked;      // the shaders compiled and the program linked
+    GLuint vertices;      // room for one full sprite batch, rewritten by every draw
+    GLuint indices;       // the batch's triangles, fixed
+    bool linked;          // the shaders compiled and the program linked
+    int32_t views;        // the views holding this generation
+    uint32_t generation;  // counts the times they were made; a view keeps the one it joined in app.glShare
 };
 
-Gles2Resources resources;
+SharedObjects shared;
 SpriteBatch batch;
 
 void LogLine(const char* line) {
@@ -118,7 +129,48 @@ GLuint LinkProgram(bool& linked) {
     return program;
 }
 
-void PointAttributes() {
+void MakeShared(SharedObjects& s) {
+    s.program = LinkProgram(s.linked);
+    glUseProgram(s.program);
+    s.projection = glGetUniformLocation(s.program, "projection");
+    // The sampler reads texture unit 0, the one active from the start.
+    glUniform1i(glGetUniformLocation(s.program, "glow"), 0);
+    glGenBuffers(1, &s.vertices);
+    glBindBuffer(GL_ARRAY_BUFFER, s.vertices);
+    glBufferData(GL_ARRAY_BUFFER, sizeof batch.vertices, nullptr, GL_DYNAMIC_DRAW);
+    glGenBuffers(1, &s.indices);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.indices);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kSpriteIndices.index, kSpriteIndices.index, GL_STATIC_DRAW);
+    s.views = 0;
+    // 0 stands for none at all.
+    s.generation = s.generation + 1 != 0 ? s.generation + 1 : 1;
+}
+
+// Names a lost context took name nothing any more: only what the context still knows is deleted. The
+// program stops being the current one first, or it would live on as long as it stayed current.
+void DeleteShared(SharedObjects& s) {
+    if (glIsProgram(s.program)) {
+        glUseProgram(0);
+        glDeleteProgram(s.program);
+    }
+    if (glIsBuffer(s.vertices)) glDeleteBuffers(1, &s.vertices);
+    if (glIsBuffer(s.indices)) glDeleteBuffers(1, &s.indices);
+    // Left enabled, the arrays would point into client memory once their buffer is gone.
+    glDisableVertexAttribArray(kPosition);
+    glDisableVertexAttribArray(kTexCoord);
+    glDisableVertexAttribArray(kColour);
+    s = SharedObjects{0, 0, 0, 0, false, 0, s.generation};
+}
+
+// The program, the buffers and where each attribute is read from: set for every pass, since the context
+// is shared with whatever else its host draws between two frames. False, and nothing set, without a
+// linked program and its buffers (no view started, or the driver refused the shaders): with no buffer
+// bound the attributes' offsets would be read as addresses in client memory.
+bool UseShared(const SharedObjects& s) {
+    if (!s.linked || s.vertices == 0 || s.indices == 0) return false;
+    glUseProgram(s.program);
+    glBindBuffer(GL_ARRAY_BUFFER, s.vertices);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.indices);
     const GLsizei stride = sizeof(SpriteVertex);
     glVertexAttribPointer(kPosition, 3, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<const void*>(offsetof(SpriteVertex, x)));
@@ -129,6 +181,7 @@ void PointAttributes() {
     glEnableVertexAttribArray(kPosition);
     glEnableVertexAttribArray(kTexCoord);
     glEnableVertexAttribArray(kColour);
+    return true;
 }
 
 // Column-major, as glUniformMatrix4fv takes it: glFrustum's matrix, or the identity.
@@ -163,44 +216,37 @@ void SetupRendererState() {
 }
 
 void CreateGLResources(AppState& app) {
-    Gles2Resources& r = resources;
-    r.program = LinkProgram(r.linked);
-    glUseProgram(r.program);
-    r.projection = glGetUniformLocation(r.program, "projection");
-    // The sampler reads texture unit 0, the one active from the start.
-    glUniform1i(glGetUniformLocation(r.program, "glow"), 0);
+    SharedObjects& s = shared;
+    // Views that never released theirs: when the program is gone, so is the context they were made in.
+    if (s.views > 0 && !glIsProgram(s.program)) s.views = 0;
+    if (s.views == 0) MakeShared(s);
+    ++s.views;
+    app.glShare = s.generation;
     // GLES 2 stores a texture in the format it is handed.
     app.glowTexture = CreateGlowTexture(GL_LUMINANCE);
     app.spriteList = 0;  // no display lists here; the fade overlay is one sprite of the batch
-
-    glGenBuffers(1, &r.vertices);
-    glBindBuffer(GL_ARRAY_BUFFER, r.vertices);
-    glBufferData(GL_ARRAY_BUFFER, sizeof batch.vertices, nullptr, GL_DYNAMIC_DRAW);
-    glGenBuffers(1, &r.indices);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, r.indices);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kSpriteIndices.index, kSpriteIndices.index, GL_STATIC_DRAW);
-    PointAttributes();
 }
 
 bool Gles2ProgramLinked() {
-    return resources.linked;
+    return shared.linked;
 }
 
 void ReleaseGLResources(AppState& app) {
-    Gles2Resources& r = resources;
-    // Names a lost context took name nothing any more: only what the context still knows is deleted.
-    if (glIsProgram(r.program)) glDeleteProgram(r.program);
-    if (glIsBuffer(r.vertices)) glDeleteBuffers(1, &r.vertices);
-    if (glIsBuffer(r.indices)) glDeleteBuffers(1, &r.indices);
-    if (glIsTexture(app.glowTexture)) glDeleteTextures(1, &app.glowTexture);
-    r = Gles2Resources{};
+    SharedObjects& s = shared;
+    // A view of an earlier generation (its context is gone) and one that never started release nothing.
+    if (app.glShare != 0 && app.glShare == s.generation && s.views > 0) {
+        if (glIsTexture(app.glowTexture)) glDeleteTextures(1, &app.glowTexture);
+        if (--s.views == 0) DeleteShared(s);
+    }
+    app.glShare = 0;
     app.glowTexture = 0;
     app.spriteList = 0;
 }
 
 void DrawSwarm(const Swarm& swarm, uint32_t glowTexture) {
     static const Matrix4 projection = SwarmProjection();
-    glUniformMatrix4fv(resources.projection, 1, GL_FALSE, projection.m);
+    if (!UseShared(shared)) return;
+    glUniformMatrix4fv(shared.projection, 1, GL_FALSE, projection.m);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     BatchSwarm(swarm, ComputeAspectFactors(swarm.viewWidth, swarm.viewHeight), batch, DrawBatch);
 }
@@ -209,7 +255,8 @@ void DrawFade(const FadeOverlay& fade, uint32_t) {
     const float alpha = FadeAlpha(fade);
     if (!(alpha > 0.0f)) return;
     // One black sprite over the whole view; black times any texel stays black, so only its alpha counts.
-    glUniformMatrix4fv(resources.projection, 1, GL_FALSE, kIdentity.m);
+    if (!UseShared(shared)) return;
+    glUniformMatrix4fv(shared.projection, 1, GL_FALSE, kIdentity.m);
     const float corner[kSpriteCorners][2] = {{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}};
     for (int k = 0; k < kSpriteCorners; ++k) {
         batch.vertices[k] =

@@ -1,6 +1,7 @@
-// The GLES 2 renderer natively, on EGL without a display: the same picture as the GL 1.1 renderer
-// (fenlight-snapshot's, on OSMesa) of the same scene. Linked with test_render_frames.cpp into one program.
-// Where EGL gives no context every test is skipped, and the program says why and ends as skipped.
+// The GLES 2 renderer natively, on EGL without a display: several views drawn through one context, a lost
+// context, and the same picture as the GL 1.1 renderer (fenlight-snapshot's, on OSMesa) of the same scene.
+// Linked with test_render_frames.cpp into one program. Where EGL gives no context every test is skipped,
+// and the program says why and ends as skipped.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,6 +13,8 @@
 #include "app/tick.h"
 #include "gl_frame.h"
 #include "host/saver_run.h"
+#include "render/gl_include.h"
+#include "render/gles2/gles2_draw.h"
 #include "settings/settings.h"
 
 #ifdef FENLIGHT_SNAPSHOT
@@ -38,6 +41,128 @@ class SkipsAreReported : public testing::EmptyTestEventListener {
     testing::UnitTest::GetInstance()->listeners().Append(new SkipsAreReported);
     return true;
 }();
+
+// One view's frame as the host draws it: its own viewport first, then the frame, read back.
+const std::vector<uint8_t>& DrawView(OffscreenFrame& frame, AppState& view, TestScene& scene,
+                                     FadeOverlay* fade = nullptr) {
+    SetupGLState(view.clientWidth, view.clientHeight);
+    view.swarm = &scene.swarm;
+    view.fade = fade;
+    DrawFrame(view);
+    FinishOffscreenFrame(frame);
+    return frame.pixels;
+}
+
+AppState ViewOf(int32_t width, int32_t height) {
+    AppState view{};
+    view.clientWidth = width;
+    view.clientHeight = height;
+    return view;
+}
+
+GLuint Bound(GLenum what) {
+    GLint name = 0;
+    glGetIntegerv(what, &name);
+    return GLuint(name);
+}
+
+// The largest swarm under a half-dark overlay: both passes through the shared buffers.
+void SetFullScene(TestScene& scene, FadeOverlay& fade, int32_t width, int32_t height) {
+    std::vector<Wisp> wisps;
+    for (int i = 0; i < 240; ++i)
+        wisps.push_back(
+            MakeWisp({(i % 16) / 15.0f, (i / 16) / 15.0f, 0.2f + 0.003f * i}, 0.7f, (i % 3) / 2.0f));
+    SetScene(scene, width, height, wisps, {0.3f, 0.1f, 0.05f}, {0.05f, 0.15f, 0.3f});
+    fade = FadeOverlay{};
+    InitFade(fade, 300000000, 2000000, 2000000, 2000000, true);
+    AdvanceFade(fade, 296000000 + 1000000);
+}
+
+// Two views started in one context draw with its one program and pair of buffers, each with its own glow
+// texture; a smaller view between two frames of the other changes nothing of the other's picture. Releasing
+// one leaves the other drawing the same picture, releasing the last deletes the program and the buffers
+// (a frame drawn then is black), and a view started after that makes them anew.
+TEST(Gles2Views, ShareTheContextsProgramAndBuffersUntilTheLastIsReleased) {
+    GLFrame f;
+    OPEN_FRAME(f, 160, 120);
+    TestScene scene;
+    FadeOverlay fade{};
+    SetFullScene(scene, fade, 160, 120);
+    const std::vector<uint8_t> picture = DrawView(f.frame, f.app, scene, &fade);
+    ASSERT_TRUE(Gles2ProgramLinked());
+    const GLuint program = Bound(GL_CURRENT_PROGRAM);
+    const GLuint vertices = Bound(GL_ARRAY_BUFFER_BINDING);
+    const GLuint indices = Bound(GL_ELEMENT_ARRAY_BUFFER_BINDING);
+    ASSERT_NE(program, 0u);
+    ASSERT_NE(vertices, 0u);
+
+    AppState small = ViewOf(80, 60);
+    CreateGLResources(small);
+    EXPECT_NE(small.glowTexture, f.app.glowTexture);
+    EXPECT_EQ(Bound(GL_CURRENT_PROGRAM), program);
+    TestScene smallScene;
+    SetScene(smallScene, 80, 60, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f)});
+    DrawView(f.frame, small, smallScene);
+    EXPECT_EQ(DrawView(f.frame, f.app, scene, &fade), picture);
+
+    AppState other = ViewOf(160, 120);
+    CreateGLResources(other);
+    const GLuint otherTexture = other.glowTexture;
+    ReleaseGLResources(small);
+    const uint32_t firstTexture = f.app.glowTexture;
+    ReleaseGLResources(f.app);
+    EXPECT_FALSE(glIsTexture(firstTexture));
+    EXPECT_TRUE(glIsProgram(program));
+    EXPECT_TRUE(glIsBuffer(vertices));
+    EXPECT_TRUE(glIsBuffer(indices));
+    EXPECT_EQ(DrawView(f.frame, other, scene, &fade), picture);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    ReleaseGLResources(other);
+    EXPECT_FALSE(glIsProgram(program));
+    EXPECT_FALSE(glIsBuffer(vertices));
+    EXPECT_FALSE(glIsBuffer(indices));
+    EXPECT_FALSE(glIsTexture(otherTexture));
+    EXPECT_EQ(other.glowTexture, 0u);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    // Drawn by mistake now, a view draws nothing (with no buffers bound the attributes would read client
+    // memory at their offsets).
+    DrawView(f.frame, other, scene, &fade);
+    EXPECT_TRUE(AllBlack(f));
+
+    CreateGLResources(f.app);
+    EXPECT_TRUE(Gles2ProgramLinked());
+    EXPECT_EQ(DrawView(f.frame, f.app, scene, &fade), picture);
+}
+
+// A lost context takes every view's names, and the new context numbers its own from the start again. A
+// view released and started again there (the page's restore) draws as before; a view of the lost context
+// released only after that deletes nothing of the new context's, though its names are the same numbers.
+TEST(Gles2Views, AfterALostContextARestartedViewDrawsAndTheLostOnesReleaseNothing) {
+    TestScene scene;
+    FadeOverlay fade{};
+    SetFullScene(scene, fade, 120, 90);
+    AppState first = ViewOf(120, 90), second = ViewOf(120, 90);
+    OffscreenFrame lost{};
+    if (OpenOffscreenFrame(lost, 120, 90) != 0) GTEST_SKIP() << lost.failure;
+    CreateGLResources(first);
+    CreateGLResources(second);
+    const std::vector<uint8_t> picture = DrawView(lost, second, scene, &fade);
+    CloseOffscreenFrame(lost);
+
+    OffscreenFrame fresh{};
+    ASSERT_EQ(OpenOffscreenFrame(fresh, 120, 90), 0) << fresh.failure;
+    ReleaseGLResources(second);
+    CreateGLResources(second);
+    EXPECT_EQ(DrawView(fresh, second, scene, &fade), picture);
+    ASSERT_EQ(second.glowTexture, 1u) << "the new context numbers its textures from 1 again";
+    ReleaseGLResources(first);
+    EXPECT_TRUE(glIsTexture(second.glowTexture));
+    EXPECT_TRUE(glIsProgram(Bound(GL_CURRENT_PROGRAM)));
+    EXPECT_EQ(DrawView(fresh, second, scene, &fade), picture);
+    ReleaseGLResources(second);
+    CloseOffscreenFrame(fresh);
+}
 
 #ifdef FENLIGHT_SNAPSHOT
 // What GL 1.1 draws of a scene: fenlight-snapshot's picture (the two renderers cannot share a program),
