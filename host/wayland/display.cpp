@@ -256,13 +256,17 @@ void HideAll(WaylandSaver& saver) {
     for (auto& output : saver.outputs) HideOutput(*output);
 }
 
+void WatchIdle(WaylandSaver& saver);
+
 // Input that the dismissal rules say ends the saver: the program ends, or with --idle the saver hides
-// until the next idle time.
+// until the next idle time (on a new idle watch: the compositor may not have seen that input end the idle
+// time, so the old watch would not say "idle" again).
 void Judge(WaylandSaver& saver, SaverInput input, const void* surface, double x, double y) {
     if (saver.options.background || !saver.shown) return;
     if (!JudgeInput(saver.dismissal, input, surface, x, y, NowMicroseconds())) return;
     if (saver.options.idleSeconds > 0) {
         HideAll(saver);
+        WatchIdle(saver);
     } else {
         saver.ended = true;
         saver.exitCode = 0;
@@ -409,6 +413,25 @@ void OnKdeResumed(void* data, org_kde_kwin_idle_timeout*) {
 }
 const org_kde_kwin_idle_timeout_listener kKdeIdleListener{OnKdeIdle, OnKdeResumed};
 #endif
+
+// A new idle watch, in place of the one before: the compositor counts the idle time from now. Sway 1.7 tells
+// no watch of input while an idle inhibitor holds, so a watch that said "idle" before such input still
+// counts as idle and would not say it again.
+void WatchIdle(WaylandSaver& saver) {
+    const uint32_t timeout = saver.options.idleSeconds * 1000;
+    if (saver.idleNotifier != nullptr) {
+        if (saver.idleNotification != nullptr) ext_idle_notification_v1_destroy(saver.idleNotification);
+        saver.idleNotification =
+            ext_idle_notifier_v1_get_idle_notification(saver.idleNotifier, timeout, saver.seat);
+        ext_idle_notification_v1_add_listener(saver.idleNotification, &kIdleListener, &saver);
+#ifdef FENLIGHT_KDE_IDLE
+    } else {
+        if (saver.kdeIdleTimeout != nullptr) org_kde_kwin_idle_timeout_release(saver.kdeIdleTimeout);
+        saver.kdeIdleTimeout = org_kde_kwin_idle_get_idle_timeout(saver.kdeIdle, saver.seat, timeout);
+        org_kde_kwin_idle_timeout_add_listener(saver.kdeIdleTimeout, &kKdeIdleListener, &saver);
+#endif
+    }
+}
 
 template <typename Proxy>
 Proxy* Bind(wl_registry* registry, uint32_t name, const wl_interface& interface, uint32_t offered,
@@ -574,17 +597,7 @@ int32_t RunWaylandSaver(WaylandSaver& saver) {
     if (saver.options.idleSeconds == 0) {
         ShowAll(saver);
     } else {
-        const uint32_t timeout = saver.options.idleSeconds * 1000;
-        if (saver.idleNotifier != nullptr) {
-            saver.idleNotification =
-                ext_idle_notifier_v1_get_idle_notification(saver.idleNotifier, timeout, saver.seat);
-            ext_idle_notification_v1_add_listener(saver.idleNotification, &kIdleListener, &saver);
-#ifdef FENLIGHT_KDE_IDLE
-        } else {
-            saver.kdeIdleTimeout = org_kde_kwin_idle_get_idle_timeout(saver.kdeIdle, saver.seat, timeout);
-            org_kde_kwin_idle_timeout_add_listener(saver.kdeIdleTimeout, &kKdeIdleListener, &saver);
-#endif
-        }
+        WatchIdle(saver);
     }
     while (!saver.ended && !StopRequested()) {
         if (TakeContinued()) {

@@ -248,6 +248,17 @@ hides() {
 e2e_check "input hides it, showing the desktop, and it keeps running" eval 'hides || log_saver'
 e2e_check "hidden, it draws nothing" eval 'quiet 1 && ! said 2 "HEADLESS-1 shown"'
 e2e_check "it shows again after the next idle time" eval 'shows_after 2 $INPUT_AT || log_saver'
+# Input while an inhibitor holds: sway tells no idle watch of it, so the saver must judge it itself, and its
+# watch must count the idle time anew once the inhibitor goes.
+"${SESSION[@]}" "$POINTER" inhibit stay >"$E2E_TMP/inhibitor.out" 2>&1 &
+INHIBITOR_PID=$!
+e2e_track $INHIBITOR_PID
+inhibited_input() {
+    e2e_wait_for 20 grep -q ready "$E2E_TMP/inhibitor.out" && e2e_wait_for 20 drawing HEADLESS-1 && move 20 &&
+        e2e_wait_for 20 everywhere 2 closed && kill "$INHIBITOR_PID" && shows_after 3 $SECONDS
+}
+e2e_check "input while an inhibitor holds hides it too, and it shows again once the inhibitor goes" \
+    eval 'inhibited_input || log_saver'
 kill "$SAVER_PID"
 exits_with "$SAVER_PID" 0
 
