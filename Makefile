@@ -96,7 +96,7 @@ bench-saver: deps
 fuzz: deps
 	@tools/fuzz
 
-# The Linux hack into xscreensaver's folders (PREFIX defaults to /usr).
+# The Linux hack into xscreensaver's folders, and fenlight-wayland (PREFIX defaults to /usr).
 PREFIX ?= /usr
 install: deps
 	@tools/install-linux $(PREFIX)

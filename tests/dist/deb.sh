@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Debian package and the RPM as a user gets them: the files, their fields and the manual pages, and as
-# root installed for real (dpkg -i, the hack drawing on a private Xvfb, the Wayland saver starting, man,
+# root installed for real (dpkg -i, the hack drawing on a private Xvfb, the Wayland saver's --help, man,
 # dpkg -r).
 #   deb.sh PACKAGE.deb [PACKAGE.rpm]
 . "$(dirname "$0")/../e2e/common.sh"
