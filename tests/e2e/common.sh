@@ -104,6 +104,27 @@ e2e_start_xvfb() {
     E2E_XVFB_PID=$pid
 }
 
+# e2e_start_sway [[+]WIDTHxHEIGHT...]: a private headless sway (tools/sway-start: outputs HEADLESS-1, -2...
+# of those sizes, a +size for the next one made later) in this check's folder; sets E2E_SWAY_DIR (its HOME
+# and XDG_RUNTIME_DIR), E2E_AS_USER (the prefix that runs a program as sway's user: nobody when run as
+# root) and E2E_SESSION, the prefix that runs a program as its client, by exec ("${E2E_SESSION[@]}" PROGRAM &
+# gives the program's own pid). The check ends, skipped (77), where sway cannot start.
+e2e_start_sway() {
+    local pid display
+    # Sway's user passes through it to its own folder.
+    chmod 711 "$E2E_TMP"
+    if ! read -r E2E_SWAY_DIR pid display < <("$E2E_TOOLS/sway-start" "$@" 2>"$E2E_TMP/sway-start.err"); then
+        echo "skipped: $(sed 's/^sway-start: //' "$E2E_TMP/sway-start.err")"
+        exit 77
+    fi
+    e2e_track "$pid"
+    E2E_AS_USER=()
+    [ "$(id -u)" -ne 0 ] || E2E_AS_USER=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups)
+    E2E_SESSION=("${E2E_AS_USER[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"
+                 XDG_RUNTIME_DIR="$E2E_SWAY_DIR" WAYLAND_DISPLAY="$display"
+                 SWAYSOCK="$(compgen -G "$E2E_SWAY_DIR/sway-ipc.*.sock")")
+}
+
 # e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows; the check
 # ends, failed, when none can be made. The first
 # one made of each kind is kept as a template in $FENLIGHT_WINE_TEMPLATE (default

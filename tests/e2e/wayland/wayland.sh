@@ -19,12 +19,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
 # Sway refuses to run as root: as root, the compositor and every client of it run as nobody, from copies in
 # this check's folder (the build's may be where nobody cannot read).
-AS_USER=()
-if [ "$(id -u)" -eq 0 ]; then
-    id nobody >/dev/null 2>&1 || { echo "skipped: sway refuses root and there is no user nobody"; exit 77; }
-    AS_USER=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups)
-fi
-chmod 711 "$E2E_TMP"
+e2e_start_sway 640x480 800x600 +320x240
 mkdir -m 755 "$E2E_TMP/bin"
 cp "$1" "$2" "$E2E_TMP/bin/"
 chmod 755 "$E2E_TMP/bin/"*
@@ -32,43 +27,19 @@ SAVER=$E2E_TMP/bin/$(basename "$1")
 POINTER=$E2E_TMP/bin/$(basename "$2")
 # Where the session's user may be.
 cd "$E2E_TMP" || exit 1
-
+SESSION=("${E2E_SESSION[@]}" ASAN_OPTIONS="$ASAN_OPTIONS")
+# CLIENT: the same user with no session.
+CLIENT=("${E2E_AS_USER[@]}" env -i PATH=/usr/bin:/bin ASAN_OPTIONS="$ASAN_OPTIONS")
 # own_folder DIR: a folder of the session's user only, as its HOME and XDG_RUNTIME_DIR.
 own_folder() {
     mkdir -m 700 "$1"
-    [ ${#AS_USER[@]} -eq 0 ] || chown nobody "$1"
+    [ ${#E2E_AS_USER[@]} -eq 0 ] || chown nobody "$1"
 }
-
-# start_sway WIDTHxHEIGHT...: a headless sway with outputs HEADLESS-1, -2... of those sizes, and the next
-# at 320x240 when it is made later; sets SESSION, the command prefix that runs a program as its client (by
-# exec, so "${SESSION[@]}" PROGRAM & gives the program's own pid), and CLIENT, the same with no session.
-start_sway() {
-    local dir=$E2E_TMP/sway i=0 size
-    own_folder "$dir"
-    for size in "$@" 320x240; do
-        i=$((i + 1))
-        echo "output HEADLESS-$i resolution $size"
-    done >"$E2E_TMP/sway.config"
-    chmod 644 "$E2E_TMP/sway.config"
-    "${AS_USER[@]}" env -i HOME="$dir" XDG_RUNTIME_DIR="$dir" PATH=/usr/bin:/bin WLR_BACKENDS=headless \
-        WLR_HEADLESS_OUTPUTS=$# WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-        sway -c "$E2E_TMP/sway.config" >"$E2E_TMP/sway.log" 2>&1 &
-    e2e_track $!
-    SWAY_PID=$!
-    sway_up() { running "$SWAY_PID" && compgen -G "$dir/sway-ipc.*.sock" && compgen -G "$dir/wayland-?"; }
-    if ! e2e_wait_for 30 sway_up >/dev/null; then
-        echo "skipped: sway does not start here: $(grep -v '^$' "$E2E_TMP/sway.log" | tail -n 1)"
-        exit 77
-    fi
-    CLIENT=("${AS_USER[@]}" env -i PATH=/usr/bin:/bin ASAN_OPTIONS="$ASAN_OPTIONS")
-    SESSION=("${CLIENT[@]}" HOME="$dir" XDG_RUNTIME_DIR="$dir" SWAYSOCK="$(compgen -G "$dir/sway-ipc.*.sock")"
-             WAYLAND_DISPLAY="$(basename "$(compgen -G "$dir/wayland-?")")")
-    # A mouse that stays: the seat has a pointer from the start, as on a desktop, away from the edges.
-    "${SESSION[@]}" "$POINTER" move 100 100 stay >"$E2E_TMP/mouse.out" 2>&1 &
-    e2e_track $!
-    e2e_wait_for 20 grep -q ready "$E2E_TMP/mouse.out" ||
-        { echo "no virtual pointer: $(cat "$E2E_TMP/mouse.out")"; exit 1; }
-}
+# A mouse that stays: the seat has a pointer from the start, as on a desktop, away from the edges.
+"${SESSION[@]}" "$POINTER" move 100 100 stay >"$E2E_TMP/mouse.out" 2>&1 &
+e2e_track $!
+e2e_wait_for 20 grep -q ready "$E2E_TMP/mouse.out" ||
+    { echo "no virtual pointer: $(cat "$E2E_TMP/mouse.out")"; exit 1; }
 
 as_client() { "${SESSION[@]}" "$@"; }
 shot() { as_client grim -o "$1" - >"$2" 2>/dev/null; }
@@ -118,7 +89,6 @@ same_picture() {
     awk -v d="${DIFFERENCE:-1}" -v limit="${3:-0.00785}" 'BEGIN { exit !(d <= limit) }'
 }
 
-start_sway 640x480 800x600
 shot HEADLESS-1 "$E2E_TMP/desktop.png"
 
 echo "== every output: a surface of its size with lights of the chosen colours, one made later too"
@@ -270,10 +240,10 @@ as_client "$SAVER" --save --colors amethyst >/dev/null
     >"$E2E_TMP/swayidle.log" 2>&1 &
 SWAYIDLE_PID=$!
 e2e_track $SWAYIDLE_PID
-SAVER_LOG=$E2E_TMP/sway/saver.log
+SAVER_LOG=$E2E_SWAY_DIR/saver.log
 swayidle_run() {
     e2e_wait_for 30 said 1 "HEADLESS-1 shown" && lit HEADLESS-1 ${HUES[amethyst]} || return 1
-    SAVER_PID=$(cat "$E2E_TMP/sway/saver.pid")
+    SAVER_PID=$(cat "$E2E_SWAY_DIR/saver.pid")
     e2e_track "$SAVER_PID"
     e2e_wait_for 20 drawing HEADLESS-1 && key && e2e_wait_for 20 gone "$SAVER_PID"
 }
@@ -281,7 +251,7 @@ e2e_check "swayidle -w timeout 2 fenlight-wayland: amethyst lights after 2 s, go
     eval 'swayidle_run || log_saver'
 # Before its next timeout starts another.
 kill "$SWAYIDLE_PID"
-e2e_track "$(cat "$E2E_TMP/sway/saver.pid" 2>/dev/null)"
+e2e_track "$(cat "$E2E_SWAY_DIR/saver.pid" 2>/dev/null)"
 
 echo "== refusals: status 1 and one line saying why"
 # refused VARIABLE=VALUE...: the saver, with only those in its environment, ends 1 with one line on stderr
@@ -296,13 +266,13 @@ refused() {
 }
 own_folder "$E2E_TMP/empty"
 for row in "no WAYLAND_DISPLAY|XDG_RUNTIME_DIR=$E2E_TMP/empty" \
-    "a WAYLAND_DISPLAY whose socket is missing|XDG_RUNTIME_DIR=$E2E_TMP/sway WAYLAND_DISPLAY=wayland-9"; do
+    "a WAYLAND_DISPLAY whose socket is missing|XDG_RUNTIME_DIR=$E2E_SWAY_DIR WAYLAND_DISPLAY=wayland-9"; do
     # shellcheck disable=SC2086  # the row's variables, one word each
     e2e_check "${row%%|*} is refused" refused ${row#*|}
 done
 WESTON_DIR=$E2E_TMP/weston
 own_folder "$WESTON_DIR"
-"${AS_USER[@]}" env -i HOME="$WESTON_DIR" XDG_RUNTIME_DIR="$WESTON_DIR" PATH=/usr/bin:/bin weston \
+"${E2E_AS_USER[@]}" env -i HOME="$WESTON_DIR" XDG_RUNTIME_DIR="$WESTON_DIR" PATH=/usr/bin:/bin weston \
     --backend=headless-backend.so --socket=weston-e2e --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
 e2e_track $!
 if e2e_wait_for 20 test -S "$WESTON_DIR/weston-e2e"; then
