@@ -130,8 +130,13 @@ void ArrangeView(SaverOutput& output) {
         output.window = wl_egl_window_create(output.surface, plan.width, plan.height);
         output.eglSurface = eglCreatePlatformWindowSurface(saver.egl, saver.config, output.window, nullptr);
         if (output.eglSurface == EGL_NO_SURFACE) {
-            std::fprintf(stderr, "fenlight-wayland: %s: no EGL surface (error 0x%x)\n", output.label.c_str(),
-                         eglGetError());
+            // An output it cannot draw on would stay covered and black: the saver ends instead.
+            std::fprintf(stderr, "fenlight-wayland: %s: EGL makes no surface to draw on (error 0x%x)\n",
+                         output.label.c_str(), eglGetError());
+            wl_egl_window_destroy(output.window);
+            output.window = nullptr;
+            saver.ended = true;
+            saver.exitCode = 1;
             return;
         }
         eglMakeCurrent(saver.egl, output.eglSurface, output.eglSurface, saver.context);

@@ -36,8 +36,9 @@ const char* WaylandUsage();
 
 // The settings file: one "name = value" a line with the options' names and words (direction = up,
 // particles = 120), blank lines and lines starting with # ignored. Each setting it names with a value that
-// is accepted is taken into `settings` and its bit set in `present`; every other line leaves the setting at
-// what it was and gives a warning ("line 3: speed 'fast' is not accepted; expected ...").
+// is accepted is taken into `settings` and its bit set in `present`; a value that is not gives the setting's
+// default and a warning ("line 3: speed 'fast' is not accepted; expected ...; using 33"), and a line that
+// names no setting, or is not "name = value", only a warning.
 std::vector<std::string> ReadSettingsText(const std::string& text, StoredSettings& settings,
                                           uint32_t& present);
 // The file's text for the settings whose bits are set in `present`, in the options' order.
