@@ -55,6 +55,23 @@ void StopWatchingDisplay() {
     displayWatch = {nullptr, false};
 }
 
+// Whether `size` bytes from `at` are committed memory this process may read.
+bool Readable(const void* at, size_t size) {
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    const auto start = reinterpret_cast<uintptr_t>(at);
+    if (start == 0 || start + size < start) return false;
+    for (uintptr_t p = start; p < start + size;) {
+        MEMORY_BASIC_INFORMATION region{};
+        if (VirtualQuery(reinterpret_cast<const void*>(p), &region, sizeof region) == 0 ||
+            region.State != MEM_COMMIT || (region.Protect & kReadable) == 0 ||
+            (region.Protect & PAGE_GUARD) != 0)
+            return false;
+        p = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
+
 void OnDisplayPower(HWND hwnd, const POWERBROADCAST_SETTING& setting) {
     if ((setting.PowerSetting != kConsoleDisplayState && setting.PowerSetting != kMonitorPowerOn) ||
         setting.DataLength < sizeof(DWORD)) {
@@ -110,9 +127,12 @@ LRESULT CALLBACK SaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         case WM_POWERBROADCAST:
             // Only the display's own notifications, which this window asked for; other power events are
-            // the host's dismissal rules'.
+            // the host's dismissal rules'. Any process may send the message, with any lParam: one that
+            // points at no setting with its first four bytes of data is ignored.
             if (wParam != PBT_POWERSETTINGCHANGE) return DefaultSaverProc(hwnd, message, wParam, lParam);
-            OnDisplayPower(hwnd, *reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+            if (Readable(reinterpret_cast<const void*>(lParam),
+                         offsetof(POWERBROADCAST_SETTING, Data) + sizeof(DWORD)))
+                OnDisplayPower(hwnd, *reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
             return TRUE;
         case WM_DESTROY:
             DestroySaver(hwnd);

@@ -179,6 +179,25 @@ TEST_F(SaverWindow, FramesStopWhileTheDisplayIsOffAndGoOnWithoutAJump) {
     PumpMessages();
 }
 
+TEST_F(SaverWindow, APowerSettingChangeWithoutItsSettingIsIgnored) {
+    // Any process may send one, with any lParam: the saver neither reads it nor stops drawing.
+    FakeTickScope tick(50000);
+    HWND saver = MakePreview(200, 150);
+    ASSERT_NE(saver, nullptr);
+    void* freed = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(freed, nullptr);
+    VirtualFree(freed, 0, MEM_RELEASE);
+    for (const LPARAM setting : {LPARAM(0), LPARAM(1), LPARAM(freed)}) {
+        SCOPED_TRACE(setting);
+        EXPECT_EQ(SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, setting), TRUE);
+        fakeTick += 16;
+        SendMessageA(saver, WM_TIMER, kFrameTimerId, 0);
+        EXPECT_EQ(appState.clock->current, fakeTick);
+    }
+    DestroyWindow(saver);
+    PumpMessages();
+}
+
 bool AllWispsFinite(const Swarm& swarm) {
     for (int32_t i = 0; i < swarm.wispCount; ++i) {
         const Vec3& p = swarm.wisps[i].position;
