@@ -27,6 +27,7 @@ struct PageView {
     bool sceneWanted;  // settings changed while the context was lost: a new scene once it is back
     bool fullScreen;
     bool failed;      // the browser refused the shaders: nothing more is drawn
+    bool calm;        // the system asks for reduced motion: a speed not chosen is the calm one
     PageSize canvas;  // the canvas on the page in device pixels, as last measured
     double ratio;     // device pixels per CSS pixel then
     PageFrames frames;
@@ -216,10 +217,11 @@ const char* ToScript(std::string text) {
 
 extern "C" {
 
-// The animated page: settings from the URL fragment over the visitor's stored ones. 0 when it runs, 1
-// without WebGL.
-EMSCRIPTEN_KEEPALIVE int32_t fenlight_start(const char* fragment, const char* stored) {
-    page.settings = ReadPageSettings(fragment, stored);
+// The animated page: settings from the URL fragment over the visitor's stored ones, calmed where `calm`
+// says the system asks for reduced motion. 0 when it runs, 1 without WebGL.
+EMSCRIPTEN_KEEPALIVE int32_t fenlight_start(const char* fragment, const char* stored, int32_t calm) {
+    page.calm = calm != 0;
+    page.settings = ReadPageSettings(fragment, stored, page.calm);
     if (!CreateContext(false)) return 1;
     ListenToPage();
     GuessCanvas();
@@ -264,7 +266,7 @@ EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed,
 // New settings from the panel or the address (over the stored ones, as at the start): a new scene with
 // them. Returns the fragment in use.
 EMSCRIPTEN_KEEPALIVE const char* fenlight_apply(const char* fragment, const char* stored) {
-    page.settings = ReadPageSettings(fragment, stored);
+    page.settings = ReadPageSettings(fragment, stored, page.calm);
     if (page.context > 0 && !page.still && !page.failed) {
         // A lost context can make nothing; the new scene starts when it is restored.
         if (page.lost) {

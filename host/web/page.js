@@ -28,17 +28,11 @@ function fail(text) {
 function fragment() {
   try { return decodeURIComponent(location.hash.slice(1)).slice(0, LONGEST); } catch (e) { return ''; }
 }
-// The visitor's stored look. Where the system asks for reduced motion and the visitor has chosen no speed,
-// the lights drift at a calmer speed than the usual default.
-var CALM_SPEED = 12;
-var calm = window.matchMedia && matchMedia('(prefers-reduced-motion: reduce)').matches;
+// The visitor's stored look. Where the system asks for reduced motion the program makes a speed the visitor
+// has not chosen a calmer one.
+var calm = !!(window.matchMedia && matchMedia('(prefers-reduced-motion: reduce)').matches);
 function stored() {
-  var text = '';
-  try { text = (localStorage.getItem(KEY) || '').slice(0, LONGEST); } catch (e) { /* nothing stored */ }
-  return calmed(text);
-}
-function calmed(text) {
-  return calm && !/(^|&)speed=/.test(text) ? (text ? text + '&' : '') + 'speed=' + CALM_SPEED : text;
+  try { return (localStorage.getItem(KEY) || '').slice(0, LONGEST); } catch (e) { return ''; }
 }
 function store(text) {
   try { localStorage.setItem(KEY, text); } catch (e) { /* a store that refuses keeps nothing */ }
@@ -176,7 +170,7 @@ function startPanel() {
   });
   document.getElementById('reset').onclick = function () {
     clearTimeout(settling);
-    apply('', calmed(''), true);
+    apply('', '', true);
   };
   document.getElementById('hide').onclick = hidePanel;
   var full = document.getElementById('full');
@@ -274,7 +268,7 @@ function start() {
     html.dataset.state = 'still';
     return;
   }
-  var started = call('fenlight_start', 'number', [fragment(), stored()]);
+  var started = call('fenlight_start', 'number', [fragment(), stored(), calm ? 1 : 0]);
   if (started) return fail(started === 2 ? refused : noWebGL);
   show(call('fenlight_fragment', 'string', []));
   watchSize();

@@ -87,13 +87,17 @@ const HostCalls kPageCalls{.saverProc = NoDefault,
 
 }  // namespace
 
-StoredSettings ReadPageSettings(const char* fragment, const char* stored) {
+StoredSettings ReadPageSettings(const char* fragment, const char* stored, bool calm) {
     // The link's values over the store's over the defaults; each is checked on its own, so a bad value in
-    // the link gives the default, not the stored one.
+    // the link gives the default, not the stored one. A speed neither names validly is the validation's
+    // default, or the calm one.
     StoredSettings used = kDefaultSettings;
+    used.speed = kNotAValue;
     ReadPairs(stored, used);
     ReadPairs(fragment, used);
-    return ValidateSettings(used);
+    StoredSettings valid = ValidateSettings(used);
+    if (calm && valid.speed != used.speed) valid.speed = kCalmSpeed;
+    return valid;
 }
 
 std::string FormatPageSettings(const StoredSettings& settings) {

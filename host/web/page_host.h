@@ -9,11 +9,16 @@
 #include "host/host_state.h"
 #include "settings/settings.h"
 
+// The speed the lights drift at where the system asks for reduced motion, unless a speed was chosen.
+constexpr uint32_t kCalmSpeed = 12;
+
 // Reads "direction=in&colors=amber&particles=120&size=40&speed=33" from the URL fragment and the same form
 // from the visitor's store. Each setting comes from the fragment when it names it, else from the store, else
 // its default. A value that is unknown, not a whole number or out of range gives that setting's default,
-// through the same validation as a registry load; names the page does not know are ignored.
-StoredSettings ReadPageSettings(const char* fragment, const char* stored);
+// through the same validation as a registry load; names the page does not know are ignored. With `calm`
+// (the system asks for reduced motion) the speed's default is kCalmSpeed: a speed that is not a valid
+// value was not chosen either.
+StoredSettings ReadPageSettings(const char* fragment, const char* stored, bool calm = false);
 // The fragment that names all five values, in the order above.
 std::string FormatPageSettings(const StoredSettings& settings);
 // The panel's controls as JSON: for each setting its name in links, its label, its value now and either

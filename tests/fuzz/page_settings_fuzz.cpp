@@ -26,9 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const StoredSettings used =
         ReadPageSettings(fragment.c_str(), zero == std::string::npos ? nullptr : stored.c_str());
     FUZZ_CHECK(Same(ValidateSettings(used), used));
+    // Reduced motion changes only a speed that was not chosen, and a shown fragment chose every setting.
+    StoredSettings calm =
+        ReadPageSettings(fragment.c_str(), zero == std::string::npos ? nullptr : stored.c_str(), true);
+    FUZZ_CHECK(calm.speed == used.speed || (calm.speed == kCalmSpeed && used.speed == kDefaultSpeed));
+    calm.speed = used.speed;
+    FUZZ_CHECK(Same(calm, used));
 
     const std::string shown = FormatPageSettings(used);
     FUZZ_CHECK(Same(ReadPageSettings(shown.c_str(), nullptr), used));
+    FUZZ_CHECK(Same(ReadPageSettings(shown.c_str(), nullptr, true), used));
     FUZZ_CHECK(Same(ReadPageSettings(nullptr, shown.c_str()), used));
     // The link names every setting, so no store shows through it.
     FUZZ_CHECK(Same(ReadPageSettings(shown.c_str(), fragment.c_str()), used));

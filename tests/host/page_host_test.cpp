@@ -30,6 +30,25 @@ TEST(PageHost, LinkOverStoreSettingBySetting) {
     }
 }
 
+TEST(PageHost, ReducedMotionCalmsASpeedNotChosen) {
+    const struct {
+        const char* fragment;
+        const char* stored;
+        uint32_t speed;
+    } cases[] = {
+        {"", "", kCalmSpeed},
+        {"direction=up", "speed=50", 50},
+        {"speed=70", "speed=50", 70},
+        {"speed=33", "", 33},
+        {nullptr, "speed=abc", kCalmSpeed},
+        {"", "direction=up&speed=101", kCalmSpeed},
+        {"speed=x", "speed=50", kCalmSpeed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadPageSettings(c.fragment, c.stored, true).speed, c.speed) << c.stored;
+    }
+}
+
 TEST(PageHost, FullScreenMouseTravelIsFromTheFirstPosition) {
     PageDismissal page{};
     EnterPageFullScreen(page);

@@ -398,13 +398,17 @@ def chromium_checks(browser, base, snapshot, work):
                        " localStorage.getItem('fenlight.awake')]")
     check(kept == [False, True, "1"], f"Keep screen on is offered and remembered ({kept})")
 
-    # Reduced motion slows the default speed; a speed the visitor chose holds.
+    # Reduced motion slows the default speed; a speed the visitor chose holds. A speed that is no valid value,
+    # stored or in the link, was not chosen.
     browser.send("Emulation.setEmulatedMedia", features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
-    for look, speed in (("", "speed=12"), ("direction=up&speed=50", "speed=50")):
+    for look, link, speed in (("", "", "speed=12"), ("direction=up&speed=50", "", "speed=50"),
+                              ("speed=abc", "", "speed=12"), ("direction=up&speed=101", "", "speed=12"),
+                              ("speed=50", "?shared#speed=x", "speed=12")):
         browser.run(f"localStorage.setItem('fenlight', '{look}')")
-        browser.open(base + "/")
+        browser.open(base + "/" + link)
         url = browser.run("location.hash")
-        check(url.endswith(speed), f"with reduced motion and {look or 'nothing'} stored the page uses {speed} ({url})")
+        check(url.endswith(speed), f"with reduced motion, {look or 'nothing'} stored and {link or 'no link'} the page"
+              f" uses {speed} ({url})")
     browser.send("Emulation.setEmulatedMedia", features=[])
 
     # Back from a hidden tab the scene goes on where it stopped. The clock stands still but for 4 s while hidden,
