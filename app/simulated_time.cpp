@@ -1,5 +1,6 @@
 #include "app/simulated_time.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/tick.h"
@@ -21,6 +22,8 @@ void StartSimulatedTime(uint32_t seed) {
 
 void AdvanceSimulatedTime(AppState& app, double seconds) {
     if (!(seconds > 0.0)) return;
+    // Stepped through at once: an unbounded time would never end, nor round to a count of frames.
+    seconds = std::min(seconds, kMaxSimulatedSeconds);
     const auto frames = static_cast<unsigned long long>(std::llround(seconds * 1000.0 / kSimulatedFrameMs));
     for (unsigned long long i = 0; i < frames; ++i) {
         simulatedTick += kSimulatedFrameMs;

@@ -242,9 +242,13 @@ EMSCRIPTEN_KEEPALIVE void fenlight_resize(int32_t width, int32_t height, double 
 
 // One frame of the scene after `seconds` of simulated time from the start tick `seed`, exactly
 // width x height device pixels: what fenlight-snapshot draws with the same values. 0 when drawn, 1 without
-// WebGL, 2 when the shaders are refused, 3 when the browser gives a smaller drawing buffer.
+// WebGL, 2 when the shaders are refused, 3 when the browser gives a smaller drawing buffer, 4 when the size
+// or the time is past a still frame's bounds (nothing is done).
 EMSCRIPTEN_KEEPALIVE int32_t fenlight_still(const char* fragment, uint32_t seed, double seconds,
                                             int32_t width, int32_t height) {
+    if (width < 1 || height < 1 || width > kPageStillMaxSide || height > kPageStillMaxSide ||
+        !(seconds >= 0.0 && seconds <= kPageStillMaxSeconds))
+        return 4;
     page.still = true;
     page.settings = ReadPageSettings(fragment, nullptr);
     if (!CreateContext(true)) return 1;

@@ -39,6 +39,12 @@ void EnterPageFullScreen(PageDismissal& page);
 // WM_MOUSEMOVE, WM_ACTIVATEAPP, ...) with the mouse position it came with. True once full screen should end.
 bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, HostPoint cursor);
 
+// A still frame's bounds (the page's script keeps to them; the program holds any other caller to them too):
+// at most kPageStillMaxSide pixels a side, and at most kPageStillMaxSeconds of simulated time, which is
+// stepped through at once, before the page can answer.
+constexpr int32_t kPageStillMaxSide = 8192;
+constexpr double kPageStillMaxSeconds = 3600.0;
+
 // The live canvas's drawing buffer for a canvas of width x height device pixels shown at `ratio` device
 // pixels per CSS pixel. The glows are soft, so a buffer scaled up by the page's style looks the same while
 // a frame costs in proportion to its pixels: the buffer keeps the canvas's shape but holds at most

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/app_state.h"
+#include "app/simulated_time.h"
 #include "fake_tick.h"
 #include "scene_app.h"
 #include "sim/random.h"
@@ -101,6 +104,22 @@ TEST(Scene, CycleRebuildsBehindBlackWithANewDirection) {
     }
     EXPECT_EQ(rebuilds, 200000 * 40 / 300040);  // one per 300 s (+ the frame that passes it)
     EXPECT_TRUE(seen[0] && seen[1] && seen[2]);
+}
+
+TEST(SimulatedTime, AdvancesADayAtMost) {
+    // Whatever a caller asks: a picture's time cannot keep the program stepping frames for good. A scene
+    // without lights, so that a day of frames is quick.
+    for (const double seconds : {90000.0, 1e300, double(INFINITY)}) {
+        SCOPED_TRACE(seconds);
+        StartSimulatedTime(5);
+        AppState app = MakeSceneApp(kDirectionDown);
+        app.quantity = 0;
+        CreateScene(app);
+        AdvanceSimulatedTime(app, seconds);
+        EXPECT_EQ(app.clock->current, 5u + 86400u * 1000u);
+        ReleaseScene(app);
+    }
+    SetTickSource(nullptr);
 }
 
 }  // namespace

@@ -486,6 +486,21 @@ def sizing_checks(browser, base):
         browser.errors()  # the browser's own words on the shaders
         check(state == "failed" and said in message, f"{what} ({state}: {message})")
 
+    # The program holds a still frame to the page's bounds itself: called from elsewhere with a size or a time
+    # past them it refuses (4) at once, within them it draws (0).
+    browser.open(base + "/?still&width=64&height=64&seconds=0")
+    browser.run("createFenlight({canvas: document.getElementById('canvas')}).then(m => { window.other = m; })")
+    asked = [("1e9", 64, 64), ("3600.5", 64, 64), ("NaN", 64, 64), ("-1", 64, 64), ("20", 8193, 64),
+             ("20", 64, 100000), ("20", 0, 64), ("20", 64, 64)]
+    calls = ", ".join(f"other.ccall('fenlight_still', 'number', Array(5).fill('number').fill('string', 0, 1),"
+                      f" ['', 1, {s}, {w}, {h}])" for s, w, h in asked)
+    try:  # (past its timeout the evaluation is terminated, an error)
+        answer = browser.send("Runtime.evaluate", expression=f"[{calls}]", returnByValue=True, timeout=10000)
+        got = answer.get("exceptionDetails") or answer["result"].get("value")
+    except RuntimeError as e:
+        got = f"no answer within 10 s: {e}"
+    check(got == [4] * 7 + [0], f"a still frame asked of the program past the page's bounds is refused at once ({got})")
+
     opened_with(browser, FAST, base + "/", 640, 360)
     rate = browser.run("new Promise(r => { const from = {...rate};"
                        " setTimeout(() => r([rate.callbacks - from.callbacks, rate.drawn - from.drawn]), 2000); })")
