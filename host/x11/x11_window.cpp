@@ -165,6 +165,7 @@ int32_t AdoptWindow(HackWindow& hack, Window window) {
         return 1;
     }
     hack.window = window;
+    hack.screen = wanted.screen;
     hack.doubleBuffered = VisualSupports(hack.display, visual, GLX_DOUBLEBUFFER);
     hack.context = glXCreateContext(hack.display, visual, nullptr, True);
     XFree(visual);
@@ -193,6 +194,7 @@ int32_t MakeOwnWindow(HackWindow& hack) {
         return 1;
     }
     const Window root = RootWindow(display, screen);
+    hack.screen = screen;
     hack.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
     XSetWindowAttributes attributes{};
     attributes.colormap = hack.colormap;
@@ -221,16 +223,6 @@ int32_t MakeOwnWindow(HackWindow& hack) {
     return 0;
 }
 
-bool HasGlxExtension(Display* display, const char* name) {
-    const char* list = glXQueryExtensionsString(display, DefaultScreen(display));
-    const size_t length = std::strlen(name);
-    for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
-        const bool starts = at == list || at[-1] == ' ';
-        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
-    }
-    return false;
-}
-
 // Asks the driver to make each swap wait for the screen's refresh; true when it took the interval. Only
 // extensions the display names are called: Mesa hands out entry points for the others too, and on a
 // display without them (Xvfb) those crash.
@@ -242,15 +234,15 @@ bool WaitSwapsForRefresh(HackWindow& hack) {
     };
     BeginTrap();
     bool taken = false;
-    if (HasGlxExtension(hack.display, "GLX_EXT_swap_control")) {
+    if (HasGlxExtension(hack, "GLX_EXT_swap_control")) {
         if (const auto set = reinterpret_cast<SwapIntervalExt>(find("glXSwapIntervalEXT"))) {
             set(hack.display, hack.window, 1);
             taken = true;
         }
-    } else if (HasGlxExtension(hack.display, "GLX_MESA_swap_control")) {
+    } else if (HasGlxExtension(hack, "GLX_MESA_swap_control")) {
         const auto set = reinterpret_cast<SwapInterval>(find("glXSwapIntervalMESA"));
         taken = set != nullptr && set(1) == 0;
-    } else if (HasGlxExtension(hack.display, "GLX_SGI_swap_control")) {
+    } else if (HasGlxExtension(hack, "GLX_SGI_swap_control")) {
         const auto set = reinterpret_cast<SwapInterval>(find("glXSwapIntervalSGI"));
         taken = set != nullptr && set(1) == 0;
     }
@@ -308,6 +300,18 @@ void TakeRefresh(HackWindow& hack) {
 }
 
 }  // namespace
+
+bool HasGlxExtension(const HackWindow& hack, const char* name) {
+    // Each screen may have a driver of its own: a window handed over (--window-id, XSCREENSAVER_WINDOW)
+    // may be on another than the default one.
+    const char* list = glXQueryExtensionsString(hack.display, hack.screen);
+    const size_t length = std::strlen(name);
+    for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
+        const bool starts = at == list || at[-1] == ' ';
+        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
+    }
+    return false;
+}
 
 int32_t OpenHackWindow(HackWindow& hack, const HackOptions& options) {
     hack = HackWindow{};

@@ -13,6 +13,7 @@
 struct HackWindow {
     Display* display;
     Window window;
+    int screen;         // the screen the window is on, not always the display's default one
     Colormap colormap;  // ours to free when we made the window
     bool ownWindow;     // made by us: keys and the window manager's close end the hack
     bool doubleBuffered;
@@ -45,6 +46,8 @@ void WaitForEvents(HackWindow& hack, uint32_t microseconds);
 void ShowFrame(HackWindow& hack);
 // Releases the context, our window if we made one, and the display.
 void CloseHackWindow(HackWindow& hack);
+// Whether GLX names the extension for the screen the window is on.
+bool HasGlxExtension(const HackWindow& hack, const char* name);
 // True once the X server refused a request (the error was printed): the hack ends with status 1. Errors
 // saying the drawn window is gone count instead as its close.
 bool HackWindowFailed();

@@ -2,9 +2,10 @@
 # The Linux hack on a private Xvfb: bad options draw nothing; --root (plain and virtual root),
 # --window-id and its own window show lights of the chosen colours; more particles show more light; a
 # resized window keeps its lights round; SIGTERM, Escape, q and the window manager's close end it with 0;
-# windows it cannot draw into are refused and other X errors fail it, with a message; an event Xlib has
-# already read cuts a long wait between frames short; a second signal ends it on a stalled X server, also
-# when started with the stop signals blocked; the settings' words; xscreensaver-settings' command.
+# windows it cannot draw into are refused and other X errors fail it, with a message; the GLX extensions of
+# the window's own screen are the ones asked about; an event Xlib has already read cuts a long wait between
+# frames short; a second signal ends it on a stalled X server, also when started with the stop signals
+# blocked; the settings' words; xscreensaver-settings' command.
 #   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK FENLIGHT_XML
 . "$(dirname "$0")/../common.sh"
 
@@ -323,6 +324,18 @@ window_check() {
         grep -q '^fenlight: X error: BadMatch .*(request X_GetImage (73.0), resource 0x' "$E2E_TMP/check.out"
 }
 e2e_check "a queued close cuts a 5 s wait short; BadMatch on the drawn window fails, named" window_check
+# Screen 1 offers OpenGL nothing: from a display whose default screen it is, a window on screen 0 is asked
+# about its own screen's extensions.
+new_window 320 240
+screen_extensions() {
+    DISPLAY=$DISPLAY.1 timeout 20 "$WINDOW_CHECK" "$WINDOW_ID" >"$E2E_TMP/check.out" 2>&1
+    local status=$?
+    e2e_log "$(cat "$E2E_TMP/check.out")"
+    [ "$status" -eq 0 ]
+}
+e2e_check "the GLX extensions asked about are those of the window's screen, not the default one's" \
+    screen_extensions
+kill "$WINDOW_PID"
 
 echo "== a second stop signal ends a hack stuck on a stalled X server promptly"
 # The stopped server answers nothing, so the hack waits inside Xlib for good. The first signal is taken

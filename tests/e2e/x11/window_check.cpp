@@ -5,11 +5,16 @@
 // - an X error about the drawn window that does not say it is gone (BadMatch from reading pixels outside
 //   it) fails the hack instead of passing for the window's end (the message is the caller's to check).
 // Exit 0 when both hold.
+// With a window id, it adopts that window instead and checks that the GLX extensions the hack asks about are
+// those of the window's own screen, which need not be the display's default one: every extension that
+// screen names is found. Exit 0 when that holds.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <string>
 
 #include "host/x11/options.h"
 #include "host/x11/x11_window.h"
@@ -55,17 +60,40 @@ int CheckError(HackWindow& hack) {
     return image == nullptr && event != kEventClose && HackWindowFailed() ? 0 : 1;
 }
 
+int CheckScreenExtensions(HackWindow& hack) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(hack.display, hack.window, &attributes);
+    const int screen = XScreenNumberOfScreen(attributes.screen);
+    const char* list = glXQueryExtensionsString(hack.display, screen);
+    int named = 0;
+    int found = 0;
+    const char* at = list != nullptr ? list : "";
+    while (*(at += std::strspn(at, " ")) != '\0') {
+        const size_t length = std::strcspn(at, " ");
+        ++named;
+        if (HasGlxExtension(hack, std::string(at, length).c_str())) ++found;
+        at += length;
+    }
+    std::printf("screen %d (the default is %d) names %d GLX extensions, %d found\n", screen,
+                DefaultScreen(hack.display), named, found);
+    return named > 0 && found == named ? 0 : 1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     HackOptions options = DefaultHackOptions();
+    if (argc > 1) {
+        options.target = HackTarget::kWindowId;
+        if (!ParseWindowId(argv[1], options.windowId)) return 2;
+    }
     HackWindow hack{};
     if (OpenHackWindow(hack, options) != 0) {
         CloseHackWindow(hack);
         return 1;
     }
     // The error is last: a failed hack stays failed.
-    const int result = CheckWait(hack) | CheckError(hack);
+    const int result = argc > 1 ? CheckScreenExtensions(hack) : CheckWait(hack) | CheckError(hack);
     CloseHackWindow(hack);
     return result;
 }
