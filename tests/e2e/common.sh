@@ -126,14 +126,17 @@ e2e_start_sway() {
 }
 
 # e2e_new_wineprefix [win32]: a prefix of this check's own, 64-bit or (win32) 32-bit Windows; the check
-# ends, failed, when none can be made. The first
-# one made of each kind is kept as a template in $FENLIGHT_WINE_TEMPLATE (default
-# /tmp/fenlight-wine-template-$UID, "-win32" added for the 32-bit one) and copied, since wineboot is slow.
+# ends, failed, when none can be made, and skipped (77, tools/wine's reason said) when this machine cannot
+# run the 32-bit programs one needs. The first one made of each kind is kept as a template in
+# $FENLIGHT_WINE_TEMPLATE (default /tmp/fenlight-wine-template-$UID, "-win32" added for the 32-bit one) and
+# copied, since wineboot is slow.
 e2e_new_wineprefix() {
-    local arch=${1:-win64}
+    local arch=${1:-win64} status=0
     local template=${FENLIGHT_WINE_TEMPLATE:-/tmp/fenlight-wine-template-$(id -u)}
     [ "$arch" = win64 ] || template+=-$arch
-    "$E2E_TOOLS/wine-prefix" "$template" "$arch" || { echo "no Wine prefix could be made"; exit 1; }
+    "$E2E_TOOLS/wine-prefix" "$template" "$arch" || status=$?
+    [ "$status" != 77 ] || exit 77
+    [ "$status" = 0 ] || { echo "no Wine prefix could be made"; exit 1; }
     export WINEPREFIX="$E2E_TMP/prefix"
     cp -a "$template" "$WINEPREFIX"
 }

@@ -7,6 +7,8 @@
 #                  keys and ends when the parent goes away
 #   rejected     - bad preview numbers and unknown switches end with -1 and show nothing
 #   setup        - "/c" and an empty command line open "Fenlight Setup", centred, with the version line
+#   prefix       - the prefix every Wine check starts from: a 32-bit one where no 32-bit program runs is
+#                  skipped with the reason
 # FENLIGHT_SCREENSHOTS=folder keeps the full-screen picture there.
 # Usage: saver.sh Fenlight.scr saver_probe.exe [full|basic]   (basic: full-screen checks only)
 . "$(dirname "$0")/../common.sh"
@@ -140,8 +142,18 @@ check_setup_dialog() {
     done
 }
 
+check_prefix() {
+    local said status=0
+    local why="skipped: this machine cannot run 32-bit programs (FENLIGHT_32BIT=no): wineboot needs a 32-bit process"
+    said=$(FENLIGHT_32BIT=no FENLIGHT_WINE_TEMPLATE=$E2E_TMP/template e2e_new_wineprefix win32) || status=$?
+    e2e_log "status $status: $said"
+    e2e_check "a 32-bit prefix where 32-bit programs cannot run is skipped (77), saying why" \
+        eval '[ "$status" = 77 ] && [ "$said" = "$why" ]'
+}
+
 check_full_screen
 if [ "$SCOPE" = full ]; then
+    check_prefix
     check_key_and_second_start
     check_preview
     check_rejected
