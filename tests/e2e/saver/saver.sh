@@ -8,7 +8,7 @@
 #   rejected     - bad preview numbers and unknown switches end with -1 and show nothing
 #   setup        - "/c" and an empty command line open "Fenlight Setup", centred, with the version line
 #   prefix       - the prefix every Wine check starts from: a 32-bit one where no 32-bit program runs is
-#                  skipped with the reason
+#                  skipped with the reason, and a prefix whose wineboot failed is not taken as made
 # FENLIGHT_SCREENSHOTS=folder keeps the full-screen picture there.
 # Usage: saver.sh Fenlight.scr saver_probe.exe [full|basic]   (basic: full-screen checks only)
 . "$(dirname "$0")/../common.sh"
@@ -143,12 +143,18 @@ check_setup_dialog() {
 }
 
 check_prefix() {
-    local said status=0
+    local said status=0 broken=$E2E_TMP/broken-prefix
     local why="skipped: this machine cannot run 32-bit programs (FENLIGHT_32BIT=no): wineboot needs a 32-bit process"
     said=$(FENLIGHT_32BIT=no FENLIGHT_WINE_TEMPLATE=$E2E_TMP/template e2e_new_wineprefix win32) || status=$?
     e2e_log "status $status: $said"
     e2e_check "a 32-bit prefix where 32-bit programs cannot run is skipped (77), saying why" \
         eval '[ "$status" = 77 ] && [ "$said" = "$why" ]'
+    # What a 32-bit prefix leaves behind: wineboot for a 64-bit one fails there, system.reg or not.
+    mkdir -p "$broken" && printf 'WINE REGISTRY Version 2\n#arch=win32\n' >"$broken/system.reg"
+    status=0
+    "$E2E_TOOLS/wine-prefix" "$broken" win64 >"$E2E_TMP/broken.out" 2>&1 || status=$?
+    e2e_log "status $status: $(cat "$E2E_TMP/broken.out")"
+    e2e_check "a prefix whose wineboot failed is not made" eval '[ "$status" != 0 ] && [ ! -e "$broken/.ready" ]'
 }
 
 check_full_screen
