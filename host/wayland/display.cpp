@@ -106,6 +106,12 @@ void StartView(SaverOutput& output) {
     output.saver->stateFor = &output;
 }
 
+void SayArranged(const SaverOutput& output, const char* what) {
+    if (!output.saver->options.verbose) return;
+    std::fprintf(stderr, "fenlight-wayland: %s %s %dx%d (buffer %dx%d)\n", output.label.c_str(), what,
+                 output.surfaceWidth, output.surfaceHeight, output.plan.width, output.plan.height);
+}
+
 // The buffer for the surface's size and scale; the scene made on the first call, resized on later ones.
 void ArrangeView(SaverOutput& output) {
     WaylandSaver& saver = *output.saver;
@@ -143,10 +149,7 @@ void ArrangeView(SaverOutput& output) {
         // Frames are paced by the frame callbacks; the swap itself never waits.
         eglSwapInterval(saver.egl, 0);
         StartView(output);
-        if (saver.options.verbose) {
-            std::fprintf(stderr, "fenlight-wayland: %s shown %dx%d (buffer %dx%d)\n", output.label.c_str(),
-                         output.surfaceWidth, output.surfaceHeight, plan.width, plan.height);
-        }
+        SayArranged(output, "shown");
     } else if (resized) {
         wl_egl_window_resize(output.window, plan.width, plan.height, 0, 0);
         MakeCurrent(saver, output);
@@ -155,6 +158,8 @@ void ArrangeView(SaverOutput& output) {
         } else {
             ResizeSaver(output.app, plan.width, plan.height);
         }
+        // A compositor may say the output's scale only once the surface is on it.
+        SayArranged(output, "resized");
     }
     if (output.eglSurface != EGL_NO_SURFACE && output.frameCallback == nullptr) DrawView(output);
 }
