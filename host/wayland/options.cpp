@@ -125,14 +125,7 @@ const char* WaylandUsage() {
             "key, a click, a touch or a move of the pointer.\n"
             "\n"
             "Scene (default: the settings file, else the defaults shown):\n";
-        for (const SettingField field : kShownOrder) {
-            const SettingRule& rule = kSettingRules[field];
-            const bool list = !rule.words.empty();
-            std::string option = std::string("--") + rule.option + (list ? " WORD" : " N");
-            option.resize(20, ' ');
-            text += "  " + option + "  " + AcceptedSettingValues(field) + " (default " +
-                    (list ? std::string(rule.words[rule.fallback]) : std::to_string(rule.fallback)) + ")\n";
-        }
+        text += SettingOptionsHelp();
         return text +
                "  --save                store the settings given in the settings file, then end\n"
                "\n"

@@ -220,6 +220,23 @@ ParseResult ParseHackOptions(HackOptions& options, int argc, const char* const* 
     return ParseOptions(grammar, options.settings, argc, argv);
 }
 
+std::string SettingOptionsHelp() {
+    std::string text;
+    for (const SettingField field : kShownOrder) {
+        const SettingRule& rule = kSettingRules[field];
+        const bool list = !rule.words.empty();
+        std::string option = std::string("--") + rule.option + (list ? " WORD" : " N");
+        option.resize(20, ' ');
+        text += "  " + option + "  ";
+        text += list ? WordList(rule.words)
+                     : std::string(rule.help) + ", " + std::to_string(rule.min) + " to " +
+                           std::to_string(rule.max);
+        text += " (default " +
+                (list ? std::string(rule.words[rule.fallback]) : std::to_string(rule.fallback)) + ")\n";
+    }
+    return text;
+}
+
 const char* HackUsage() {
     static const std::string usage = [] {
         std::string text =
@@ -234,18 +251,7 @@ const char* HackUsage() {
             "  --display NAME        the X display to use (default $DISPLAY)\n"
             "\n"
             "Scene:\n";
-        for (const SettingField field : kShownOrder) {
-            const SettingRule& rule = kSettingRules[field];
-            const bool list = !rule.words.empty();
-            std::string option = std::string("--") + rule.option + (list ? " WORD" : " N");
-            option.resize(20, ' ');
-            text += "  " + option + "  ";
-            text += list ? WordList(rule.words)
-                         : std::string(rule.help) + ", " + std::to_string(rule.min) + " to " +
-                               std::to_string(rule.max);
-            text += " (default " +
-                    (list ? std::string(rule.words[rule.fallback]) : std::to_string(rule.fallback)) + ")\n";
-        }
+        text += SettingOptionsHelp();
         return text +
                "\n"
                "Frames:\n"

@@ -72,6 +72,9 @@ std::string AcceptedSettingValues(SettingField field);
 // -name, --name, and those taking a value also --name=value. A later option overrides an earlier one.
 ParseResult ParseHackOptions(HackOptions& options, int argc, const char* const* argv);
 
+// The --help lines of the five settings, in the order they are shown, with their words or ranges and
+// defaults.
+std::string SettingOptionsHelp();
 // The --help text, several lines ending with a newline.
 const char* HackUsage();
 
