@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -37,39 +38,28 @@ TEST(WaylandOptions, TheCommandLineWinsOverTheFileAndSaysWhichItNamed) {
     EXPECT_EQ(parsed.options.settings.speed, 12u);
     EXPECT_EQ(parsed.options.settings.quantity, 100u);
     EXPECT_EQ(parsed.options.given, Bit(kFieldColor) | Bit(kFieldSpeed));
-    EXPECT_FALSE(parsed.options.still);
 }
 
-TEST(WaylandOptions, OwnOptionsAndTheirRefusals) {
-    const Parsed still = Parse({"--seed", "7", "--seconds=2.5", "--verbose"});
-    ASSERT_EQ(still.result.outcome, kParseRun) << still.result.message;
+TEST(WaylandOptions, AStillPictureAndWhatIsRefused) {
+    const Parsed still = Parse({"--seed", "7", "--seconds=2.5"});
     EXPECT_TRUE(still.options.still);
-    EXPECT_EQ(still.options.seed, 7u);
     EXPECT_DOUBLE_EQ(still.options.seconds, 2.5);
-    EXPECT_TRUE(still.options.verbose);
-    EXPECT_EQ(Parse({"--idle", "300"}).options.idleSeconds, 300u);
-    EXPECT_TRUE(Parse({"--background"}).options.background);
-    EXPECT_EQ(Parse({"--help"}).result.outcome, kParseHelp);
-
-    struct Refused {
-        std::initializer_list<const char*> args;
-        const char* mentions;
-    };
-    for (const Refused& refused : {
-             Refused{{"--seconds", "86400.5"}, "0 to 86400"},
-             Refused{{"--seconds", "-1"}, "--seconds"},
-             Refused{{"--seconds", "1e3"}, "--seconds"},
-             Refused{{"--seconds", "3."}, "--seconds"},
-             Refused{{"--seed", "4294967296"}, "4294967295"},
-             Refused{{"--idle", "0"}, "1 to 86400"},
-             Refused{{"--save=yes"}, "takes no value"},
-             Refused{{"--background", "--idle", "5"}, "do not go together"},
-             Refused{{"--window"}, "unknown option"},
+    // The grammar and the settings' words are the hack's, tested with it; these are the Wayland saver's own.
+    for (const auto& [args, mentions] :
+         std::initializer_list<std::pair<std::vector<const char*>, const char*>>{
+             {{"--seconds", "86400.5"}, "0 to 86400"},
+             {{"--seconds", "1e3"}, "--seconds"},
+             {{"--seconds", "3."}, "--seconds"},
+             {{"--idle", "0"}, "1 to 86400"},
+             {{"--background", "--idle", "5"}, "do not go together"},
+             {{"--window"}, "fenlight-wayland: unknown option"},
          }) {
-        const Parsed parsed = Parse(refused.args);
-        EXPECT_EQ(parsed.result.outcome, kParseError) << refused.mentions;
-        EXPECT_NE(parsed.result.message.find(refused.mentions), std::string::npos) << parsed.result.message;
-        EXPECT_EQ(parsed.result.message.rfind("fenlight-wayland: ", 0), 0u) << parsed.result.message;
+        std::vector<const char*> argv{"fenlight-wayland"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        WaylandOptions options = DefaultWaylandOptions(kDefaultSettings);
+        const ParseResult result = ParseWaylandOptions(options, int(argv.size()), argv.data());
+        EXPECT_EQ(result.outcome, kParseError) << mentions;
+        EXPECT_NE(result.message.find(mentions), std::string::npos) << result.message;
     }
 }
 
@@ -95,24 +85,16 @@ TEST(WaylandSettingsFile, GoodLinesAreTakenAndEveryOtherGivesItsDefaultAndAWarni
 
 TEST(WaylandSettingsFile, WhatIsSavedReadsBackTheSame) {
     const StoredSettings saved{3, 4, 120, 100, 0};
-    const uint32_t all =
-        Bit(kFieldColor) | Bit(kFieldDirection) | Bit(kFieldQuantity) | Bit(kFieldSize) | Bit(kFieldSpeed);
-    const std::string text = FormatSettingsText(saved, all & ~Bit(kFieldSize));
-    EXPECT_NE(text.find("colors = amethyst\n"), std::string::npos) << text;
-    EXPECT_EQ(text.find("size"), std::string::npos) << text;
-    StoredSettings read = kDefaultSettings;
+    const uint32_t named = Bit(kFieldColor) | Bit(kFieldDirection) | Bit(kFieldQuantity) | Bit(kFieldSpeed);
+    const std::string text = FormatSettingsText(saved, named);
+    EXPECT_EQ(text.find("size"), std::string::npos) << text;  // only what was named is stored
+    StoredSettings back = kDefaultSettings, expected = saved;
+    expected.size = kDefaultSize;
     uint32_t present = 0;
-    EXPECT_TRUE(ReadSettingsText(text, read, present).empty());
-    EXPECT_EQ(present, all & ~Bit(kFieldSize));
-    EXPECT_EQ(read.color, 3u);
-    EXPECT_EQ(read.direction, 4u);
-    EXPECT_EQ(read.quantity, 120u);
-    EXPECT_EQ(read.size, kDefaultSize);
-    EXPECT_EQ(read.speed, 0u);
-
-    EXPECT_EQ(SettingsFilePath("/x/conf", "/home/u"), "/x/conf/fenlight/settings");
+    EXPECT_TRUE(ReadSettingsText(text, back, present).empty());
+    EXPECT_EQ(present, named);
+    EXPECT_EQ(std::memcmp(&back, &expected, sizeof back), 0) << text;
     EXPECT_EQ(SettingsFilePath("relative", "/home/u"), "/home/u/.config/fenlight/settings");
-    EXPECT_EQ(SettingsFilePath(nullptr, ""), "");
 }
 
 TEST(WaylandDismissal, NothingEndsItInTheGraceAndTravelCountsFromWhereItEnded) {
