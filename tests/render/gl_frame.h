@@ -1,6 +1,5 @@
-// Shared helpers for the rendering tests that draw real frames offscreen (render/offscreen.h: GL 1.1 on
-// OSMesa, or GLES 2 on EGL, with the renderer of the same kind): a hand-made swarm, a frame with the
-// saver's GL state and resources, and measurements of the glow blobs.
+// Shared helpers for the rendering tests that draw real frames offscreen (render/offscreen.h): a hand-made
+// swarm, a frame with the saver's GL state and resources, and measurements of the glow blobs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,11 +56,7 @@ struct GLFrame {
         SetupGLState(width, height);
         return true;
     }
-    // As a host does: the view is released before its context goes.
-    ~GLFrame() {
-        if (frame.context != nullptr) ReleaseGLResources(app);
-        CloseOffscreenFrame(frame);
-    }
+    ~GLFrame() { CloseOffscreenFrame(frame); }
 
     // Draws one frame of the scene (no fade unless given) and returns its pixels.
     const std::vector<uint8_t>& Draw(TestScene* scene, FadeOverlay* fade = nullptr) {
@@ -73,17 +68,6 @@ struct GLFrame {
     }
     int Channel(int32_t x, int32_t y, int32_t c) const { return PixelChannel(frame, x, y, c); }
 };
-
-// Opens the frame or ends the test. OSMesa, where it is built, must give one; EGL may have no driver for
-// a display-less context (no Mesa), and then the test is skipped, saying why.
-#ifdef FENLIGHT_GLES2
-#define OPEN_FRAME(f, width, height) \
-    if ((f).Open(width, height)) {   \
-    } else                           \
-        GTEST_SKIP() << (f).frame.failure
-#else
-#define OPEN_FRAME(f, width, height) ASSERT_TRUE((f).Open(width, height)) << (f).frame.failure
-#endif
 
 struct Blob {
     double centreX = 0, centreY = 0;  // brightness-weighted, pixel centres at whole numbers + 0.5

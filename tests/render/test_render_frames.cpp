@@ -1,7 +1,7 @@
-// Real frames drawn offscreen and read back: where the wisps land, how bright and in what colour, how
-// sprites add, what the fade overlay does; built twice, for GL 1.1 on OSMesa and for GLES 2 on EGL. For GL
-// 1.1 also that every pass leaves the GL state as it found it and the same frame as the sprite-by-sprite
-// drawing.
+// Real frames drawn offscreen and read back: where the wisps land, how bright and in what colour,
+// how sprites add, what the fade overlay does, and that every pass leaves the GL state as it found it.
+// Built for GL 1.1 on OSMesa and for GLES 2 on EGL; the GL state, the glow texture and the sprite-by-sprite
+// drawing are GL 1.1's alone.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,8 +14,8 @@
 #include "app/app_state.h"
 #include "tests/app/fake_tick.h"
 #ifndef FENLIGHT_GLES2
-#include "reference_sprites.h"
 #include "render/gl11/views.h"
+#include "reference_sprites.h"
 #include "res/glow_image.h"
 #endif
 
@@ -33,7 +33,7 @@ double HaloPixels(float size, float aspect, double z, int pixels) {
 
 TEST(SwarmFrame, WispAtTheViewCentreIsCentredAndShrinksWithDepth) {
     GLFrame f;
-    OPEN_FRAME(f, 400, 300);
+    ASSERT_TRUE(f.Open(400, 300));
     int previousWidth = 1 << 30;
     for (float z : {0.2f, 0.35f, 0.6f, 1.0f}) {
         TestScene scene;
@@ -52,7 +52,7 @@ TEST(SwarmFrame, WispAtTheViewCentreIsCentredAndShrinksWithDepth) {
 
 TEST(SwarmFrame, ViewEdgesLandWhereTheFrustumPutsThem) {
     GLFrame f;
-    OPEN_FRAME(f, 400, 400);
+    ASSERT_TRUE(f.Open(400, 400));
     // At depth 0.25 the view's 0..1 fills the window: x = 1 is the right edge, so half the blob shows.
     TestScene edge;
     SetScene(edge, 400, 400, {MakeWisp({1.0f, 0.5f, 0.25f}, 1.0f)});
@@ -74,7 +74,7 @@ TEST(SwarmFrame, ViewEdgesLandWhereTheFrustumPutsThem) {
 TEST(SwarmFrame, GlowSetsTheBrightnessAndInactiveWispsShowOnlyTheirCore) {
     GLFrame f;
     // An odd size puts a pixel centre on the view centre, where the glow peaks.
-    OPEN_FRAME(f, 201, 201);
+    ASSERT_TRUE(f.Open(201, 201));
     TestScene dark;
     SetScene(dark, 201, 201, {MakeWisp({0.5f, 0.5f, 0.5f}, 0.0f), MakeWisp({0.3f, 0.6f, 0.3f}, 0.0f, 1.0f)});
     f.Draw(&dark);
@@ -104,7 +104,7 @@ TEST(SwarmFrame, GlowSetsTheBrightnessAndInactiveWispsShowOnlyTheirCore) {
 
 TEST(SwarmFrame, MixDrawsTheSchemeColours) {
     GLFrame f;
-    OPEN_FRAME(f, 200, 200);
+    ASSERT_TRUE(f.Open(200, 200));
     for (uint8_t scheme = 0; scheme < kSchemeCount; ++scheme) {
         const Vec3 a = SchemeColourA(scheme);
         const Vec3 b = SchemeColourB(scheme);
@@ -129,7 +129,7 @@ TEST(SwarmFrame, MixDrawsTheSchemeColours) {
 
 TEST(SwarmFrame, OverlappingSpritesAddAndTheirOrderDoesNotMatter) {
     GLFrame f;
-    OPEN_FRAME(f, 200, 200);
+    ASSERT_TRUE(f.Open(200, 200));
     const Vec3 dim{0.15f, 0.1f, 0.2f};
     TestScene one;
     SetScene(one, 200, 200, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f)}, dim, dim);
@@ -156,83 +156,7 @@ TEST(SwarmFrame, OverlappingSpritesAddAndTheirOrderDoesNotMatter) {
     EXPECT_LE(LargestDifference(first, second), 2);
 }
 
-TEST(FadeFrame, BlackAtFullAlphaHalfAtHalfAndUntouchedWhenClear) {
-    GLFrame f;
-    OPEN_FRAME(f, 200, 200);
-    TestScene scene;
-    SetScene(scene, 200, 200, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f), MakeWisp({0.2f, 0.7f, 0.3f}, 0.8f)});
-    const std::vector<uint8_t> plain = f.Draw(&scene);
-    ASSERT_GT(f.Channel(100, 100, 0), 100);
-
-    FadeOverlay fade{};
-    InitFade(fade, 300000000, 2000000, 2000000, 2000000, true);
-    f.Draw(&scene, &fade);  // start of the cycle: fully black
-    EXPECT_TRUE(AllBlack(f));
-    AdvanceFade(fade, 296000000 + 1000000);  // half-way through the darkening
-    f.Draw(&scene, &fade);
-    EXPECT_NEAR(f.Channel(100, 100, 0), plain[(100 * 200 + 100) * 4] / 2.0, 2.0);
-
-    ResetFade(fade);
-    AdvanceFade(fade, 100000000);  // the clear stretch
-    EXPECT_EQ(f.Draw(&scene, &fade), plain);
-    fade.enabled = false;
-    ResetFade(fade);  // would be black if it were drawn
-    EXPECT_EQ(f.Draw(&scene, &fade), plain);
-}
-
-TEST(SwarmFrame, SpritesStayRoundOnWideAndTallWindows) {
-    const AspectFactors wide = ComputeAspectFactors(1600, 900);
-    EXPECT_FLOAT_EQ(wide.aspectX, 0.73125f);
-    EXPECT_FLOAT_EQ(wide.aspectY, 1.3f);
-    const AspectFactors tall = ComputeAspectFactors(900, 1600);
-    EXPECT_FLOAT_EQ(tall.aspectX, 1.3f);
-    EXPECT_FLOAT_EQ(tall.aspectY, 0.73125f);
-    const AspectFactors square = ComputeAspectFactors(640, 640);
-    EXPECT_EQ(square.aspectX, 1.3f);
-    EXPECT_EQ(square.aspectY, 1.3f);
-
-    for (auto [w, h] : {std::pair{1600, 900}, std::pair{900, 1600}}) {
-        GLFrame f;
-        OPEN_FRAME(f, w, h);
-        TestScene scene;
-        SetScene(scene, w, h, {MakeWisp({0.5f, 0.5f, 0.4f}, 1.0f)});
-        f.Draw(&scene);
-        const Blob blob = MeasureBlob(f);
-        EXPECT_NEAR(blob.width, blob.height, 2) << w << "x" << h;
-        // 1.3 times the picture's shorter side's share: the same size on both windows.
-        const double expected = HaloPixels(0.15f, 1.3f, 0.4, std::min(w, h));
-        EXPECT_GE(blob.width, kLitLow * expected);
-        EXPECT_LE(blob.width, kLitHigh * expected);
-    }
-}
-
-TEST(SwarmFrame, EmptyOrFlatViewIsDrawnAsASquareOne) {
-    for (auto [w, h] : {std::pair{0, 0}, std::pair{0, 900}, std::pair{1600, 0}, std::pair{-4, 10}}) {
-        const AspectFactors aspect = ComputeAspectFactors(w, h);
-        EXPECT_EQ(aspect.aspectX, 1.3f) << w << "x" << h;
-        EXPECT_EQ(aspect.aspectY, 1.3f) << w << "x" << h;
-    }
-    GLFrame f;
-    OPEN_FRAME(f, 240, 240);
-    TestScene square, empty, flat;
-    SetScene(square, 240, 240, {MakeWisp({0.5f, 0.5f, 0.4f}, 1.0f)});
-    SetScene(empty, 0, 0, square.wisps);
-    SetScene(flat, 0, 500, square.wisps);
-    const std::vector<uint8_t> expected = f.Draw(&square);
-    EXPECT_EQ(f.Draw(&empty), expected);
-    EXPECT_EQ(f.Draw(&flat), expected);
-
-    // A zero-sized viewport draws nothing and raises no error.
-    SetupGLState(0, 0);
-    f.Draw(&empty);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-// What only the GL 1.1 renderer has: the matrix stacks and client arrays it must leave as found, the
-// current colour, the glow texture read back, the sprite quad's list, and the sprite-by-sprite drawing it
-// replaced. (The GLES 2 renderer is held to this one's picture in test_render_gles2.cpp.)
 #ifndef FENLIGHT_GLES2
-
 using Matrix = std::array<GLdouble, 16>;
 struct MatrixState {
     Matrix modelView, projection;
@@ -252,7 +176,7 @@ MatrixState ReadMatrixState() {
 
 TEST(SwarmFrame, EmptySwarmDrawsNothingAndEveryPassRestoresTheMatrices) {
     GLFrame f;
-    OPEN_FRAME(f, 200, 200);
+    ASSERT_TRUE(f.Open(200, 200));
     // Matrices that mean something to somebody else.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -285,25 +209,91 @@ TEST(SwarmFrame, EmptySwarmDrawsNothingAndEveryPassRestoresTheMatrices) {
     for (GLenum array : {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY})
         EXPECT_FALSE(glIsEnabled(array));
 }
+#endif
 
-TEST(FadeFrame, TheOverlayIgnoresTheCurrentColourAndLeavesItWhiteWithTexturingOn) {
+TEST(FadeFrame, BlackAtFullAlphaHalfAtHalfAndUntouchedWhenClear) {
     GLFrame f;
-    OPEN_FRAME(f, 200, 200);
+    ASSERT_TRUE(f.Open(200, 200));
     TestScene scene;
-    SetScene(scene, 200, 200, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f)});
+    SetScene(scene, 200, 200, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f), MakeWisp({0.2f, 0.7f, 0.3f}, 0.8f)});
     const std::vector<uint8_t> plain = f.Draw(&scene);
+    ASSERT_GT(f.Channel(100, 100, 0), 100);
+
     FadeOverlay fade{};
     InitFade(fade, 300000000, 2000000, 2000000, 2000000, true);
-    AdvanceFade(fade, 296000000 + 1000000);  // half-way through the darkening
+    f.Draw(&scene, &fade);  // start of the cycle: fully black
+    EXPECT_TRUE(AllBlack(f));
+#ifndef FENLIGHT_GLES2
     glColor4f(0.3f, 0.2f, 0.1f, 0.5f);
+#endif
+    AdvanceFade(fade, 296000000 + 1000000);  // half-way through the darkening
     f.Draw(&scene, &fade);
     EXPECT_NEAR(f.Channel(100, 100, 0), plain[(100 * 200 + 100) * 4] / 2.0, 2.0);
+#ifndef FENLIGHT_GLES2
+    // The overlay leaves the colour white and opaque and texturing on.
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.0f);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+#endif
+
+    ResetFade(fade);
+    AdvanceFade(fade, 100000000);  // the clear stretch
+    EXPECT_EQ(f.Draw(&scene, &fade), plain);
+    fade.enabled = false;
+    ResetFade(fade);  // would be black if it were drawn
+    EXPECT_EQ(f.Draw(&scene, &fade), plain);
 }
 
+TEST(SwarmFrame, SpritesStayRoundOnWideAndTallWindows) {
+    const AspectFactors wide = ComputeAspectFactors(1600, 900);
+    EXPECT_FLOAT_EQ(wide.aspectX, 0.73125f);
+    EXPECT_FLOAT_EQ(wide.aspectY, 1.3f);
+    const AspectFactors tall = ComputeAspectFactors(900, 1600);
+    EXPECT_FLOAT_EQ(tall.aspectX, 1.3f);
+    EXPECT_FLOAT_EQ(tall.aspectY, 0.73125f);
+    const AspectFactors square = ComputeAspectFactors(640, 640);
+    EXPECT_EQ(square.aspectX, 1.3f);
+    EXPECT_EQ(square.aspectY, 1.3f);
+
+    for (auto [w, h] : {std::pair{1600, 900}, std::pair{900, 1600}}) {
+        GLFrame f;
+        ASSERT_TRUE(f.Open(w, h));
+        TestScene scene;
+        SetScene(scene, w, h, {MakeWisp({0.5f, 0.5f, 0.4f}, 1.0f)});
+        f.Draw(&scene);
+        const Blob blob = MeasureBlob(f);
+        EXPECT_NEAR(blob.width, blob.height, 2) << w << "x" << h;
+        // 1.3 times the picture's shorter side's share: the same size on both windows.
+        const double expected = HaloPixels(0.15f, 1.3f, 0.4, std::min(w, h));
+        EXPECT_GE(blob.width, kLitLow * expected);
+        EXPECT_LE(blob.width, kLitHigh * expected);
+    }
+}
+
+TEST(SwarmFrame, EmptyOrFlatViewIsDrawnAsASquareOne) {
+    for (auto [w, h] : {std::pair{0, 0}, std::pair{0, 900}, std::pair{1600, 0}, std::pair{-4, 10}}) {
+        const AspectFactors aspect = ComputeAspectFactors(w, h);
+        EXPECT_EQ(aspect.aspectX, 1.3f) << w << "x" << h;
+        EXPECT_EQ(aspect.aspectY, 1.3f) << w << "x" << h;
+    }
+    GLFrame f;
+    ASSERT_TRUE(f.Open(240, 240));
+    TestScene square, empty, flat;
+    SetScene(square, 240, 240, {MakeWisp({0.5f, 0.5f, 0.4f}, 1.0f)});
+    SetScene(empty, 0, 0, square.wisps);
+    SetScene(flat, 0, 500, square.wisps);
+    const std::vector<uint8_t> expected = f.Draw(&square);
+    EXPECT_EQ(f.Draw(&empty), expected);
+    EXPECT_EQ(f.Draw(&flat), expected);
+
+    // A zero-sized viewport draws nothing and raises no error.
+    SetupGLState(0, 0);
+    f.Draw(&empty);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+#ifndef FENLIGHT_GLES2
 // The glow texture sampled at one texture coordinate, filling a small viewport with no blending.
 int SampleGlow(float s, float t) {
     glViewport(0, 0, 4, 4);
@@ -328,7 +318,7 @@ int SampleGlow(float s, float t) {
 
 TEST(GlowTexture, UploadedUnchangedAndBlackAtItsBorderWithRepeatAndLinearFiltering) {
     GLFrame f;
-    OPEN_FRAME(f, 64, 64);
+    ASSERT_TRUE(f.Open(64, 64));
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
     EXPECT_EQ(value, GL_REPEAT);
@@ -359,7 +349,7 @@ TEST(GlowTexture, UploadedUnchangedAndBlackAtItsBorderWithRepeatAndLinearFilteri
 
 TEST(GlowTexture, SpriteQuadCoversTheUnitSquareWithTheGlowCentred) {
     GLFrame f;
-    OPEN_FRAME(f, 256, 256);
+    ASSERT_TRUE(f.Open(256, 256));
     glDisable(GL_BLEND);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -399,7 +389,7 @@ TEST(SwarmFrame, SameFrameAsTheSpriteBySpriteDrawing) {
                           {480, 270, 20, 0.5f, kColourLapis, kDirectionUp}};
     for (const Case& c : cases) {
         GLFrame f;
-        OPEN_FRAME(f, c.width, c.height);
+        ASSERT_TRUE(f.Open(c.width, c.height));
         GLuint luminance = 0;
         glGenTextures(1, &luminance);
         glBindTexture(GL_TEXTURE_2D, luminance);
@@ -443,6 +433,6 @@ TEST(SwarmFrame, SameFrameAsTheSpriteBySpriteDrawing) {
     }
 }
 
-#endif  // FENLIGHT_GLES2
+#endif
 
 }  // namespace
