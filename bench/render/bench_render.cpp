@@ -10,20 +10,28 @@
 // more allocated per frame by anything in the process, the driver included.
 // Run with --benchmark_enable_random_interleaving=true and repetitions (tools/bench-cost does) so the
 // compared drawings share the machine's load; tools/bench-cost prints their medians side by side.
+// Saver: the scene fenlight-snapshot shows 20 simulated seconds in, each size on a frame of its own, with the
+// renderer the program is built with: bench_render (GL 1.1 on OSMesa) or bench_render_gles2 (GLES 2 on EGL,
+// Saver alone), which tools/bench-cost runs in alternating rounds (the two cannot share a process).
 #include <benchmark/benchmark.h>
-
-#include <GL/osmesa.h>
 
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/simulated_time.h"
+#include "host/saver_run.h"
+#include "render/gl_include.h"
+#include "render/offscreen.h"
+#include "render/renderer.h"
+#include "settings/settings.h"
+#ifndef FENLIGHT_GLES2
+#include <GL/osmesa.h>
+
 #include "counting_alloc.h"
 #include "reference_sprites.h"
 #include "render/gl11/views.h"
-#include "render/gl_include.h"
-#include "render/offscreen.h"
-#include "settings/settings.h"
 #include "tests/app/fake_tick.h"
+#endif
 
 #ifndef GL_SAMPLES_PASSED
 #define GL_SAMPLES_PASSED 0x8914
@@ -33,6 +41,7 @@
 #endif
 
 namespace {
+#ifndef FENLIGHT_GLES2
 
 constexpr int32_t kWidth = 1280;
 constexpr int32_t kHeight = 720;
@@ -198,5 +207,37 @@ BENCHMARK_TEMPLATE(BM_Draw, FloorFrame)->Name("Floor")->Apply(Settings);
 BENCHMARK_TEMPLATE(BM_Draw, FenlightFrame)->Name("Frame")->Apply(Settings);
 BENCHMARK_TEMPLATE(BM_Draw, SpriteBySpriteFrame)->Name("SpriteBySprite")->Apply(Settings);
 BENCHMARK_TEMPLATE(BM_Draw, PerSpriteArraysFrame)->Name("PerSpriteArrays")->Apply(Settings);
+#endif
+
+// Registered last, to run after the others: its frames leave theirs no longer current.
+void BM_Saver(benchmark::State& state) {
+    const auto width = int32_t(state.range(0)), height = int32_t(state.range(1));
+    OffscreenFrame frame{};
+    if (OpenOffscreenFrame(frame, width, height) != 0) return state.SkipWithError(frame.failure);
+    StoredSettings settings = kDefaultSettings;
+    settings.quantity = uint32_t(state.range(2));
+    settings.size = uint32_t(state.range(3));
+    AppState app{};
+    StartSimulatedTime(1);
+    StartSaver(app, width, height, settings);
+    AdvanceSimulatedTime(app, 20.0);
+    state.SetLabel(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    DrawFrame(app);  // the shaders are compiled with the first
+    glFinish();
+    for (auto _ : state) {
+        DrawFrame(app);
+        glFinish();
+    }
+    ReleaseSaver(app);
+    CloseOffscreenFrame(frame);
+}
+BENCHMARK(BM_Saver)
+    ->Name("Saver")
+    ->ArgNames({"width", "height", "particles", "size"})
+    ->Args({1280, 720, kDefaultQuantity, kDefaultSize})
+    ->Args({1920, 1080, kDefaultQuantity, kDefaultSize})
+    ->Args({1280, 720, 120, 100})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 
 }  // namespace
