@@ -10,9 +10,8 @@
 // more allocated per frame by anything in the process, the driver included.
 // Run with --benchmark_enable_random_interleaving=true and repetitions (tools/bench-cost does) so the
 // compared drawings share the machine's load; tools/bench-cost prints their medians side by side.
-// Saver: the scene fenlight-snapshot shows 20 simulated seconds in, each size on a frame of its own, with the
-// renderer the program is built with: bench_render (GL 1.1 on OSMesa) or bench_render_gles2 (GLES 2 on EGL,
-// Saver alone), which tools/bench-cost runs in alternating rounds (the two cannot share a process).
+// Saver: the snapshot's scene 20 s in, a frame of each size; bench_render_gles2 (GLES 2 on EGL) has it alone,
+// and tools/bench-cost runs the two in alternating rounds: the renderers cannot share a process.
 #include <benchmark/benchmark.h>
 
 #include <vector>

@@ -1,7 +1,6 @@
 // Real frames drawn offscreen and read back: where the wisps land, how bright and in what colour,
 // how sprites add, what the fade overlay does, and that every pass leaves the GL state as it found it.
-// Built for GL 1.1 on OSMesa and for GLES 2 on EGL; the GL state, the glow texture and the sprite-by-sprite
-// drawing are GL 1.1's alone.
+// Built for GLES 2 on EGL too, without GL 1.1's own GL state, glow texture and sprite-by-sprite checks.
 #include <gtest/gtest.h>
 
 #include <array>
