@@ -31,11 +31,9 @@ class NeedsAContext : public testing::Environment {
         std::_Exit(77);
     }
 };
-[[maybe_unused]] testing::Environment* const needsAContext =
-    testing::AddGlobalTestEnvironment(new NeedsAContext);
+[[maybe_unused]] const auto* const needsAContext = testing::AddGlobalTestEnvironment(new NeedsAContext);
 
-// One view's frame as the host draws it: its own viewport (the scene's size) first, then the frame, read
-// back.
+// One view's frame as a host draws it: its own viewport (the scene's size), the frame, read back.
 const std::vector<uint8_t>& DrawView(OffscreenFrame& frame, AppState& view, TestScene& scene) {
     SetupGLState(scene.swarm.viewWidth, scene.swarm.viewHeight);
     view.swarm = &scene.swarm;
@@ -58,8 +56,7 @@ TEST(Gles2Views, ShareTheContextsProgramAndBuffersUntilTheLastIsReleased) {
     GLFrame f;
     ASSERT_TRUE(f.Open(160, 120));
     TestScene scene, smallScene;
-    SetScene(scene, 160, 120, {MakeWisp({0.3f, 0.6f, 0.4f}, 1.0f), MakeWisp({0.7f, 0.4f, 0.6f}, 0.5f, 1.0f)},
-             {0.3f, 0.1f, 0.05f}, {0.05f, 0.15f, 0.3f});
+    SetScene(scene, 160, 120, {MakeWisp({0.3f, 0.6f, 0.4f}, 1.0f), MakeWisp({0.7f, 0.4f, 0.6f}, 0.5f)});
     SetScene(smallScene, 80, 60, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f)});
     const std::vector<uint8_t> picture = DrawView(f.frame, f.app, scene);
     ASSERT_TRUE(Gles2ProgramLinked());
@@ -95,22 +92,20 @@ TEST(Gles2Views, ShareTheContextsProgramAndBuffersUntilTheLastIsReleased) {
 TEST(Gles2Views, AfterALostContextARestartedViewDrawsAndTheLostOnesReleaseNothing) {
     TestScene scene;
     SetScene(scene, 120, 90, {MakeWisp({0.5f, 0.5f, 0.5f}, 1.0f)});
-    AppState first{}, second{};
-    OffscreenFrame lost{}, fresh{};
-    ASSERT_EQ(OpenOffscreenFrame(lost, 120, 90), 0);
-    CreateGLResources(first);
+    GLFrame f;  // its view the first, with texture 1
+    ASSERT_TRUE(f.Open(120, 90));
+    AppState second{};
     CreateGLResources(second);
-    const std::vector<uint8_t> picture = DrawView(lost, second, scene);
-    CloseOffscreenFrame(lost);
+    const std::vector<uint8_t> picture = DrawView(f.frame, second, scene);
+    CloseOffscreenFrame(f.frame);
 
-    ASSERT_EQ(OpenOffscreenFrame(fresh, 120, 90), 0);
+    ASSERT_EQ(OpenOffscreenFrame(f.frame, 120, 90), 0);
     ReleaseGLResources(second);
     CreateGLResources(second);
     ASSERT_EQ(second.glowTexture, 1u) << "the new context numbers its textures from 1 again";
-    ReleaseGLResources(first);
-    EXPECT_EQ(DrawView(fresh, second, scene), picture);
+    ReleaseGLResources(f.app);
+    EXPECT_EQ(DrawView(f.frame, second, scene), picture);
     ReleaseGLResources(second);
-    CloseOffscreenFrame(fresh);
 }
 
 #ifdef FENLIGHT_SNAPSHOT
