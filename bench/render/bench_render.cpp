@@ -14,23 +14,24 @@
 // and tools/bench-cost runs the two in alternating rounds: the renderers cannot share a process.
 #include <benchmark/benchmark.h>
 
+#ifndef FENLIGHT_GLES2
+#include <GL/osmesa.h>
+#endif
+
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/simulated_time.h"
+#include "counting_alloc.h"
 #include "host/saver_run.h"
+#ifndef FENLIGHT_GLES2
+#include "reference_sprites.h"
+#endif
+#include "render/gl11/views.h"
 #include "render/gl_include.h"
 #include "render/offscreen.h"
-#include "render/renderer.h"
 #include "settings/settings.h"
-#ifndef FENLIGHT_GLES2
-#include <GL/osmesa.h>
-
-#include "counting_alloc.h"
-#include "reference_sprites.h"
-#include "render/gl11/views.h"
 #include "tests/app/fake_tick.h"
-#endif
 
 #ifndef GL_SAMPLES_PASSED
 #define GL_SAMPLES_PASSED 0x8914
@@ -213,9 +214,8 @@ void BM_Saver(benchmark::State& state) {
     const auto width = int32_t(state.range(0)), height = int32_t(state.range(1));
     OffscreenFrame frame{};
     if (OpenOffscreenFrame(frame, width, height) != 0) return state.SkipWithError(frame.failure);
-    StoredSettings settings = kDefaultSettings;
-    settings.quantity = uint32_t(state.range(2));
-    settings.size = uint32_t(state.range(3));
+    const StoredSettings settings{kDefaultColor, kDefaultDirection, uint32_t(state.range(2)),
+                                  uint32_t(state.range(3)), kDefaultSpeed};
     AppState app{};
     StartSimulatedTime(1);
     StartSaver(app, width, height, settings);

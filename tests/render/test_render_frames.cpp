@@ -7,16 +7,15 @@
 #include <cmath>
 
 #include "gl_frame.h"
+#include "render/gl11/views.h"
 #include "render/gl_include.h"
 #include "render/glow_texture.h"
-#include "render/sprite_batch.h"
 #include "app/app_state.h"
 #include "tests/app/fake_tick.h"
 #ifndef FENLIGHT_GLES2
-#include "render/gl11/views.h"
 #include "reference_sprites.h"
-#include "res/glow_image.h"
 #endif
+#include "res/glow_image.h"
 
 namespace {
 
