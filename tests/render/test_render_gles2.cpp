@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "app/simulated_time.h"
 #include "app/tick.h"
@@ -113,27 +114,23 @@ TEST(Gles2Views, AfterALostContextARestartedViewDrawsAndTheLostOnesReleaseNothin
 // average within 2 levels of 255 in each colour channel, no pixel more than 3 off. At the defaults, the
 // largest settings on a tall view, and the smallest sprites under the fade-in's overlay.
 TEST(Gles2Frame, SamePictureAsTheGl11Renderer) {
-    struct Case {
-        int32_t width, height;
-        double seconds;
-        StoredSettings s;
-    };
-    const Case cases[] = {{640, 360, 20.0, kDefaultSettings},
-                          {360, 640, 30.0, {kColourAmber, kDirectionIn, 120, 100, 50}},
-                          {480, 270, 1.0, {kColourEmerald, kDirectionUp, 120, 0, 100}}};
-    for (const Case& c : cases) {
+    const std::tuple<int32_t, int32_t, double, StoredSettings> cases[] = {
+        // width, height, seconds, settings
+        {640, 360, 20.0, kDefaultSettings},
+        {360, 640, 30.0, {kColourAmber, kDirectionIn, 120, 100, 50}},
+        {480, 270, 1.0, {kColourEmerald, kDirectionUp, 120, 0, 100}}};
+    for (const auto& [width, height, seconds, s] : cases) {
         char options[200];
         std::snprintf(options, sizeof options,
                       "--width %d --height %d --seconds %g --colour %u --direction %u --particles %u "
                       "--size %u --speed %u",
-                      c.width, c.height, c.seconds, c.s.color, c.s.direction, c.s.quantity, c.s.size,
-                      c.s.speed);
+                      width, height, seconds, s.color, s.direction, s.quantity, s.size, s.speed);
         SCOPED_TRACE(options);
         GLFrame f;
-        ASSERT_TRUE(f.Open(c.width, c.height));
+        ASSERT_TRUE(f.Open(width, height));
         StartSimulatedTime(1);  // the snapshot's default seed
-        StartSaver(f.app, c.width, c.height, c.s);
-        AdvanceSimulatedTime(f.app, c.seconds);
+        StartSaver(f.app, width, height, s);
+        AdvanceSimulatedTime(f.app, seconds);
         DrawFrame(f.app);
         FinishOffscreenFrame(f.frame);
         ReleaseSaver(f.app);
@@ -145,11 +142,11 @@ TEST(Gles2Frame, SamePictureAsTheGl11Renderer) {
         image.version = PNG_IMAGE_VERSION;
         ASSERT_TRUE(png_image_begin_read_from_file(&image, png));
         std::remove(png);
-        ASSERT_TRUE(image.width == png_uint_32(c.width) && image.height == png_uint_32(c.height));
+        ASSERT_TRUE(image.width == png_uint_32(width) && image.height == png_uint_32(height));
         image.format = PNG_FORMAT_RGBA;
         std::vector<uint8_t> gl11(f.frame.pixels.size());
         ASSERT_TRUE(
-            png_image_finish_read(&image, nullptr, gl11.data(), -4 * c.width, nullptr));  // bottom first
+            png_image_finish_read(&image, nullptr, gl11.data(), -4 * width, nullptr));  // bottom first
         double difference[3] = {};
         int lit = 0;
         for (std::size_t i = 0; i < gl11.size(); i += 4) {
