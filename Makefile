@@ -77,7 +77,7 @@ run: deps
 
 # The web page in build/web (Emscripten): index.html, fenlight.js and fenlight.wasm, for any static server;
 # then its icons, preview picture and service worker, drawn by the native tools of the linux-release preset.
-WEB_TOOLS := build/linux-release/tools/icon/fenlight-glow-icon build/linux-release/tools/snapshot/fenlight-snapshot
+WEB_TOOLS := build/linux-release/tools/icon/fenlight-glow-icon build/linux-release/host/offscreen/fenlight-snapshot
 web: deps
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
@@ -112,8 +112,8 @@ install: deps
 
 # The README's picture, drawn offscreen.
 snapshot: build-linux-release
-	@build/linux-release/tools/snapshot/fenlight-snapshot --out docs/screenshot.png --width 960 --height 540 \
-	  --seconds 30 --seed 11 --direction 0 --colour 3 --particles 120 --size 35
+	@build/linux-release/host/offscreen/fenlight-snapshot --out docs/screenshot.png --width 960 --height 540 \
+	  --seconds 30 --seed 11 --direction up --colors amethyst --particles 120 --size 35
 
 # The release artifacts in build/dist: the Debian package, the RPM, the Windows zip, the installer, the two MSI
 # packages, SHA256SUMS (signed with CODESIGN_PFX set, see tools/codesign).
@@ -131,7 +131,7 @@ print-version:
 
 # The README's animated picture, drawn offscreen frame by frame.
 docs: build-linux-release
-	@tools/animation build/linux-release/tools/snapshot/fenlight-snapshot docs/fenlight.gif
+	@tools/animation build/linux-release/host/offscreen/fenlight-snapshot docs/fenlight.gif
 
 clean:
 	rm -rf build

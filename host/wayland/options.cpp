@@ -23,26 +23,6 @@ constexpr ProgramOption kWaylandOptions[] = {
 };
 static_assert(kMaxStillSeconds == 86400.0 && kMaxIdleSeconds == 86400, "the messages name the ranges");
 
-// Digits, then optionally a point and more digits: no sign, no exponent, no spaces.
-bool ParseSeconds(const char* text, double& seconds) {
-    double value = 0.0;
-    const char* c = text;
-    for (; *c >= '0' && *c <= '9'; ++c) {
-        value = value * 10.0 + double(*c - '0');
-        if (value > kMaxStillSeconds) return false;
-    }
-    if (c == text) return false;
-    if (*c == '.') {
-        double place = 0.1;
-        const char* fraction = ++c;
-        for (; *c >= '0' && *c <= '9'; ++c, place /= 10.0) value += place * double(*c - '0');
-        if (c == fraction) return false;
-    }
-    if (*c != '\0' || value > kMaxStillSeconds) return false;
-    seconds = value;
-    return true;
-}
-
 bool ApplyWaylandOption(void* record, int32_t id, const char* value) {
     WaylandOptions& options = *static_cast<WaylandOptions*>(record);
     switch (id) {
@@ -51,7 +31,7 @@ bool ApplyWaylandOption(void* record, int32_t id, const char* value) {
             return ParseBoundedDecimal(value, UINT32_MAX, options.seed);
         case kOptSeconds:
             options.still = true;
-            return ParseSeconds(value, options.seconds);
+            return ParseDecimalSeconds(value, kMaxStillSeconds, options.seconds);
         case kOptBackground:
             options.background = true;
             return true;

@@ -127,6 +127,25 @@ std::string AcceptedSettingValues(SettingField field) {
     return !rule.words.empty() ? WordList(rule.words) : RangeText(rule.min, rule.max);
 }
 
+bool ParseDecimalSeconds(const char* text, double max, double& seconds) {
+    double value = 0.0;
+    const char* c = text;
+    for (; *c >= '0' && *c <= '9'; ++c) {
+        value = value * 10.0 + double(*c - '0');
+        if (value > max) return false;
+    }
+    if (c == text) return false;
+    if (*c == '.') {
+        double place = 0.1;
+        const char* fraction = ++c;
+        for (; *c >= '0' && *c <= '9'; ++c, place /= 10.0) value += place * double(*c - '0');
+        if (c == fraction) return false;
+    }
+    if (*c != '\0' || value > max) return false;
+    seconds = value;
+    return true;
+}
+
 std::string WordList(std::span<const char* const> words) {
     std::string list;
     for (size_t i = 0; i < words.size(); ++i) {

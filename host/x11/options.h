@@ -61,6 +61,8 @@ ParseResult ParseOptions(const OptionGrammar& grammar, StoredSettings& settings,
                          const char* const* argv);
 // A plain decimal number: digits only, no sign, no spaces, at most max.
 bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value);
+// Seconds as digits with an optional fraction (20, 7.5): no sign, no exponent, no spaces, at most max.
+bool ParseDecimalSeconds(const char* text, double max, double& seconds);
 // "a, b or c".
 std::string WordList(std::span<const char* const> words);
 // One setting's value as the options spell it (a list's word, a slider's whole number in its range);

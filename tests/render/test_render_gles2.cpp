@@ -121,9 +121,10 @@ TEST(Gles2Frame, SamePictureAsTheGl11Renderer) {
     for (const auto& [width, height, seconds, s] : cases) {
         char options[200];
         std::snprintf(options, sizeof options,
-                      "--width %d --height %d --seconds %g --colour %u --direction %u --particles %u "
+                      "--width %d --height %d --seconds %g --colors %s --direction %s --particles %u "
                       "--size %u --speed %u",
-                      width, height, seconds, s.color, s.direction, s.quantity, s.size, s.speed);
+                      width, height, seconds, kColourWords[s.color], kDirectionWords[s.direction], s.quantity,
+                      s.size, s.speed);
         SCOPED_TRACE(options);
         GLFrame f;
         ASSERT_TRUE(f.Open(width, height));

@@ -289,17 +289,16 @@ def run_checks(browser, base, snapshot, work):
     check(scopes == "undefined,undefined,function",
           f"the page's script and the program share no global but the program's factory ({scopes})")
 
-    stills = [  # (fragment, the same for fenlight-snapshot, size, seed, seconds, device pixel ratio, the
-        # context lost and restored first)
-        ("direction=up&colors=amethyst&particles=120&size=35&speed=33",
-         "--direction 0 --colour 3 --particles 120 --size 35", 480, 270, 11, 12, 1, False),
-        ("direction=in&colors=emerald&particles=40&size=80&speed=70",
-         "--direction 2 --colour 0 --particles 40 --size 80 --speed 70", 320, 400, 5, 30, 2, True),
+    stills = [  # (fragment, size, seed, seconds, device pixel ratio, the context lost and restored first)
+        ("direction=up&colors=amethyst&particles=120&size=35&speed=33", 480, 270, 11, 12, 1, False),
+        ("direction=in&colors=emerald&particles=40&size=80&speed=70", 320, 400, 5, 30, 2, True),
     ]
-    for fragment, options, width, height, seed, seconds, ratio, lost in stills:
+    for fragment, width, height, seed, seconds, ratio, lost in stills:
         reference = os.path.join(work, f"snapshot-{seed}.png")
+        # The link's settings are fenlight-snapshot's options, in the same words.
         subprocess.run([snapshot, "--out", reference, "--width", str(width), "--height", str(height),
-                        "--seed", str(seed), "--seconds", str(seconds)] + options.split(), check=True)
+                        "--seed", str(seed), "--seconds", str(seconds)] +
+                       ["--" + setting for setting in fragment.split("&")], check=True)
         state = browser.open(f"{base}/?still&seed={seed}&seconds={seconds}&width={width}&height={height}"
                              f"#{fragment}", width + 40, height + 40, ratio)
         if lost:
