@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# The Wayland saver on a private headless sway (outputs of 640x480 and 800x600, and one of 320x240 made while
-# it runs) or on KWin 5.27, KDE Plasma's compositor (two virtual outputs of 640x480 at 150 %). On both: it
-# covers every output with lights of the chosen colours (on KWin with a buffer of 1.5 times its surface); a
-# key, a click and a move of more than 4 pixels end it with 0, a 4-pixel move does not, nor does a second
-# start, nor any input with --background; SIGINT and SIGTERM end it with 0; --idle shows after the idle time,
-# hides on input, drawing nothing then, and shows again, not while a shown window's idle inhibitor holds, nor
-# after input while it holds. On sway also: its still picture is fenlight-snapshot's, with no cursor; it draws
-# nothing while the outputs are off (where sway can turn them off); swayidle starts it with the stored
-# settings; it refuses to start without a Wayland display or without layer-shell (Weston). Input comes from
-# wayland-test-input (and wtype for sway's keys), pictures from grim or KWin's screenshot D-Bus interface.
+# The Wayland saver on a private headless sway (outputs of 640x480 and 800x600, one of 320x240 made while it
+# runs) or on KWin 5.27 (two virtual outputs of 640x480 at 150 %), each compositor's rows of one set of
+# checks: every output covered with lights of the chosen colours (on KWin a buffer of 1.5 times the surface);
+# a second start; input ending it, not with --background; SIGINT, SIGTERM; --idle and idle inhibitors. Sway
+# only: no frames while the outputs are off, the still picture fenlight-snapshot's with no cursor, swayidle,
+# the refusals. Input from wayland-test-input (and wtype for sway's keys), pictures from grim or KWin's D-Bus.
 #   wayland.sh sway|kwin FENLIGHT_WAYLAND WAYLAND_TEST_INPUT [FENLIGHT_SNAPSHOT]
 . "$(dirname "$0")/../common.sh"
 
@@ -16,104 +12,95 @@ COMPOSITOR=$1 SNAPSHOT=${4:-}
 on() { [ "$COMPOSITOR" = "$1" ]; }
 skip() { echo "skipped: $*"; exit 77; }
 [ -x "$3" ] || skip "plasma-wayland-protocols is not installed, so the checks' input client is not built"
+NEEDED=(sway swaymsg swayidle grim wtype) HINT=
+on kwin && NEEDED=(kwin_wayland dbus-daemon) HINT=" (make test-kwin installs it)"
+for program in "${NEEDED[@]}"; do command -v "$program" >/dev/null || skip "$program is not installed$HINT"
+done
+on sway || /usr/bin/python3 -c 'import dbus' 2>/dev/null || skip "Debian's python3-dbus is not installed$HINT"
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations from
 # ours; the portable code's leaks are checked by the native tests.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-# As root, the compositor and every client of it run as nobody, from copies in this check's folder (the
-# build's may be where nobody cannot read). KWin's own binary carries a file capability (cap_sys_resource)
-# that a process here may not gain, so it cannot start ("Operation not permitted"); its copy carries none.
-chmod 711 "$E2E_TMP"
-mkdir -m 755 "$E2E_TMP/bin"
-cp "$2" "$3" "$E2E_TMP/bin/" && chmod 755 "$E2E_TMP"/bin/*
-SAVER=$E2E_TMP/bin/$(basename "$2")
-INPUT=$E2E_TMP/bin/$(basename "$3")
-cd "$E2E_TMP" || exit 1
+# As root the compositor and its clients run as nobody, from copies here (the build may be out of its reach;
+# KWin's own binary has a file capability, cap_sys_resource, that a process here may not gain, its copy none).
+cd "$E2E_TMP" && chmod 711 . && mkdir -m 755 bin || exit 1
+cp "$2" "$3" $(on kwin && command -v kwin_wayland) "$E2E_DIR/wayland/kwin_screenshot.py" bin/ &&
+    chmod 755 bin/*
+SAVER=$PWD/bin/$(basename "$2") INPUT=$PWD/bin/$(basename "$3")
 
 if on sway; then
-    for program in sway swaymsg swayidle grim wtype; do
-        command -v "$program" >/dev/null || skip "$program is not installed"
-    done
     e2e_start_sway 640x480 800x600 +320x240
-    SESSION=("${E2E_SESSION[@]}")
-    OUTPUTS=(HEADLESS-1 HEADLESS-2) SIZES=(640x480 800x600)
+    SESSION=("${E2E_SESSION[@]}") OUTPUTS=(HEADLESS-1 HEADLESS-2) SIZES=(640x480 800x600)
     shot() { as_client grim -t ppm -o "$1" - >"$2"; }
     key() { as_client wtype -s 500 x; }
 else
-    KWIN=$(command -v kwin_wayland) || skip "KWin is not installed (make test-kwin installs it)"
-    command -v dbus-daemon >/dev/null || skip "dbus-daemon is not installed"
-    /usr/bin/python3 -c 'import dbus' 2>/dev/null ||
-        skip "Debian's python3-dbus is not installed (make test-kwin installs it)"
-    cp "$KWIN" "$(dirname "$0")/kwin_screenshot.py" bin/ && chmod 755 bin/*
     E2E_AS_USER=()
     [ "$(id -u)" -ne 0 ] || E2E_AS_USER=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups)
-    # A folder of KWin's user only (its HOME and XDG_RUNTIME_DIR) and a session bus of its own, with no
-    # services to start, so nothing outlives it.
-    DIR=$E2E_TMP/kwin
-    mkdir -m 700 "$DIR"
-    [ ${#E2E_AS_USER[@]} -eq 0 ] || chown nobody "$DIR"
+    # KWin's own folder (its HOME and XDG_RUNTIME_DIR) and session bus, with no services to outlive it.
+    DIR=$PWD/kwin
+    mkdir -m 700 kwin && { [ ${#E2E_AS_USER[@]} -eq 0 ] || chown nobody kwin; }
     { echo "<busconfig><type>session</type><listen>unix:path=$DIR/bus</listen><auth>EXTERNAL</auth>"
       echo '<policy context="default"><allow send_destination="*"/><allow eavesdrop="true"/><allow own="*"/>'
-      echo '</policy></busconfig>'; } >bus.conf
-    chmod 644 bus.conf
-    SESSION=("${E2E_AS_USER[@]}" env -i HOME="$DIR" XDG_RUNTIME_DIR="$DIR" PATH="$E2E_TMP/bin:/usr/bin:/bin"
+      echo '</policy></busconfig>'; } >bus.conf && chmod 644 bus.conf
+    SESSION=("${E2E_AS_USER[@]}" env -i HOME="$DIR" XDG_RUNTIME_DIR="$DIR" PATH="$PWD/bin:/usr/bin:/bin"
              DBUS_SESSION_BUS_ADDRESS="unix:path=$DIR/bus")
-    "${SESSION[@]}" dbus-daemon --nofork --config-file="$E2E_TMP/bus.conf" >bus.log 2>&1 &
+    "${SESSION[@]}" dbus-daemon --nofork --config-file="$PWD/bus.conf" >bus.log 2>&1 &
     e2e_track $!
-    e2e_wait_for 20 test -S "$DIR/bus" || { echo "no session bus: $(tail -n 1 bus.log)"; exit 1; }
+    e2e_wait_for 20 test -S kwin/bus || { echo "no session bus: $(tail -n 1 bus.log)"; exit 1; }
     # Without the permission checks KWin offers its fake input and screenshots to every client.
     "${SESSION[@]}" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 kwin_wayland \
         --virtual --socket kwin-e2e --no-lockscreen --no-global-shortcuts --no-kactivities --width 640 \
         --height 480 --output-count 2 --scale 1.5 >kwin.log 2>&1 &
     KWIN_PID=$!
     e2e_track $KWIN_PID
-    e2e_wait_for 30 eval 'running $KWIN_PID && test -S "$DIR/kwin-e2e"' ||
+    e2e_wait_for 30 eval 'running $KWIN_PID && test -S kwin/kwin-e2e' ||
         skip "KWin does not start here: $(grep -v '^$' kwin.log | tail -n 1)"
-    SESSION+=(WAYLAND_DISPLAY=kwin-e2e)
-    OUTPUTS=(Virtual-0 Virtual-1) SIZES=(640x480 640x480)
+    SESSION+=(WAYLAND_DISPLAY=kwin-e2e) OUTPUTS=(Virtual-0 Virtual-1) SIZES=(640x480 640x480)
     shot() { as_client /usr/bin/python3 "$E2E_TMP/bin/kwin_screenshot.py" "$1" >"$2"; }
     key() { as_client "$INPUT" key; }
 fi
-SESSION+=(ASAN_OPTIONS="$ASAN_OPTIONS")
-FIRST=${OUTPUTS[0]}
+SESSION+=(ASAN_OPTIONS="$ASAN_OPTIONS") FIRST=${OUTPUTS[0]} SAVER_RUNS=0
+# A program in the session; one started in the background is "${SESSION[@]}" PROGRAM &, for its own pid.
 as_client() { "${SESSION[@]}" "$@"; }
 # A mouse that stays: the seat has a pointer from the start, as on a desktop, away from the edges.
 "${SESSION[@]}" "$INPUT" move 100 100 stay >mouse.out 2>&1 &
 e2e_track $!
 e2e_wait_for 30 grep -q ready mouse.out || { echo "no test input: $(cat mouse.out)"; exit 1; }
-# Every sequence starts with a motion that does not move, so the pointer is on the saver's surface (its
-# enter event) before the real motion comes.
-click() { as_client "$INPUT" move 0 0 wait 300 button; }
-move() { as_client "$INPUT" move 0 0 wait 300 move "$1" 0; }
 e2e_wait_for 30 shot "$FIRST" desktop.ppm ||
     skip "$COMPOSITOR gives no screenshots here: $(shot "$FIRST" /dev/null 2>&1 | tail -n 1)"
+# Input starts with a motion that does not move, so the pointer is on the saver's surface (its enter event)
+# before the real motion comes.
+click() { as_client "$INPUT" move 0 0 wait 300 button; }
+move() { as_client "$INPUT" move 0 0 wait 300 move "$1" 0; }
 
 # start_saver ARGUMENTS...: the saver with --verbose in the session, as SAVER_PID, its stderr in SAVER_LOG.
-SAVER_RUNS=0
 start_saver() {
-    SAVER_RUNS=$((SAVER_RUNS + 1))
-    SAVER_LOG=$E2E_TMP/saver-$SAVER_RUNS.log
+    SAVER_LOG=$PWD/saver-$((++SAVER_RUNS)).log
     "${SESSION[@]}" "$SAVER" --verbose "$@" >"$SAVER_LOG.out" 2>"$SAVER_LOG" &
     SAVER_PID=$!
     e2e_track "$SAVER_PID"
 }
-# said N LINE: the saver's log has at least N lines matching "fenlight-wayland: LINE" (an extended regular
-# expression, then a word's end).
-said() { [ "$(grep -cE "^fenlight-wayland: $2\b" "$SAVER_LOG")" -ge "$1" ]; }
-# drawing OUTPUT: its second count of frames has come, so the saver has drawn there for over a second and
-# takes input (it ignores the first half second).
-drawing() { said 2 "$1 [0-9]+ frames"; }
-# frames OUTPUT: how many counts of frames the saver has said for OUTPUT (a regular expression).
-frames() { grep -cE "^fenlight-wayland: $1 [0-9]+ frames" "$SAVER_LOG"; }
-# stays_running: the saver is still running after two more counts of frames on the first output.
-stays_running() { e2e_wait_for 20 said $(($(frames "$FIRST") + 2)) "$FIRST [0-9]+ frames" && running "$SAVER_PID"; }
-# log_saver: shows what the saver said, and fails.
 log_saver() { e2e_log "saver: $(tr '\n' '|' <"$SAVER_LOG")"; return 1; }
+# said N LINE: the saver's log has at least N lines "fenlight-wayland: LINE" (an extended regular expression,
+# then a word's end); frames OUTPUT: its count of lines of frames for OUTPUT (a regular expression); drawing
+# OUTPUT: the second has come, so the saver has drawn there for over a second and takes input (it ignores
+# the first half second); more_frames N OUTPUT...: N more come for each; everywhere N WHAT: every output has
+# been "shown" or "closed" N times.
+said() { [ "$(grep -cE "^fenlight-wayland: $2\b" "$SAVER_LOG")" -ge "$1" ]; }
+frames() { grep -cE "^fenlight-wayland: $1 [0-9]+ frames" "$SAVER_LOG"; }
+drawing() { said 2 "$1 [0-9]+ frames"; }
+more_frames() {
+    local output
+    for output in "${@:2}"; do
+        e2e_wait_for 20 said $(($(frames "$output") + $1)) "$output [0-9]+ frames" || return
+    done
+}
+stays_running() { more_frames 2 "$FIRST" && running "$SAVER_PID"; }
+everywhere() { local output; for output in "${OUTPUTS[@]}"; do said "$1" "$output $2" || return; done; }
 # lit OUTPUT HUE_LOW HUE_HIGH: OUTPUT comes to show over 300 lit pixels of a mean hue in that range.
-declare -A HUES=([emerald]="70 110" [lapis]="175 225" [amber]="35 65" [amethyst]="245 295")
+declare -A HUES=([lapis]="175 225" [amber]="35 65" [amethyst]="245 295")
 shows_lights() {
-    local n r g b hue
-    shot "$1" lights.ppm || return 1
-    read -r n r g b hue < <(e2e_pixels lights.ppm)
+    local n hue
+    shot "$1" lights.ppm && read -r n _ _ _ hue < <(e2e_pixels lights.ppm) || return 1
     LIGHTS="$1: $n lit pixels, hue $hue"
     [ "$n" -gt 300 ] && [ "$hue" -ge "$2" ] && [ "$hue" -le "$3" ]
 }
@@ -138,25 +125,20 @@ echo "== every output: a surface of its size with lights of the chosen colours"
 start_saver --colors=amber
 covered() { e2e_wait_for 30 said 1 "$1 shown $2" && lit "$1" ${HUES[amber]} || log_saver; }
 for i in "${!OUTPUTS[@]}"; do
-    output=${OUTPUTS[$i]} size=${SIZES[$i]}
-    e2e_check "$output is covered at $size with amber lights" covered "$output" "$size"
+    e2e_check "${OUTPUTS[i]} is covered at ${SIZES[i]} with amber lights" covered "${OUTPUTS[i]}" ${SIZES[i]}
 done
 if on sway; then
     as_client swaymsg create_output >/dev/null
     e2e_check "an output made while it runs is covered with lights too" covered HEADLESS-3 320x240
     OUTPUTS+=(HEADLESS-3)
 else
-    # The latest size said for the first output: KWin tells the fractional scale once the surface is on it.
-    scaled() {
-        local line
-        line=$(grep -E "^fenlight-wayland: $FIRST .*\(buffer" "$SAVER_LOG" | tail -n 1)
-        [[ $line == *" 640x480 (buffer 960x720)" ]]
-    }
+    # The latest size said: KWin tells the fractional scale once the surface is on its output.
+    scaled() { grep "^fenlight-wayland: $FIRST .*(buffer" "$SAVER_LOG" | tail -n 1 | grep -q "$1 (buffer $2)$"; }
     e2e_check "at 150 % it draws a buffer of 960x720 for the 640x480 surface" \
-        eval 'e2e_wait_for 20 scaled || log_saver'
+        eval 'e2e_wait_for 20 scaled 640x480 960x720 || log_saver'
 fi
 
-echo "== a second start, a 4-pixel move; no frames while the outputs are off; SIGINT"
+echo "== a second start, a 4-pixel move, the outputs off; SIGINT"
 e2e_wait_for 20 drawing "$FIRST"
 second_start() {
     local started=$SECONDS status
@@ -167,23 +149,15 @@ second_start() {
 }
 e2e_check "a second start ends at once with 0 and shows nothing" second_start
 e2e_check "a 4-pixel move leaves it running" eval 'move 4 && stays_running'
-if on sway; then
-    as_client swaymsg output '*' dpms off >/dev/null
-    if as_client swaymsg -t get_outputs | grep -q '"dpms": true'; then
-        e2e_skip "no frames while the outputs are off: this sway cannot turn its outputs off (the headless" \
-            "backend of wlroots before 0.16 refuses to disable an output)"
-    else
-        # The count of the second before may still come.
-        e2e_check "no frames are drawn while the outputs are off" eval 'sleep 1.5; quiet 2'
-        as_client swaymsg output '*' dpms on >/dev/null
-        frames_again() {
-            local output
-            for output in "${OUTPUTS[@]}"; do
-                e2e_wait_for 20 said $(($(frames "$output") + 1)) "$output [0-9]+ frames" || return 1
-            done
-        }
-        e2e_check "frames are drawn on every output again once they are on" frames_again
-    fi
+on sway && as_client swaymsg output '*' dpms off >/dev/null
+if on sway && as_client swaymsg -t get_outputs | grep -q '"dpms": true'; then
+    e2e_skip "no frames while the outputs are off: this sway cannot turn its outputs off (the headless" \
+        "backend of wlroots before 0.16 refuses to disable an output)"
+elif on sway; then
+    # Within a few seconds (the count of the second before may still come), two without frames.
+    e2e_check "no frames are drawn while the outputs are off" e2e_wait_for 10 quiet 2
+    as_client swaymsg output '*' dpms on >/dev/null
+    e2e_check "frames are drawn on every output again once they are on" more_frames 1 "${OUTPUTS[@]}"
 fi
 kill -INT "$SAVER_PID"
 e2e_check "SIGINT ends it with 0" exits_with "$SAVER_PID" 0
@@ -191,33 +165,28 @@ e2e_check "SIGINT ends it with 0" exits_with "$SAVER_PID" 0
 if on sway; then
     echo "== the still picture is fenlight-snapshot's, with no cursor over it"
     # The saver that ended left the pointer's own image on the desktop, where sway draws it.
-    cursor_shown() { shot HEADLESS-1 cursor.ppm && ! same_picture cursor.ppm desktop.ppm 0; }
-    e2e_wait_for 10 cursor_shown
+    e2e_wait_for 10 eval 'shot HEADLESS-1 cursor.ppm && ! same_picture cursor.ppm desktop.ppm 0'
     CURSOR_SHOWN=$?
     start_saver --colors amber --direction up --seed 7 --seconds 12
-    for row in "HEADLESS-1 640 480" "HEADLESS-2 800 600"; do
-        read -r output width height <<<"$row"
-        "$SNAPSHOT" --out "snapshot-$output.png" --seed 7 --seconds 12 --width "$width" --height "$height" \
+    for i in 0 1; do
+        output=${OUTPUTS[i]} size=${SIZES[i]}
+        "$SNAPSHOT" --out "$output.png" --seed 7 --seconds 12 --width "${size%x*}" --height "${size#*x}" \
             --colour 2 --direction 0 >/dev/null
-        matches() { shot "$output" still.ppm && same_picture still.ppm "snapshot-$output.png"; }
+        matches() { shot "$output" still.ppm && same_picture still.ppm "$output.png"; }
         e2e_check "$output shows the snapshot's picture" \
             eval 'e2e_wait_for 20 matches || { e2e_log "mean difference ${DIFFERENCE:-none}"; log_saver; }'
     done
-    # no_cursor: with the pointer moved onto it, HEADLESS-1 has no pixel far from the snapshot's.
+    # With the pointer moved onto it, HEADLESS-1 has no pixel far from the snapshot's.
     no_cursor() {
-        local differing
-        move 1 && shot HEADLESS-1 still.ppm || return 1
-        differing=$(compare -metric AE -fuzz 10% still.ppm snapshot-HEADLESS-1.png null: 2>&1)
-        e2e_log "$differing pixels differ by more than 10%"
+        local differing=
+        move 1 && shot HEADLESS-1 still.ppm &&
+            differing=$(compare -metric AE -fuzz 10% still.ppm HEADLESS-1.png null: 2>&1)
+        e2e_log "${differing:-no} pixels differ by more than 10%"
         [ "$differing" = 0 ]
     }
-    if [ "$CURSOR_SHOWN" -eq 0 ]; then
-        e2e_check "no cursor is drawn over it" no_cursor
-    else
-        e2e_skip "no cursor is drawn over it: this sway draws no cursor on the desktop either"
-    fi
-    kill "$SAVER_PID"
-    exits_with "$SAVER_PID" 0
+    if [ "$CURSOR_SHOWN" -eq 0 ]; then e2e_check "no cursor is drawn over it" no_cursor
+    else e2e_skip "no cursor is drawn over it: this sway draws no cursor on the desktop either"; fi
+    kill "$SAVER_PID" && exits_with "$SAVER_PID" 0
 fi
 
 echo "== input ends it with 0, but not with --background"
@@ -238,11 +207,6 @@ inhibit() {
     e2e_track $INHIBITOR_PID
     e2e_wait_for 30 grep -q ready inhibitor.out || { e2e_log "inhibitor: $(cat inhibitor.out)"; return 1; }
 }
-# everywhere N WHAT: every output has been "shown" or "closed" N times.
-everywhere() {
-    local output
-    for output in "${OUTPUTS[@]}"; do said "$1" "$output $2" || return 1; done
-}
 # shows_after N SINCE: every output is shown the Nth time, the first with lights, no sooner than the idle
 # time after SINCE (a time of $SECONDS).
 shows_after() {
@@ -255,75 +219,58 @@ start_saver --idle 2 --colors lapis
 e2e_check "an idle inhibitor holds it off" eval '! e2e_wait_for 6 said 1 "[^ ]+ shown" && running $SAVER_PID'
 kill "$INHIBITOR_PID"
 e2e_check "2 s after the inhibitor goes it shows on every output" eval 'shows_after 1 $SECONDS || log_saver'
-desktop() { shot "$FIRST" hidden.ppm && same_picture hidden.ppm desktop.ppm; }
-hides() {
-    e2e_wait_for 20 drawing "$FIRST" && INPUT_AT=$SECONDS && move 20 &&
-        e2e_wait_for 20 everywhere 1 closed && e2e_wait_for 10 desktop && running "$SAVER_PID"
-}
-e2e_check "input hides it, showing the desktop, and it keeps running" eval 'hides || log_saver'
+desktop_shown() { shot "$FIRST" hidden.ppm && same_picture hidden.ppm desktop.ppm; }
+e2e_check "input hides it, showing the desktop, and it keeps running" \
+    eval 'e2e_wait_for 20 drawing "$FIRST" && INPUT_AT=$SECONDS && move 20 &&
+          e2e_wait_for 20 everywhere 1 closed && e2e_wait_for 10 desktop_shown && running $SAVER_PID || log_saver'
 e2e_check "hidden, it draws nothing" eval "quiet 1 && ! said 2 '$FIRST shown'"
 e2e_check "it shows again after the next idle time" eval 'shows_after 2 $INPUT_AT || log_saver'
 # Input while an inhibitor holds: sway tells no idle watch of it, so the saver must judge it itself, and its
 # watch must count the idle time anew once the inhibitor goes.
-inhibited_input() {
-    inhibit && e2e_wait_for 20 drawing "$FIRST" && move 20 && e2e_wait_for 20 everywhere 2 closed &&
-        kill "$INHIBITOR_PID" && shows_after 3 $SECONDS
-}
 e2e_check "input while an inhibitor holds hides it too, and it shows again once the inhibitor goes" \
-    eval 'inhibited_input || log_saver'
-kill "$SAVER_PID"
-exits_with "$SAVER_PID" 0
+    eval 'inhibit && e2e_wait_for 20 drawing "$FIRST" && move 20 && e2e_wait_for 20 everywhere 2 closed &&
+          kill $INHIBITOR_PID && shows_after 3 $SECONDS || log_saver'
+kill "$SAVER_PID" && exits_with "$SAVER_PID" 0
 on kwin && { e2e_finish; exit; }
 
 echo "== swayidle starts it with the stored settings; a key ends it"
 as_client "$SAVER" --save --colors amethyst >/dev/null
 # The command as a user would write it, which also notes the saver's pid and keeps its stderr.
 "${SESSION[@]}" swayidle -w timeout 2 \
-    "echo \$\$ >\$XDG_RUNTIME_DIR/saver.pid; exec $SAVER --verbose 2>>\$XDG_RUNTIME_DIR/saver.log" \
-    >swayidle.log 2>&1 &
+    "echo \$\$ >\$HOME/saver.pid; exec $SAVER --verbose 2>>\$HOME/saver.log" >swayidle.log 2>&1 &
 SWAYIDLE_PID=$!
 e2e_track $SWAYIDLE_PID
 SAVER_LOG=$E2E_SWAY_DIR/saver.log
-swayidle_run() {
-    e2e_wait_for 30 said 1 "HEADLESS-1 shown" && lit HEADLESS-1 ${HUES[amethyst]} || return 1
-    SAVER_PID=$(cat "$E2E_SWAY_DIR/saver.pid")
-    e2e_track "$SAVER_PID"
-    e2e_wait_for 20 drawing HEADLESS-1 && key && e2e_wait_for 20 gone "$SAVER_PID"
-}
 e2e_check "swayidle -w timeout 2 fenlight-wayland: amethyst lights after 2 s, gone on a key" \
-    eval 'swayidle_run || log_saver'
-# Before its next timeout starts another.
-kill "$SWAYIDLE_PID"
+    eval 'e2e_wait_for 30 said 1 "HEADLESS-1 shown" && lit HEADLESS-1 ${HUES[amethyst]} &&
+          SAVER_PID=$(cat "$E2E_SWAY_DIR/saver.pid") && e2e_track $SAVER_PID &&
+          e2e_wait_for 20 drawing HEADLESS-1 && key && e2e_wait_for 20 gone $SAVER_PID || log_saver'
+kill "$SWAYIDLE_PID"  # before its next timeout starts another
 e2e_track "$(cat "$E2E_SWAY_DIR/saver.pid" 2>/dev/null)"
 
 echo "== refusals: status 1 and one line saying why"
-# own_folder DIR: a folder of the session's user only, as its HOME and XDG_RUNTIME_DIR.
-own_folder() { mkdir -m 700 "$1" && { [ ${#E2E_AS_USER[@]} -eq 0 ] || chown nobody "$1"; }; }
-own_folder empty
-own_folder weston
+# Folders of the session's user only, as a HOME and XDG_RUNTIME_DIR: one empty, one Weston's.
+mkdir -m 700 empty weston && { [ ${#E2E_AS_USER[@]} -eq 0 ] || chown nobody empty weston; }
 "${E2E_AS_USER[@]}" env -i HOME="$PWD/weston" XDG_RUNTIME_DIR="$PWD/weston" PATH=/usr/bin:/bin weston \
     --backend=headless-backend.so --socket=weston-e2e --idle-time=0 >weston.log 2>&1 &
 e2e_track $!
 # refused VARIABLE=VALUE...: the saver, with only those in its environment, ends 1 with one line on stderr
 # and nothing else.
 refused() {
-    local status
     timeout 20 "${E2E_AS_USER[@]}" env -i PATH=/usr/bin:/bin ASAN_OPTIONS="$ASAN_OPTIONS" "$@" "$SAVER" \
         >refused.out 2>refused.err
-    status=$?
+    local status=$?
     e2e_log "status $status: $(tr '\n' '|' <refused.err)"
     [ "$status" -eq 1 ] && [ ! -s refused.out ] && [ "$(wc -l <refused.err)" -eq 1 ] &&
         grep -q '^fenlight-wayland: ' refused.err
 }
-for row in "no WAYLAND_DISPLAY|XDG_RUNTIME_DIR=$E2E_TMP/empty" \
+for row in "no WAYLAND_DISPLAY|XDG_RUNTIME_DIR=$PWD/empty" \
     "a WAYLAND_DISPLAY whose socket is missing|XDG_RUNTIME_DIR=$E2E_SWAY_DIR WAYLAND_DISPLAY=wayland-9" \
-    "a compositor without layer-shell (Weston)|XDG_RUNTIME_DIR=$E2E_TMP/weston WAYLAND_DISPLAY=weston-e2e"; do
+    "a compositor without layer-shell (Weston)|XDG_RUNTIME_DIR=$PWD/weston WAYLAND_DISPLAY=weston-e2e"; do
     if [[ $row == *weston-e2e ]] && ! e2e_wait_for 20 test -S weston/weston-e2e; then
         e2e_skip "a compositor without layer-shell: Weston does not start here: $(tail -n 1 weston.log)"
-    else
-        # shellcheck disable=SC2086  # the row's variables, one word each
+    else  # shellcheck disable=SC2086  # the row's variables, one word each
         e2e_check "${row%%|*} is refused" refused ${row#*|}
     fi
 done
-
 e2e_finish
