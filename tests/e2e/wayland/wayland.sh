@@ -132,8 +132,9 @@ if on sway; then
     e2e_check "an output made while it runs is covered with lights too" covered HEADLESS-3 320x240
     OUTPUTS+=(HEADLESS-3)
 else
-    # The latest size said: KWin tells the fractional scale once the surface is on its output.
-    scaled() { grep "^fenlight-wayland: $FIRST .*(buffer" "$SAVER_LOG" | tail -n 1 | grep -q "$1 (buffer $2)$"; }
+    # The latest size said (KWin tells the fractional scale once the surface is on its output).
+    scaled() { grep "^fenlight-wayland: $FIRST .*(buffer" "$SAVER_LOG" | tail -n 1 | grep -qF "$1 (buffer $2)"
+    }
     e2e_check "at 150 % it draws a buffer of 960x720 for the 640x480 surface" \
         eval 'e2e_wait_for 20 scaled 640x480 960x720 || log_saver'
 fi
@@ -222,7 +223,8 @@ e2e_check "2 s after the inhibitor goes it shows on every output" eval 'shows_af
 desktop_shown() { shot "$FIRST" hidden.ppm && same_picture hidden.ppm desktop.ppm; }
 e2e_check "input hides it, showing the desktop, and it keeps running" \
     eval 'e2e_wait_for 20 drawing "$FIRST" && INPUT_AT=$SECONDS && move 20 &&
-          e2e_wait_for 20 everywhere 1 closed && e2e_wait_for 10 desktop_shown && running $SAVER_PID || log_saver'
+          e2e_wait_for 20 everywhere 1 closed && e2e_wait_for 10 desktop_shown && running $SAVER_PID ||
+          log_saver'
 e2e_check "hidden, it draws nothing" eval "quiet 1 && ! said 2 '$FIRST shown'"
 e2e_check "it shows again after the next idle time" eval 'shows_after 2 $INPUT_AT || log_saver'
 # Input while an inhibitor holds: sway tells no idle watch of it, so the saver must judge it itself, and its
