@@ -168,11 +168,11 @@ if on sway; then
     # The saver that ended left the pointer's own image on the desktop, where sway draws it.
     e2e_wait_for 10 eval 'shot HEADLESS-1 cursor.ppm && ! same_picture cursor.ppm desktop.ppm 0'
     CURSOR_SHOWN=$?
-    start_saver --colors amber --direction up --seed 7 --seconds 12
+    STILL=(--colors amber --direction up --seed 7 --seconds 12)
+    start_saver "${STILL[@]}"
     for i in 0 1; do
         output=${OUTPUTS[i]} size=${SIZES[i]}
-        "$SNAPSHOT" --out "$output.png" --seed 7 --seconds 12 --width "${size%x*}" --height "${size#*x}" \
-            --colour 2 --direction 0 >/dev/null
+        "$SNAPSHOT" --out "$output.png" "${STILL[@]}" --width "${size%x*}" --height "${size#*x}" >/dev/null
         matches() { shot "$output" still.ppm && same_picture still.ppm "$output.png"; }
         e2e_check "$output shows the snapshot's picture" \
             eval 'e2e_wait_for 20 matches || { e2e_log "mean difference ${DIFFERENCE:-none}"; log_saver; }'
