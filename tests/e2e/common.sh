@@ -106,7 +106,7 @@ e2e_start_xvfb() {
 
 # e2e_start_sway [[+]WIDTHxHEIGHT...]: a private headless sway (tools/sway-start: outputs HEADLESS-1, -2...
 # of those sizes, a +size for the next one made later) in this check's folder; sets E2E_SWAY_DIR (its HOME
-# and XDG_RUNTIME_DIR), E2E_AS_USER (the prefix that runs a program as sway's user: nobody when run as
+# and XDG_RUNTIME_DIR), E2E_SWAY_PID, E2E_AS_USER (the prefix that runs a program as sway's user: nobody when run as
 # root) and E2E_SESSION, the prefix that runs a program as its client, by exec ("${E2E_SESSION[@]}" PROGRAM &
 # gives the program's own pid). The check ends, skipped (77), where sway cannot start.
 e2e_start_sway() {
@@ -118,6 +118,7 @@ e2e_start_sway() {
         exit 77
     fi
     e2e_track "$pid"
+    E2E_SWAY_PID=$pid
     E2E_AS_USER=()
     [ "$(id -u)" -ne 0 ] || E2E_AS_USER=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups)
     E2E_SESSION=("${E2E_AS_USER[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"

@@ -4,7 +4,8 @@
 # checks: every output covered with lights of the chosen colours (on KWin a buffer of 1.5 times the surface);
 # a second start; input ending it, not with --background; SIGINT, SIGTERM; --idle and idle inhibitors. Sway
 # only: no frames while the outputs are off, the still picture fenlight-snapshot's with no cursor, swayidle,
-# the refusals. Input from wayland-test-input (and wtype for sway's keys), pictures from grim or KWin's D-Bus.
+# the refusals, the compositor's end. Input from wayland-test-input (and wtype for sway's keys), pictures
+# from grim or KWin's D-Bus.
 #   wayland.sh sway|kwin FENLIGHT_WAYLAND WAYLAND_TEST_INPUT [FENLIGHT_SNAPSHOT]
 . "$(dirname "$0")/../common.sh"
 
@@ -275,4 +276,9 @@ for row in "no WAYLAND_DISPLAY|XDG_RUNTIME_DIR=$PWD/empty" \
         e2e_check "${row%%|*} is refused" refused ${row#*|}
     fi
 done
+
+echo "== its compositor gone, it ends by itself"
+start_saver
+e2e_check "when sway ends it ends too, with 1" \
+    eval 'e2e_wait_for 30 drawing "$FIRST" && kill "$E2E_SWAY_PID" && exits_with "$SAVER_PID" 1 || log_saver'
 e2e_finish
