@@ -8,6 +8,7 @@
 // With a window id, it adopts that window instead and checks that the GLX extensions the hack asks about are
 // those of the window's own screen, which need not be the display's default one: every extension that
 // screen names is found. Exit 0 when that holds.
+// With "glyphs", it prints the rows of the frame-rate text's glyphs, "C 0x..,0x.." a character, and ends.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -16,6 +17,7 @@
 #include <ctime>
 #include <string>
 
+#include "host/x11/hack_view.h"
 #include "host/x11/options.h"
 #include "host/x11/x11_window.h"
 
@@ -82,6 +84,15 @@ int CheckScreenExtensions(HackWindow& hack) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "glyphs") == 0) {
+        for (const char* c = "FPS:0123456789."; *c != '\0'; ++c) {
+            const uint8_t* rows = GlyphRows(*c);
+            std::printf("%c", *c);
+            for (int32_t r = 0; r < kGlyphHeight; ++r) std::printf("%c0x%02x", r == 0 ? ' ' : ',', rows[r]);
+            std::printf("\n");
+        }
+        return 0;
+    }
     HackOptions options = DefaultHackOptions();
     if (argc > 1) {
         options.target = HackTarget::kWindowId;
