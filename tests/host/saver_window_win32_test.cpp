@@ -77,9 +77,9 @@ protected:
         PumpMessages();
     }
 
-    // The saver class with the program's procedure, for preview windows the test makes itself.
-    static bool RegisterPreviewClass() {
-        hostState.preview = TRUE;
+    // The saver class with the program's procedure, for saver windows the test makes itself.
+    static bool RegisterSaverClass(bool preview) {
+        hostState.preview = preview ? TRUE : FALSE;
         WNDCLASSA saverClass{};
         saverClass.style = kSaverClassStyle;
         saverClass.lpfnWndProc = SaverClassProc;
@@ -91,9 +91,16 @@ protected:
 
     // A preview of the given size in the parent, through the saver class.
     HWND MakePreview(int width, int height) {
-        if (!RegisterPreviewClass()) return nullptr;
+        if (!RegisterSaverClass(true)) return nullptr;
         return CreateWindowExA(0, kSaverClassName, kPreviewTitle, kPreviewStyle, 0, 0, width, height, parent,
                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+
+    // A full-screen saver's window, where the dismissal rules apply, of the given size.
+    HWND MakeFullScreen(int width, int height) {
+        if (!RegisterSaverClass(false)) return nullptr;
+        return CreateWindowExA(kFullScreenExStyle, kSaverClassName, kFullScreenTitle, kFullScreenStyle, 0, 0,
+                               width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
 
     HWND parent = nullptr;
@@ -146,7 +153,8 @@ TEST_F(SaverWindow, LivesFromCreationToDestruction) {
 
 TEST_F(SaverWindow, FramesStopWhileTheDisplayIsOffAndGoOnWithoutAJump) {
     FakeTickScope tick(50000);
-    HWND saver = MakePreview(200, 150);
+    // Full screen, where the dismissal rules would close the saver on whatever they take for input.
+    HWND saver = MakeFullScreen(200, 150);
     ASSERT_NE(saver, nullptr);
     // What Windows 8 and later send for the console display: 0 off, 1 on, 2 dimmed.
     const GUID consoleDisplay{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
@@ -208,7 +216,7 @@ bool AllWispsFinite(const Swarm& swarm) {
 
 TEST_F(SaverWindow, AWindowWithoutWidthOrHeightDrawsFiniteWisps) {
     // A settings page may hand over a preview parent that has no size yet.
-    ASSERT_TRUE(RegisterPreviewClass());
+    ASSERT_TRUE(RegisterSaverClass(true));
     FakeTickScope tick(50000);
     const struct {
         int width;
