@@ -41,12 +41,12 @@ void Say(const WaylandSaver& saver, const SaverOutput& output, const char* what)
     if (saver.options.verbose) std::fprintf(stderr, "fenlight-wayland: %s %s\n", output.label.c_str(), what);
 }
 
-// The context is current with this output's surface, and its viewport is this view's.
+// The context is current with this output's surface, and its viewport is this view's. With one output, or
+// several drawn in turn, only a change of view costs a call.
 void MakeCurrent(WaylandSaver& saver, SaverOutput& output) {
+    if (saver.stateFor == &output) return;
     eglMakeCurrent(saver.egl, output.eglSurface, output.eglSurface, saver.context);
-    if (saver.stateFor != &output && output.app.swarm != nullptr) {
-        SetupGLState(output.app.clientWidth, output.app.clientHeight);
-    }
+    if (output.app.swarm != nullptr) SetupGLState(output.app.clientWidth, output.app.clientHeight);
     saver.stateFor = &output;
 }
 
@@ -230,7 +230,8 @@ void HideOutput(SaverOutput& output) {
         eglMakeCurrent(saver.egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroySurface(saver.egl, output.eglSurface);
     }
-    if (saver.stateFor == &output) saver.stateFor = nullptr;
+    // The context is current with no surface now, whichever view it was last made current for.
+    saver.stateFor = nullptr;
     if (output.window != nullptr) wl_egl_window_destroy(output.window);
     if (output.frameCallback != nullptr) wl_callback_destroy(output.frameCallback);
     if (output.viewport != nullptr) wp_viewport_destroy(output.viewport);

@@ -66,7 +66,7 @@ struct WaylandSaver {
     EGLDisplay egl;
     EGLConfig config;
     EGLContext context;
-    const SaverOutput* stateFor;  // the view the context's viewport was last set for
+    const SaverOutput* stateFor;  // the view the context is current with and its viewport set for; none yet
 
     bool shown;  // the surfaces are up (at once, or after the idle time)
     Dismissal dismissal;
