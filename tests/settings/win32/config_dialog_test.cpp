@@ -280,9 +280,9 @@ struct ControlLayout {
     int id;
     const char* className;
     WORD classOrdinal;  // 0 when the template names the class as a string
-    const char* text;  // what the window shows
-    RECT units;   // x, y, width, height in dialog units
-    DWORD style;  // beyond WS_CHILD | WS_VISIBLE
+    const char* text;   // what the window shows
+    RECT units;         // x, y, width, height in dialog units
+    DWORD style;        // beyond WS_CHILD | WS_VISIBLE
     DWORD exStyle;
 };
 
