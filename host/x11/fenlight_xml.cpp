@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/x11/options.h"
+#include "host/options.h"
 #include "settings/settings.h"
 
 namespace {
