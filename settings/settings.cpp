@@ -124,3 +124,9 @@ StoredSettings StoredFromApp(const AppState& app) {
     settings.speed = PositionFromSpeedValue(app.speedValue);
     return settings;
 }
+
+std::string CapitalisedWord(const char* word) {
+    std::string shown = word;
+    if (!shown.empty() && shown[0] >= 'a' && shown[0] <= 'z') shown[0] = char(shown[0] - 'a' + 'A');
+    return shown;
+}

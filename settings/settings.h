@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "app/app_state.h"
@@ -37,14 +38,20 @@ enum SettingField : int32_t {
     kFieldCount = 5
 };
 
-// The words of the setup dialog's lists in the order of the stored values, as the hack's options, the web
-// page's links and xscreensaver's settings spell them (the page's panel capitalises them; the dialog's own
-// items, "Up" and so on, are in the same order).
+// The words of the lists in the order of the stored values, as the hack's options, the web page's links and
+// xscreensaver's settings spell them; CapitalisedWord gives them as the setup dialog's lists, the page's
+// panel and xscreensaver's menus show them. The manual pages add a word's note after it.
 constexpr const char* kDirectionWords[] = {"up", "down", "in", "random", "cycle"};
+constexpr const char* kDirectionNotes[] = {nullptr, nullptr, "towards the viewer",
+                                           "one of the three, picked at start",
+                                           "a new direction every 5 minutes"};
 constexpr const char* kColourWords[] = {"emerald", "lapis", "amber", "amethyst", "random", "cycle"};
+constexpr const char* kColourNotes[] = {nullptr, nullptr, nullptr,
+                                        nullptr, nullptr, "a new scheme every 30 seconds"};
 
-// Each setting, once: the hack's options and --help, the web page's links and panel, and xscreensaver's
-// settings description (host/x11/fenlight_xml.cpp) all come from this table.
+// Each setting, once: the hack's options and --help, the setup dialog's texts, the web page's links and
+// panel, xscreensaver's settings description and the manual pages' entries (host/x11/fenlight_xml.cpp) all
+// come from this table.
 struct SettingRule {
     const char* name;    // registry value name
     const char* option;  // the hack's option, the page's link and panel, xscreensaver's settings
@@ -55,12 +62,15 @@ struct SettingRule {
     std::span<const char* const> words = {};  // a list's words, one for each value from 0; none for a slider
     const char* low = nullptr;                // a slider's ends, as the setup dialog labels them
     const char* high = nullptr;
-    const char* help = nullptr;  // a slider's meaning, in the hack's --help
+    const char* help = nullptr;  // its meaning, in the manual pages and (a slider's) the hack's --help
+    std::span<const char* const> notes = {};  // a list's notes on its words, nullptr for a word without one
 };
 // In the order the values are read from and written to the store.
 constexpr SettingRule kSettingRules[kFieldCount] = {
-    {"Color", "colors", "Colors", 0, 5, kDefaultColor, kColourWords},
-    {"Direction", "direction", "Direction", 0, 4, kDefaultDirection, kDirectionWords},
+    {"Color", "colors", "Colors", 0, 5, kDefaultColor, kColourWords, nullptr, nullptr, "colour scheme",
+     kColourNotes},
+    {"Direction", "direction", "Direction", 0, 4, kDefaultDirection, kDirectionWords, nullptr, nullptr,
+     "direction the lights travel", kDirectionNotes},
     {"Quantity", "particles", "Particles", 20, 120, kDefaultQuantity, {}, "Few", "Many", "number of lights"},
     {"Size", "size", "Size", 0, 100, kDefaultSize, {}, "Small", "Big", "size of the lights"},
     {"Speed", "speed", "Speed", 0, 100, kDefaultSpeed, {}, "Slow", "Fast", "speed of the lights"},
@@ -72,10 +82,14 @@ static_assert(
     [] {
         for (const SettingRule& rule : kSettingRules) {
             if (!rule.words.empty() && (rule.min != 0 || rule.words.size() != rule.max + 1)) return false;
+            if (!rule.notes.empty() && rule.notes.size() != rule.words.size()) return false;
         }
         return true;
     }(),
-    "a list has one word for every value of its range");
+    "a list has one word, and one note or none, for every value of its range");
+
+// A list's word as it is shown: "amber" -> "Amber".
+std::string CapitalisedWord(const char* word);
 
 uint32_t GetSettingField(const StoredSettings& settings, SettingField field);
 void SetSettingField(StoredSettings& settings, SettingField field, uint32_t value);

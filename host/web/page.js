@@ -64,7 +64,7 @@ function describe() {
       label.htmlFor = s.name;
       if (s.words) {
         input = document.createElement('select');
-        s.words.forEach(function (w) { input.add(new Option(w[0].toUpperCase() + w.slice(1), w)); });
+        s.words.forEach(function (w, i) { input.add(new Option(s.shown[i], w)); });
       } else {
         input = document.createElement('input');
         input.type = 'range';

@@ -83,11 +83,13 @@ std::string DescribePageSettings(const StoredSettings& settings) {
         json += std::string("{\"name\":\"") + rule.option + "\",\"label\":\"" + rule.label +
                 "\",\"value\":" + std::to_string(GetSettingField(settings, field));
         if (!rule.words.empty()) {
-            json += ",\"words\":[";
+            std::string words, shown;
             for (uint32_t i = 0; i < rule.words.size(); ++i) {
-                json += std::string(i > 0 ? ",\"" : "\"") + rule.words[i] + "\"";
+                const std::string comma = i > 0 ? "," : "";
+                words += comma + "\"" + rule.words[i] + "\"";
+                shown += comma + "\"" + CapitalisedWord(rule.words[i]) + "\"";
             }
-            json += "]}";
+            json += ",\"words\":[" + words + "],\"shown\":[" + shown + "]}";
         } else {
             json += ",\"min\":" + std::to_string(rule.min) + ",\"max\":" + std::to_string(rule.max) + "}";
         }

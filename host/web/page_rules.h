@@ -22,7 +22,7 @@ StoredSettings ReadPageSettings(const char* fragment, const char* stored, bool c
 // The fragment that names all five values, in the order above.
 std::string FormatPageSettings(const StoredSettings& settings);
 // The panel's controls as JSON: for each setting its name in links, its label, its value now and either
-// the words of its list or its range.
+// the words of its list (as links spell them, and as the panel shows them) or its range.
 std::string DescribePageSettings(const StoredSettings& settings);
 
 // Full screen as a saver: the dismissal rules of Fenlight.scr judge the page's input.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/app_state.h"
 #include "config_dialog_ids.h"
@@ -10,9 +11,22 @@
 #include "settings/settings.h"
 #include "settings/win32/registry_store.h"
 
-// The list items in value order: an item's index is the setting's value.
-static const char* const kDirectionItems[] = {"Up", "Down", "In", "Random", "Cycle"};
-static const char* const kColourItems[] = {"Emerald", "Lapis", "Amber", "Amethyst", "Random", "Cycle"};
+// The controls of each setting: its label, its list or slider, and a slider's two ends. Their texts come
+// from the settings table; a list's items are its words in value order, so an item's index is the value.
+struct SettingControls {
+    SettingField field;
+    int label;
+    int control;
+    int low;  // 0 for a list
+    int high;
+};
+static constexpr SettingControls kSettingControls[] = {
+    {kFieldDirection, IDC_DIRECTION_LABEL, IDC_DIRECTION_LIST, 0, 0},
+    {kFieldColor, IDC_COLORS_LABEL, IDC_COLORS_LIST, 0, 0},
+    {kFieldQuantity, IDC_PARTICLES_LABEL, IDC_PARTICLES_SLIDER, IDC_FEW, IDC_MANY},
+    {kFieldSize, IDC_SIZE_LABEL, IDC_SIZE_SLIDER, IDC_SMALL, IDC_BIG},
+    {kFieldSpeed, IDC_SPEED_LABEL, IDC_SPEED_SLIDER, IDC_SLOW, IDC_FAST},
+};
 
 static void InitCommonControlsForDialog() {
     INITCOMMONCONTROLSEX controls;
@@ -29,39 +43,50 @@ BOOL WINAPI RegisterConfigClasses(HINSTANCE) {
     return TRUE;
 }
 
-static void FillList(HWND dialog, int id, const char* const* items, int count, uint32_t selected) {
-    for (int i = 0; i < count; ++i) {
-        SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i]));
-    }
-    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, selected, 0);
+static bool IsList(const SettingControls& controls) {
+    return !kSettingRules[controls.field].words.empty();
 }
 
-static void SetUpSlider(HWND dialog, int id, SettingField field, uint32_t position) {
-    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMIN, FALSE, kSettingRules[field].min);
-    SendDlgItemMessageA(dialog, id, TBM_SETRANGEMAX, FALSE, kSettingRules[field].max);
-    SendDlgItemMessageA(dialog, id, TBM_SETTICFREQ, 10, 0);
-    SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, position);
+// The labels, a list's items and a slider's ends and range.
+static void SetUpControls(HWND dialog) {
+    for (const SettingControls& controls : kSettingControls) {
+        const SettingRule& rule = kSettingRules[controls.field];
+        SetDlgItemTextA(dialog, controls.label, (std::string(rule.label) + ":").c_str());
+        if (IsList(controls)) {
+            for (const char* word : rule.words) {
+                SendDlgItemMessageA(dialog, controls.control, CB_ADDSTRING, 0,
+                                    reinterpret_cast<LPARAM>(CapitalisedWord(word).c_str()));
+            }
+            continue;
+        }
+        SetDlgItemTextA(dialog, controls.low, rule.low);
+        SetDlgItemTextA(dialog, controls.high, rule.high);
+        SendDlgItemMessageA(dialog, controls.control, TBM_SETRANGEMIN, FALSE, rule.min);
+        SendDlgItemMessageA(dialog, controls.control, TBM_SETRANGEMAX, FALSE, rule.max);
+        SendDlgItemMessageA(dialog, controls.control, TBM_SETTICFREQ, 10, 0);
+    }
 }
 
 static void ShowSettings(HWND dialog, const StoredSettings& shown) {
-    SendDlgItemMessageA(dialog, IDC_DIRECTION_LIST, CB_SETCURSEL, shown.direction, 0);
-    SendDlgItemMessageA(dialog, IDC_COLORS_LIST, CB_SETCURSEL, shown.color, 0);
-    SendDlgItemMessageA(dialog, IDC_PARTICLES_SLIDER, TBM_SETPOS, TRUE, shown.quantity);
-    SendDlgItemMessageA(dialog, IDC_SIZE_SLIDER, TBM_SETPOS, TRUE, shown.size);
-    SendDlgItemMessageA(dialog, IDC_SPEED_SLIDER, TBM_SETPOS, TRUE, shown.speed);
+    for (const SettingControls& controls : kSettingControls) {
+        const uint32_t value = GetSettingField(shown, controls.field);
+        if (IsList(controls)) {
+            SendDlgItemMessageA(dialog, controls.control, CB_SETCURSEL, value, 0);
+        } else {
+            SendDlgItemMessageA(dialog, controls.control, TBM_SETPOS, TRUE, value);
+        }
+    }
 }
 
 // What the controls show, in stored form. A list without a selection reads as CB_ERR, which is far out
 // of range once unsigned and so becomes the default when the values are applied.
 static StoredSettings ReadControls(HWND dialog) {
-    StoredSettings shown;
-    shown.direction =
-        static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_DIRECTION_LIST, CB_GETCURSEL, 0, 0));
-    shown.color = static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_COLORS_LIST, CB_GETCURSEL, 0, 0));
-    shown.quantity =
-        static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_PARTICLES_SLIDER, TBM_GETPOS, 0, 0));
-    shown.size = static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_SIZE_SLIDER, TBM_GETPOS, 0, 0));
-    shown.speed = static_cast<uint32_t>(SendDlgItemMessageA(dialog, IDC_SPEED_SLIDER, TBM_GETPOS, 0, 0));
+    StoredSettings shown{};
+    for (const SettingControls& controls : kSettingControls) {
+        const UINT message = IsList(controls) ? CB_GETCURSEL : TBM_GETPOS;
+        SetSettingField(shown, controls.field,
+                        static_cast<uint32_t>(SendDlgItemMessageA(dialog, controls.control, message, 0, 0)));
+    }
     return shown;
 }
 
@@ -90,12 +115,8 @@ static void PlaceOnScreen(HWND dialog) {
 static void InitDialog(HWND dialog) {
     LoadSettings(appState);
     InitCommonControlsForDialog();
-    const StoredSettings loaded = StoredFromApp(appState);
-    FillList(dialog, IDC_DIRECTION_LIST, kDirectionItems, 5, loaded.direction);
-    FillList(dialog, IDC_COLORS_LIST, kColourItems, 6, loaded.color);
-    SetUpSlider(dialog, IDC_PARTICLES_SLIDER, kFieldQuantity, loaded.quantity);
-    SetUpSlider(dialog, IDC_SIZE_SLIDER, kFieldSize, loaded.size);
-    SetUpSlider(dialog, IDC_SPEED_SLIDER, kFieldSpeed, loaded.speed);
+    SetUpControls(dialog);
+    ShowSettings(dialog, StoredFromApp(appState));
     PlaceOnScreen(dialog);
 }
 

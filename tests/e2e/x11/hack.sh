@@ -104,15 +104,14 @@ e2e_check "--help lists the options and exits 0" eval '"$FENLIGHT" --help | grep
 
 echo "== every choice of xscreensaver's settings dialog is an accepted option"
 # settings_xml choices | words | command ID=VALUE...: the arguments of each menu entry and of each slider's
-# ends and default; fenlight.xml's labels that are not the Windows dialog's texts; or the command
-# xscreensaver-settings builds with those settings changed.
+# ends and default; fenlight.xml's labels that are not the Windows dialog's texts (as its test reads them
+# back from the dialog); or the command xscreensaver-settings builds with those settings changed.
 settings_xml() {
     python3 - "$SOURCES" "$SETTINGS_XML" "$@" <<'PY'
 import re, sys, xml.etree.ElementTree as tree
 root, settings, mode = sys.argv[1:4]
 changed = dict(pair.split("=") for pair in sys.argv[4:])
-windows = set(re.findall(r'"([^"\n]+)"', open(root + "/res/config_dialog.rc").read() +
-                         open(root + "/settings/win32/config_dialog.cpp").read()))
+windows = set(re.findall(r'"([^"\n]+)"', open(root + "/tests/settings/win32/config_dialog_test.cpp").read()))
 saver = tree.parse(settings).getroot()
 args, words, choices = [saver.get("name")], [], []
 add = lambda text: args.extend(text.split())

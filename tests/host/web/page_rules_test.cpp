@@ -1,5 +1,5 @@
-// What the browser test cannot reach cheaply: each setting's link-over-store precedence, and the anchor
-// rule of full screen ended by the saver's mouse threshold.
+// What the browser test cannot reach cheaply: each setting's link-over-store precedence, the panel's
+// description, and the anchor rule of full screen ended by the saver's mouse threshold.
 #include <gtest/gtest.h>
 
 #include "host/web/page_rules.h"
@@ -47,6 +47,18 @@ TEST(PageHost, ReducedMotionCalmsASpeedNotChosen) {
     for (const auto& c : cases) {
         EXPECT_EQ(ReadPageSettings(c.fragment, c.stored, true).speed, c.speed) << c.stored;
     }
+}
+
+TEST(PageHost, PanelIsDescribedWithTheWordsItShows) {
+    EXPECT_EQ(
+        DescribePageSettings(kDefaultSettings),
+        R"([{"name":"direction","label":"Direction","value":1,"words":["up","down","in","random","cycle"],)"
+        R"("shown":["Up","Down","In","Random","Cycle"]},{"name":"colors","label":"Colors","value":5,)"
+        R"("words":["emerald","lapis","amber","amethyst","random","cycle"],)"
+        R"("shown":["Emerald","Lapis","Amber","Amethyst","Random","Cycle"]},)"
+        R"({"name":"particles","label":"Particles","value":77,"min":20,"max":120},)"
+        R"({"name":"size","label":"Size","value":26,"min":0,"max":100},)"
+        R"({"name":"speed","label":"Speed","value":33,"min":0,"max":100}])");
 }
 
 TEST(PageHost, FullScreenEndsOnTheSaversRules) {

@@ -280,9 +280,9 @@ struct ControlLayout {
     int id;
     const char* className;
     WORD classOrdinal;  // 0 when the template names the class as a string
-    const char* text;
-    RECT units;   // x, y, width, height in dialog units
-    DWORD style;  // beyond WS_CHILD | WS_VISIBLE
+    const char* text;   // what the window shows
+    RECT units;         // x, y, width, height in dialog units
+    DWORD style;        // beyond WS_CHILD | WS_VISIBLE
     DWORD exStyle;
 };
 
@@ -398,7 +398,8 @@ TEST(ConfigDialogTemplate, ResourceMatchesTheLayout) {
         } else {
             EXPECT_EQ(lstrcmpiA(className.c_str(), want.className), 0) << className;
         }
-        EXPECT_EQ(r.StringOrOrdinal(ordinal), want.text);
+        // The settings' labels and the sliders' ends (1010 to 1020) are empty: the dialog writes them.
+        EXPECT_EQ(r.StringOrOrdinal(ordinal), want.id >= 1010 && want.id <= 1020 ? "" : want.text);
         r.at += r.Word();  // creation data
     }
 }
