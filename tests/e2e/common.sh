@@ -1,19 +1,22 @@
-# Shared helpers of the end-to-end checks. Source it from a bash test script:
+# Shared helpers of the end-to-end checks, over tools/lib.sh's. Source it from a bash test script:
 #   . "$(dirname "$0")/../common.sh"      (from tests/e2e/<folder>/)
-# Every check gets its own Xvfb display, its own WINEPREFIX and temporary folder, and kills what it
+# Every check gets its own Xvfb display, WINEPREFIX and temporary folder E2E_TMP (/tmp/fenlight-e2e.*, also
+# the programs' TMPDIR: what they leave there, Wine's server folders for one, goes with it), and kills what it
 # started (by pid, and Wine through its own prefix's wineserver) however it ends.
 set -u
-
-E2E_TMP=$(mktemp -d /tmp/fenlight-e2e.XXXXXX)
-# What the programs it starts leave in TMPDIR (Wine's server folders, for one) goes with it.
-export TMPDIR=$E2E_TMP
-E2E_PIDS=()
+me=e2e TMPDIR=/tmp
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
+export TMPDIR=$work
+E2E_TMP=$work
 E2E_IMMUTABLE=()
 E2E_FAILURES=0
-E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-E2E_TOOLS=$(cd "$E2E_DIR/../../tools" && pwd)
+E2E_DIR=$root/tests/e2e
+E2E_TOOLS=$root/tools
 # Every Windows program starts through tools/wine, which picks the loader that fits it.
 wine() { "$E2E_TOOLS/wine" "$@"; }
+# Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations from
+# ours; the portable code's leaks are checked by the native tests.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
 # e2e_can_start PROGRAM...: a check whose Windows programs cannot start on this machine (a 32-bit one where
 # 32-bit programs do not run) ends here, reported to CTest as skipped (77) with tools/wine's reason.
@@ -22,21 +25,19 @@ e2e_can_start() {
     for program; do "$E2E_TOOLS/wine" --check "$program" || exit; done
 }
 
-e2e_cleanup() {
-    local pid
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        pid=${E2E_PIDS[$i]}
-        kill "$pid" 2>/dev/null && { timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -9 "$pid" 2>/dev/null; }
-    done
+# e2e_need COMMAND...: a check whose commands are not all there ends here, skipped (77), naming the packages.
+e2e_need() { local m; m=$(missing "$@") || { echo "skipped: missing Debian packages: $m"; exit 77; }; }
+
+# However the check ends, once its processes have: Wine's server of its prefix, and no file left immutable.
+on_exit() {
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
     [ ${#E2E_IMMUTABLE[@]} -eq 0 ] || chattr -i "${E2E_IMMUTABLE[@]}" 2>/dev/null
-    rm -rf "$E2E_TMP"
 }
-trap e2e_cleanup EXIT
-trap 'exit 130' INT TERM
-
-# Records a pid to kill at the end.
-e2e_track() { E2E_PIDS+=("$1"); }
+# tools/lib.sh's under the checks' names (e2e_cleanup for a check with a trap of its own).
+e2e_cleanup() { finish; }
+e2e_track() { track "$1"; }
+e2e_wait_for() { wait_for "$@"; }
+e2e_start_xvfb() { start_xvfb "$@"; }
 
 # e2e_immutable FILE: chattr +i FILE (root only); undone at the end however the check ends, or no one could
 # delete it: also when the check is killed outright (a CTest time-out), a watcher in a session of its own
@@ -66,20 +67,6 @@ e2e_finish() {
     [ "$E2E_FAILURES" -eq 0 ]
 }
 
-# e2e_wait_for SECONDS command...: polls the command every 0.1 s until it succeeds or time runs out.
-e2e_wait_for() {
-    local deadline=$((SECONDS + $1)); shift
-    while ! "$@" 2>/dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
-
-# running PID / gone PID: whether a process is still alive (one that has ended but is not yet waited for
-# counts as gone).
-running() { local s; s=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) && [ -n "$s" ] && [ "$s" != Z ]; }
-gone() { ! running "$1"; }
-
 # exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).
 exits_with() {
     local pid=$1 want=$2 code
@@ -93,22 +80,11 @@ exits_with() {
     [ "$code" -eq "$want" ]
 }
 
-# e2e_start_xvfb [WIDTHxHEIGHT [XVFB-ARGUMENTS...]]: a private X display (tools/xvfb-start: screen 0 of
-# that size, 24 bits deep, then the arguments, say more screens); sets and exports DISPLAY, and
-# E2E_XVFB_PID.
-e2e_start_xvfb() {
-    local number pid
-    read -r number pid < <("$E2E_TOOLS/xvfb-start" "$@") || return 1
-    e2e_track "$pid"
-    export DISPLAY=":$number"
-    E2E_XVFB_PID=$pid
-}
-
 # e2e_start_sway [[+]WIDTHxHEIGHT...]: a private headless sway (tools/sway-start: outputs HEADLESS-1, -2...
 # of those sizes, a +size for the next one made later) in this check's folder; sets E2E_SWAY_DIR (its HOME
-# and XDG_RUNTIME_DIR), E2E_SWAY_PID, E2E_AS_USER (the prefix that runs a program as sway's user: nobody when run as
-# root) and E2E_SESSION, the prefix that runs a program as its client, by exec ("${E2E_SESSION[@]}" PROGRAM &
-# gives the program's own pid). The check ends, skipped (77), where sway cannot start.
+# and XDG_RUNTIME_DIR), E2E_SWAY_PID and E2E_SESSION, the prefix that runs a program as its client (as
+# as_user), by exec ("${E2E_SESSION[@]}" PROGRAM & gives the program's own pid). The check ends, skipped
+# (77), where sway cannot start.
 e2e_start_sway() {
     local pid display
     # Sway's user passes through it to its own folder.
@@ -119,9 +95,7 @@ e2e_start_sway() {
     fi
     e2e_track "$pid"
     E2E_SWAY_PID=$pid
-    E2E_AS_USER=()
-    [ "$(id -u)" -ne 0 ] || E2E_AS_USER=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups)
-    E2E_SESSION=("${E2E_AS_USER[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"
+    E2E_SESSION=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"
                  XDG_RUNTIME_DIR="$E2E_SWAY_DIR" WAYLAND_DISPLAY="$display"
                  SWAYSOCK="$(compgen -G "$E2E_SWAY_DIR/sway-ipc.*.sock")")
 }
@@ -156,6 +130,16 @@ e2e_screenshot() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
 # e2e_pixels FILE [THRESHOLD]: prints "bright R G B hue" — the count of pixels whose brightest channel
 # exceeds THRESHOLD (default 40) and their mean colour and hue in degrees (-1 when none).
 e2e_pixels() { convert "$1" -depth 8 ppm:- | python3 "$E2E_DIR/pixels.py" "${2:-40}"; }
+
+# e2e_lights FILE COLOURS: the picture shows over 300 bright pixels of a mean hue in the range of the colour
+# scheme's lights (its two colours, with room for blending towards white); LIGHTS says what it shows.
+declare -A E2E_HUES=([emerald]="70 110" [lapis]="175 225" [amber]="35 65" [amethyst]="245 295")
+e2e_lights() {
+    local n hue range
+    read -r n _ _ _ hue < <(e2e_pixels "$1") && read -r -a range <<<"${E2E_HUES[$2]}" || return 1
+    LIGHTS="$n bright pixels, hue $hue"
+    [ "$n" -gt 300 ] && [ "$hue" -ge "${range[0]}" ] && [ "$hue" -le "${range[1]}" ]
+}
 
 # e2e_find_window NAME: the first visible X window whose name matches (xdotool search).
 e2e_find_window() { xdotool search --all --onlyvisible --name "$1" 2>/dev/null | head -n 1; }

@@ -40,7 +40,7 @@ without_makensis() {
     local out
     out=$(PATH=$(e2e_path_without makensis) make_setup "$E2E_TMP/none.exe" 2>&1) && return 1
     e2e_log "$out"
-    [[ $out == *"nsis (for makensis)"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
+    [[ $out == *"$(package_of makensis) (for makensis)"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
 }
 
 check_build() {

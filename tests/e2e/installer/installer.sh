@@ -11,7 +11,7 @@
 #   prefix's kind
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
-. "$E2E_DIR/installer/prefix.sh"
+. "$E2E_DIR/installer/in_wine.sh"
 
 MODE=$1
 VERSION=$2
@@ -20,8 +20,6 @@ WXI=$3/fenlight-defines.wxi
 SCR_X64=$(readlink -f "$4")
 SCR_X86=$(readlink -f "$5")
 PROBE=$(readlink -f "$6")
-WIDTH=800
-HEIGHT=600
 SETUP=$E2E_TMP/setup.exe
 MSI_X64=$E2E_TMP/x64.msi
 MSI_X86=$E2E_TMP/x86.msi

@@ -147,14 +147,11 @@ beside_the_msi() {
 
 # Uninstalled while the saver previews in a window: the file goes at the next restart, which is offered.
 uninstall_while_previewing() {
-    local stop=$E2E_TMP/stop-parent handle
+    local stop=$E2E_TMP/stop-parent
     run_setup /S
-    wine "$PROBE" parent 0 0 160 120 "Z:${stop//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
-    e2e_track $!
-    e2e_wait_for 30 grep -q . "$E2E_TMP/parent.out"
-    handle=$(tr -d '\r' <"$E2E_TMP/parent.out")
-    start_installed /p "$handle"
-    e2e_wait_for 30 wine "$PROBE" child "$handle" >/dev/null
+    open_parent 0 0 160 120 "$stop"
+    start_installed /p "$PARENT"
+    e2e_wait_for 30 wine "$PROBE" child "$PARENT" >/dev/null
     e2e_check "an uninstall while the saver runs offers the restart that removes it" \
         message_box_says 'Fenlight Uninstall' 'removed when Windows restarts' n "$FOLDER\\uninst.exe"
     touch "$stop"

@@ -18,13 +18,9 @@ SCR=$(readlink -f "$1")
 PROBE=$(readlink -f "$2")
 SCOPE=${3:-full}
 e2e_can_start "$SCR" "$PROBE"
-WIDTH=800
-HEIGHT=600
-
-e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
-e2e_new_wineprefix
+saver_display
 # Amber: every glow's hue lies between 41 and 59 degrees.
-wine reg add 'HKCU\Software\Ostrel\Fenlight' /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
+wine reg add "$SETTINGS" /v Color /t REG_DWORD /d 2 /f >/dev/null 2>&1
 
 check_full_screen() {
     start_saver /s
@@ -56,16 +52,9 @@ check_key_and_second_start() {
 }
 
 check_preview() {
-    local stop="$E2E_TMP/stop-parent" handle=
-    rm -f "$stop"
-    wine "$PROBE" parent 40 60 320 240 "Z:${stop//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
-    local parent_pid=$!
-    e2e_track "$parent_pid"
-    parent_ready() { handle=$(tr -d '\r' <"$E2E_TMP/parent.out" | head -n 1); [ -n "$handle" ]; }
-    if ! e2e_wait_for 30 parent_ready; then
-        e2e_fail "preview parent window made"
-        return
-    fi
+    local stop=$E2E_TMP/stop-parent
+    open_parent 40 60 320 240 "$stop" || { e2e_fail "preview parent window made"; return; }
+    local handle=$PARENT
     # Wine keeps the OpenGL picture of a child window whose parent belongs to another process off the
     # X screen (Windows shows it), so the frames the preview presents are counted in Wine's GL trace.
     local trace="$E2E_TMP/preview-gl.log"
@@ -91,14 +80,13 @@ check_preview() {
     e2e_check "and it keeps drawing" e2e_wait_for 15 presents_frames $((drawn + 30))
     touch "$stop"
     e2e_check "destroying the parent ends the preview with 0" exits_with "$SAVER_PID" 0
-    e2e_wait_for 20 gone "$parent_pid"
+    e2e_wait_for 20 gone "$PARENT_PID"
 }
 
 # The preview child stays inside its parent: the screen around the parent is black.
 glows_outside_parent_none() {
-    e2e_screenshot "$E2E_TMP/outside.png" &&
-        convert "$E2E_TMP/outside.png" -fill black -draw "rectangle 40,60 359,299" "$E2E_TMP/outside.png" &&
-        read -r BRIGHT _ < <(e2e_pixels "$E2E_TMP/outside.png") && [ "$BRIGHT" -eq 0 ]
+    e2e_screenshot "$E2E_TMP/outside.png" && [ "$(convert "$E2E_TMP/outside.png" -fill black \
+        -draw "rectangle 40,60 359,299" png:- | lit_pixels -)" -eq 0 ]
 }
 
 # launches_with TAIL CODE: the saver started with exactly TAIL as its command tail ends with CODE
@@ -126,19 +114,15 @@ dialog_centred() {
 }
 
 check_setup_dialog() {
-    local tail pid
+    local tail
     for tail in "/c" ""; do
-        wine "$SCR" $tail >/dev/null 2>&1 &
-        pid=$!
-        e2e_track "$pid"
-        dialog_up() { [ -n "$(e2e_find_window '^Fenlight Setup$')" ]; }
-        e2e_check "tail [$tail] opens Fenlight Setup" e2e_wait_for 30 dialog_up
+        # shellcheck disable=SC2086  # no word at all for the empty tail
+        e2e_check "tail [$tail] opens Fenlight Setup" open_dialog $tail
         e2e_check "centred on the screen" dialog_centred
         e2e_check "its version line is the project's" \
-            eval 'probe texts "Fenlight Setup" | grep -qx "Fenlight $("$E2E_DIR/../../tools/version")"'
-        xdotool windowfocus --sync "$(e2e_find_window "^Fenlight Setup$")" 2>/dev/null
+            eval 'probe texts "Fenlight Setup" | grep -qx "Fenlight $("$E2E_TOOLS/version")"'
         xdotool key Escape
-        e2e_check "Escape closes the dialog with 0" exits_with "$pid" 0
+        e2e_check "Escape closes the dialog with 0" exits_with "$DIALOG_PID" 0
     done
 }
 

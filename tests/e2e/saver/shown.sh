@@ -1,9 +1,37 @@
-# The full-screen saver's checks shared by the end-to-end scripts that start it (saver.sh, settings.sh, the
-# installer's). Source after common.sh with PROBE (saver_probe.exe), WIDTH and HEIGHT (the display's size)
-# set, then start the saver and call check_shown_and_drawing.
+# What the end-to-end scripts that start Fenlight.scr share (saver.sh, settings.sh, the installer's): their
+# display and prefix, the setup dialog, a preview's parent, and the full-screen saver's checks. Source after
+# common.sh, with PROBE (saver_probe.exe) and SCR (Fenlight.scr) set where they are used.
+WIDTH=800
+HEIGHT=600
+SETTINGS='HKCU\Software\Ostrel\Fenlight'
+
+# saver_display [win32]: a private display of WIDTH x HEIGHT and a Wine prefix of the check's own on it.
+saver_display() { e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1; e2e_new_wineprefix "$@"; }
 
 # The probe prints with Windows line ends.
 probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+
+# open_dialog [TAIL...]: "$SCR" TAIL shows the setup dialog, which gets the keyboard focus: DIALOG is its
+# window, DIALOG_PID the program's pid.
+DIALOG_PID=
+DIALOG=
+dialog_up() { DIALOG=$(e2e_find_window '^Fenlight Setup$'); [ -n "$DIALOG" ]; }
+open_dialog() {
+    wine "$SCR" "$@" >/dev/null 2>&1 &
+    DIALOG_PID=$!
+    e2e_track "$DIALOG_PID"
+    e2e_wait_for 30 dialog_up && xdotool windowfocus --sync "$DIALOG" 2>/dev/null
+}
+
+# open_parent X Y WIDTH HEIGHT STOP: the probe's window for a preview to go into, there until the file STOP
+# is made; PARENT is its handle (once it is shown, within 30 s), PARENT_PID the probe's pid.
+open_parent() {
+    rm -f "$5"
+    wine "$PROBE" parent "$1" "$2" "$3" "$4" "Z:${5//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
+    PARENT_PID=$!
+    e2e_track "$PARENT_PID"
+    e2e_wait_for 30 eval 'PARENT=$(tr -d "\r" <"$E2E_TMP/parent.out" | head -n 1) && [ -n "$PARENT" ]'
+}
 
 # start_saver TAIL...: Fenlight.scr ($SAVER_PROGRAM, else $SCR) started by the probe, which ends with it and
 # writes its Windows exit code to SAVER_OUT; SAVER_PID is the probe's. wineserver kills a process whose exit

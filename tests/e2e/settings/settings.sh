@@ -14,17 +14,12 @@ PROBE=$(readlink -f "$2")
 e2e_can_start "$SCR" "$PROBE"
 SHOT_OUT=
 if [ "${3:-}" = --screenshot ]; then SHOT_OUT=$(readlink -f "$4"); fi
-WIDTH=800
-HEIGHT=600
-KEY='HKCU\Software\Ostrel\Fenlight'
-
-e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
-e2e_new_wineprefix
+saver_display
 
 # stored: the key's values as "Color Direction Quantity Size Speed" in decimal, "none" without a key.
 stored() {
     local out name value line=
-    out=$(wine reg query "$KEY" 2>/dev/null) || { echo none; return; }
+    out=$(wine reg query "$SETTINGS" 2>/dev/null) || { echo none; return; }
     out=$(tr -d '\r' <<<"$out")
     for name in Color Direction Quantity Size Speed; do
         value=$(awk -v n="$name" '$1 == n && $2 == "REG_DWORD" { print $3 }' <<<"$out")
@@ -48,19 +43,6 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&
 # The caption's close glyph comes from Marlett, which Debian ships apart from Wine (fonts-wine).
 [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
-DIALOG_PID=
-DIALOG=
-dialog_up() {
-    DIALOG=$(e2e_find_window '^Fenlight Setup$')
-    [ -n "$DIALOG" ]
-}
-open_dialog() {
-    wine "$SCR" /c >/dev/null 2>&1 &
-    DIALOG_PID=$!
-    e2e_track "$DIALOG_PID"
-    e2e_wait_for 30 dialog_up || return 1
-    xdotool windowfocus --sync "$DIALOG"
-}
 # keys KEY...: typed into the dialog, which has the keyboard focus.
 keys() { xdotool key --delay 30 "$@"; }
 
@@ -76,7 +58,7 @@ dialog_screenshot() {
 check_dialog() {
     e2e_check "no settings stored on a fresh prefix" stored_is none
 
-    e2e_check "/c opens Fenlight Setup" open_dialog
+    e2e_check "/c opens Fenlight Setup" open_dialog /c
     if [ -n "$SHOT_OUT" ]; then
         # Taken once two pictures in a row are the same: the dialog has finished drawing.
         rm -f "$E2E_TMP/dialog.png"
@@ -96,17 +78,17 @@ check_dialog() {
     e2e_check "and stores what it showed: Cycle, Down, 77, 26, 33" stored_is "5 1 77 26 33"
 
     # Tab order: OK, Cancel, particles, direction, colours, size, speed, Reset.
-    e2e_check "/c opens again" open_dialog
+    e2e_check "/c opens again" open_dialog /c
     keys Tab Tab End Tab Home Tab Home Down Down Tab Home Right Right Tab End Return
     e2e_check "changes made with the keyboard end with 1" exits_with "$DIALOG_PID" 1
     e2e_check "and are stored: Amber, Up, 120, 2, 100" stored_is "2 0 120 2 100"
 
-    e2e_check "/c opens a third time" open_dialog
+    e2e_check "/c opens a third time" open_dialog /c
     keys shift+Tab space Escape
     e2e_check "Reset then Escape ends with 0" exits_with "$DIALOG_PID" 0
     e2e_check "and stores nothing" stored_is "2 0 120 2 100"
 
-    e2e_check "/c opens a fourth time" open_dialog
+    e2e_check "/c opens a fourth time" open_dialog /c
     keys shift+Tab space Tab Return
     e2e_check "Reset then OK ends with 1" exits_with "$DIALOG_PID" 1
     e2e_check "and stores the defaults" stored_is "5 1 77 26 33"
@@ -116,24 +98,20 @@ check_dialog() {
 
 # --- The saver shows what is stored. ---
 
-# run_saver COLOR QUANTITY: stores the two values, runs "/s" and samples the lights it shows; sets
+# run_saver COLOR QUANTITY: stores the two values, runs "/s" and samples the lights it shows (glows); sets
 # MEDIAN (bright pixels, the median of five screenshots) and HUE (their mean hue, degrees).
 MEDIAN=0
-HUE=-1
 run_saver() {
-    wine reg add "$KEY" /v Color /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-    wine reg add "$KEY" /v Quantity /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+    wine reg add "$SETTINGS" /v Color /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wine reg add "$SETTINGS" /v Quantity /t REG_DWORD /d "$2" /f >/dev/null 2>&1
     start_saver /s
-    local shot="$E2E_TMP/saver-$1-$2.png" counts=() hues=() bright r g b hue i
-    glowing() {
-        e2e_screenshot "$shot" && read -r bright r g b hue < <(e2e_pixels "$shot") && [ "$bright" -ge 300 ]
-    }
-    e2e_wait_for 30 glowing || return 1
+    local shot="$E2E_TMP/saver-$1-$2.png" counts=() hues=() i
+    e2e_wait_for 30 glows "$shot" 300 || return 1
     for i in 1 2 3 4 5; do
         sleep 0.4  # samples spread over two seconds, as the lights pulse and drift
-        e2e_screenshot "$shot" && read -r bright r g b hue < <(e2e_pixels "$shot") || return 1
-        counts+=("$bright")
-        hues+=("$hue")
+        glows "$shot" 0 || return 1
+        counts+=("$BRIGHT")
+        hues+=("$HUE")
     done
     MEDIAN=$(printf '%s\n' "${counts[@]}" | sort -n | sed -n 3p)
     HUE=$(printf '%s\n' "${hues[@]}" | sort -n | sed -n 3p)
@@ -145,7 +123,7 @@ run_saver() {
 between() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
 
 check_saver() {
-    wine reg delete "$KEY" /f >/dev/null 2>&1
+    wine reg delete "$SETTINGS" /f >/dev/null 2>&1
     e2e_check "/s with Color 2 and Quantity 20 draws lights" run_saver 2 20
     local fewer=$MEDIAN
     e2e_check "Color 2 gives amber lights (hue $HUE)" between "$HUE" 30 70

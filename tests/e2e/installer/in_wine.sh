@@ -1,8 +1,7 @@
-# What the installer's checks do in a Wine prefix: its registry, its files, running setup.exe, msiexec and the
-# uninstaller to their end, and going through their pages. Sourced by installer.sh.
+# What the installer's checks do in Wine: a prefix of their own, its registry and files, running setup.exe,
+# msiexec and the uninstaller to their end, and going through their pages. Sourced by installer.sh.
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 DESKTOP='HKCU\Control Panel\Desktop'
-SETTINGS='HKCU\Software\Ostrel\Fenlight'
 FOLDER='C:\Program Files\Fenlight'
 # The installed saver as Windows starts it (the probe is a 64-bit program on 64-bit Windows, where a 32-bit
 # one would find SysWOW64's).
@@ -10,8 +9,7 @@ SAVER_PROGRAM='C:\windows\system32\Fenlight.scr'
 
 # in_new_prefix win64|win32: a private display and a Wine prefix of that kind, with a Color setting stored.
 in_new_prefix() {
-    e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1
-    e2e_new_wineprefix "$1"
+    saver_display "$1"
     DRIVE_C=$WINEPREFIX/drive_c
     SYSTEM32=$DRIVE_C/windows/system32
     WOW64=$DRIVE_C/windows/syswow64
