@@ -17,11 +17,11 @@ struct ClientRect {
 struct AppState {
     uint32_t spriteList;  // display list of the sprite quad, also drawn by the fade overlay (GL 1.1)
     uint32_t glShare;     // the generation of its context's shared program and buffers it holds (GLES 2)
-    int32_t quantity;     // particles setting, 20..120
+    int32_t quantity;     // the particles setting
     float sizeValue;      // 0.5..10.0
     float speedValue;     // 5.0..20.0
-    uint8_t colour;       // 0..3 a colour scheme, 4 Random, 5 Cycle
-    uint8_t direction;    // 0 Up, 1 Down, 2 In, 3 Random, 4 Cycle
+    uint8_t colour;       // the colours setting: a scheme, Random or Cycle
+    uint8_t direction;    // the direction setting
     FrameClock* clock;    // owned; none until the scene is created
     uint32_t glowTexture;
     FadeOverlay* fade;  // owned

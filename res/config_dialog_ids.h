@@ -5,11 +5,11 @@
 
 #define IDD_CONFIG 2003
 
-#define IDC_DIRECTION_LIST 3     /* combo box: Up, Down, In, Random, Cycle */
-#define IDC_PARTICLES_SLIDER 1000  /* trackbar 20..120 */
-#define IDC_SIZE_SLIDER 1001       /* trackbar 0..100 */
-#define IDC_SPEED_SLIDER 1002      /* trackbar 0..100 */
-#define IDC_COLORS_LIST 1003     /* combo box: Emerald, Lapis, Amber, Amethyst, Random, Cycle */
+#define IDC_DIRECTION_LIST 3     /* combo box: the directions */
+#define IDC_PARTICLES_SLIDER 1000  /* trackbar: the particles */
+#define IDC_SIZE_SLIDER 1001       /* trackbar */
+#define IDC_SPEED_SLIDER 1002      /* trackbar */
+#define IDC_COLORS_LIST 1003     /* combo box: the colour schemes */
 #define IDC_RESET 1009      /* push button */
 #define IDC_PARTICLES_LABEL 1010
 #define IDC_SIZE_LABEL 1011

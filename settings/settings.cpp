@@ -60,6 +60,18 @@ uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, c
     return InRangeOrDefault(field, value);
 }
 
+bool ParseBoundedDecimal(std::string_view text, uint32_t max, uint32_t& value) {
+    if (text.empty()) return false;
+    uint64_t total = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        total = total * 10 + uint64_t(c - '0');
+        if (total > max) return false;
+    }
+    value = uint32_t(total);
+    return true;
+}
+
 StoredSettings ValidateSettings(const StoredSettings& settings) {
     StoredSettings valid = settings;
     for (int32_t i = 0; i < kFieldCount; ++i) {

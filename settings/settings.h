@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/app_state.h"
 
@@ -97,6 +98,10 @@ void SetSettingField(StoredSettings& settings, SettingField field, uint32_t valu
 // `byteCount` is how many bytes the store delivered and `bytes` holds them (little-endian). Only a
 // value read as exactly 4 bytes and inside its range is taken; anything else gives the field's default.
 uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, const uint8_t bytes[4]);
+
+// A plain decimal number, as every host reads one (a setting, a window number, a size): digits only, no
+// sign, no spaces, at most max; a number past max is refused, never wrapped.
+bool ParseBoundedDecimal(std::string_view text, uint32_t max, uint32_t& value);
 
 // Range check of all five values: each one outside its range becomes its default.
 StoredSettings ValidateSettings(const StoredSettings& settings);

@@ -1,5 +1,5 @@
-// Cost of one drawn frame at 1280 x 720 on Mesa's software renderer (OSMesa), at 20, 77 and 120
-// particles and sizes 26 (the default) and 100, for five ways of drawing the same scene:
+// Cost of one drawn frame at 1280 x 720 on Mesa's software renderer (OSMesa), at the fewest, the default and
+// the most particles and at the default and the largest size, for five ways of drawing the same scene:
 //   Clear        - a frame that only clears;
 //   Floor        - every sprite's whole quad in one draw with per-vertex colour, written plainly;
 //   Frame        - Fenlight's DrawFrame;
@@ -41,6 +41,8 @@
 #endif
 
 namespace {
+
+constexpr const SettingRule& kParticles = kSettingRules[kFieldQuantity];
 #ifndef FENLIGHT_GLES2
 
 constexpr int32_t kWidth = 1280;
@@ -84,7 +86,7 @@ bool OpenBench() {
 }
 
 int ParticleSlot(int64_t particles) {
-    return particles <= 20 ? 0 : particles <= 77 ? 1 : 2;
+    return particles <= kParticles.min ? 0 : particles <= kParticles.fallback ? 1 : 2;
 }
 
 // The scene of the given settings, 20 simulated seconds in, so wisps are spread out and glowing and
@@ -197,8 +199,8 @@ void BM_Draw(benchmark::State& state) {
 
 void Settings(benchmark::internal::Benchmark* b) {
     b->ArgNames({"particles", "size"})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-    for (int particles : {20, 77, 120}) {
-        for (int size : {26, 100}) b->Args({particles, size});
+    for (uint32_t particles : {kParticles.min, kParticles.fallback, kParticles.max}) {
+        for (uint32_t size : {kDefaultSize, kSettingRules[kFieldSize].max}) b->Args({particles, size});
     }
 }
 
@@ -235,7 +237,7 @@ BENCHMARK(BM_Saver)
     ->ArgNames({"width", "height", "particles", "size"})
     ->Args({1280, 720, kDefaultQuantity, kDefaultSize})
     ->Args({1920, 1080, kDefaultQuantity, kDefaultSize})
-    ->Args({1280, 720, 120, 100})
+    ->Args({1280, 720, kParticles.max, kSettingRules[kFieldSize].max})
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 

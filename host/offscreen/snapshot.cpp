@@ -10,7 +10,7 @@
 
 #include "app/app_state.h"
 #include "host/saver_run.h"
-#include "host/x11/options.h"
+#include "host/options.h"
 #include "app/simulated_time.h"
 #include "render/renderer.h"
 #include "render/offscreen.h"

@@ -14,7 +14,7 @@
 
 #include "app/app_state.h"
 #include "host/wayland/options.h"
-#include "host/wayland/saver_view.h"
+#include "host/wayland/saver_rules.h"
 
 struct WaylandSaver;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/x11/options.h"
+#include "host/options.h"
 #include "settings/settings.h"
 
 struct WaylandOptions {

@@ -10,10 +10,10 @@
 #include "app/app_state.h"
 #include "host/saver_run.h"
 #include "app/simulated_time.h"
-#include "host/web/page_host.h"
+#include "host/web/page_rules.h"
 #include "host/win_words.h"
 #include "render/renderer.h"
-#include "render/gles2/gles2_draw.h"
+#include "render/gles2/draw.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "host/win32/saver_proc.h"
 
 #include "app/app_state.h"
-#include "host/host_state.h"
-#include "host/saver_messages.h"
+#include "host/win32/host_state.h"
+#include "host/win32/window_rules.h"
 #include "host/saver_run.h"
-#include "host/win32/saver_host.h"
-#include "render/win32/gl_context_win32.h"
+#include "host/win32/saver_window.h"
+#include "render/win32/gl_context.h"
 #include "settings/win32/registry_store.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "host/win32/saver_proc.h"
-#include "host/command_line.h"
-#include "host/host_state.h"
-#include "host/win32/saver_host.h"
+#include "host/win32/command_line.h"
+#include "host/win32/host_state.h"
+#include "host/win32/saver_window.h"
 #include "settings/win32/config_dialog.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/x11/options.h"
+#include "host/options.h"
 #include "settings/settings.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "host/x11/fps_overlay.h"
 
-#include "host/x11/hack_view.h"
+#include "host/x11/frame_rate.h"
 #include "render/gl_include.h"
 
 namespace {

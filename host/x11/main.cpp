@@ -7,10 +7,10 @@
 #include "app/app_state.h"
 #include "host/saver_run.h"
 #include "host/x11/fps_overlay.h"
-#include "host/x11/hack_view.h"
-#include "host/x11/options.h"
+#include "host/x11/frame_rate.h"
+#include "host/options.h"
 #include "host/posix/stop_signals.h"
-#include "host/x11/x11_window.h"
+#include "host/x11/window.h"
 #include "settings/settings.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/command_line.h"
+#include "host/win32/command_line.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/x11/options.h"
+#include "host/options.h"
 #include "fuzz_check.h"
 
 namespace {

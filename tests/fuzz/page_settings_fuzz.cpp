@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "host/web/page_host.h"
+#include "host/web/page_rules.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "gl_frame.h"
 #include "host/saver_run.h"
 #include "render/gl_include.h"
-#include "render/gles2/gles2_draw.h"
+#include "render/gles2/draw.h"
 #include "settings/settings.h"
 
 #ifdef FENLIGHT_SNAPSHOT

@@ -188,7 +188,7 @@ e2e_check "--background: a key, a click and a 5-pixel move leave it running, SIG
     eval 'e2e_wait_for 30 drawing "$FIRST" && key && click && move 5 && stays_running &&
           kill "$SAVER_PID" && exits_with "$SAVER_PID" 0 || log_saver'
 
-echo "== --idle 2: after the idle time, hidden on input, again after the next; not while an inhibitor holds"
+echo "== --idle 4: after the idle time, hidden on input, again after the next; not while an inhibitor holds"
 inhibit() {
     "${SESSION[@]}" "$INPUT" inhibit stay >inhibitor.out 2>&1 &
     INHIBITOR_PID=$!
@@ -199,20 +199,21 @@ inhibit() {
 # time after SINCE (a time of $SECONDS).
 shows_after() {
     e2e_wait_for 20 everywhere "$1" shown && lit "$FIRST" lapis &&
-        { [ $((SECONDS - $2)) -ge 2 ] || { e2e_log "shown after $((SECONDS - $2)) s"; false; }; }
+        { [ $((SECONDS - $2)) -ge 4 ] || { e2e_log "shown after $((SECONDS - $2)) s"; false; }; }
 }
 inhibit
-start_saver --idle 2 --colors lapis
-# Three times the idle time with no input: nothing may show while the inhibitor is there.
-e2e_check "an idle inhibitor holds it off" eval '! e2e_wait_for 6 said 1 "[^ ]+ shown" && running $SAVER_PID'
+start_saver --idle 4 --colors lapis
+# Twice the idle time with no input: nothing may show while the inhibitor is there.
+e2e_check "an idle inhibitor holds it off" eval '! e2e_wait_for 8 said 1 "[^ ]+ shown" && running $SAVER_PID'
 kill "$INHIBITOR_PID"
-e2e_check "2 s after the inhibitor goes it shows on every output" eval 'shows_after 1 $SECONDS || log_saver'
+e2e_check "4 s after the inhibitor goes it shows on every output" eval 'shows_after 1 $SECONDS || log_saver'
 desktop_shown() { shot "$FIRST" hidden.ppm && same_picture hidden.ppm desktop.ppm; }
-e2e_check "input hides it, showing the desktop, and it keeps running" \
+e2e_check "input hides it and it keeps running" \
     eval 'e2e_wait_for 20 drawing "$FIRST" && INPUT_AT=$SECONDS && move 20 &&
-          e2e_wait_for 20 everywhere 1 closed && e2e_wait_for 10 desktop_shown && running $SAVER_PID ||
-          log_saver'
-e2e_check "hidden, it draws nothing" eval "quiet 1 && ! said 2 '$FIRST shown'"
+          e2e_wait_for 20 everywhere 1 closed && running $SAVER_PID || log_saver'
+# Measured at once: the idle time from the input is the most a loaded machine may take over it.
+e2e_check "hidden, it draws nothing, showing the desktop" \
+    eval "quiet 1 && ! said 2 '$FIRST shown' && e2e_wait_for 10 desktop_shown"
 e2e_check "it shows again after the next idle time" eval 'shows_after 2 $INPUT_AT || log_saver'
 # Input while an inhibitor holds: sway tells no idle watch of it, so the saver must judge it itself, and its
 # watch must count the idle time anew once the inhibitor goes.

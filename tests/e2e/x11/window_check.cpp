@@ -17,9 +17,9 @@
 #include <ctime>
 #include <string>
 
-#include "host/x11/hack_view.h"
-#include "host/x11/options.h"
-#include "host/x11/x11_window.h"
+#include "host/x11/frame_rate.h"
+#include "host/options.h"
+#include "host/x11/window.h"
 
 namespace {
 

@@ -1,3 +1,3 @@
-#include "host/host_state.h"
+#include "host/win32/host_state.h"
 
 HostState hostState = kInitialHostState;

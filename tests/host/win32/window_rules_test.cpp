@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/saver_messages.h"
-#include "host/saver_window.h"
+#include "host/win32/window_rules.h"
+#include "host/win32/window_plan.h"
 #include "host/win_words.h"
 
 namespace {

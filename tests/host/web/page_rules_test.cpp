@@ -2,7 +2,7 @@
 // description, and the anchor rule of full screen ended by the saver's mouse threshold.
 #include <gtest/gtest.h>
 
-#include "host/web/page_host.h"
+#include "host/web/page_rules.h"
 #include "host/win_words.h"
 
 namespace {
@@ -61,13 +61,26 @@ TEST(PageHost, PanelIsDescribedWithTheWordsItShows) {
         R"({"name":"speed","label":"Speed","value":33,"min":0,"max":100}])");
 }
 
-TEST(PageHost, FullScreenMouseTravelIsFromTheFirstPosition) {
+TEST(PageHost, FullScreenEndsOnTheSaversRules) {
     PageDismissal page{};
     EnterPageFullScreen(page);
     EXPECT_FALSE(JudgePageInput(page, WM_MOUSEMOVE, 0, {900, 40}));  // however far from the last cursor
     EXPECT_FALSE(JudgePageInput(page, WM_MOUSEMOVE, 0, {902, 40}));
     EXPECT_FALSE(JudgePageInput(page, WM_MOUSEMOVE, 0, {901, 43}));
     EXPECT_TRUE(JudgePageInput(page, WM_MOUSEMOVE, 0, {903, 43}));
+    EXPECT_TRUE(JudgePageInput(page, WM_MOUSEMOVE, 0, {903, 43}));  // once ended it stays ended
+    // Before any move, and again after entering anew: a press or losing the window ends it, gaining it not.
+    const struct {
+        uint32_t message;
+        uintptr_t wParam;
+        bool ends;
+    } inputs[] = {{WM_KEYDOWN, 0, true},      {WM_SYSKEYDOWN, 0, true},  {WM_LBUTTONDOWN, 0, true},
+                  {WM_RBUTTONDOWN, 0, true},  {WM_MBUTTONDOWN, 0, true}, {WM_ACTIVATEAPP, 0, true},
+                  {WM_ACTIVATEAPP, 1, false}, {WM_KEYUP, 0, false},      {WM_CLOSE, 0, false}};
+    for (const auto& input : inputs) {
+        EnterPageFullScreen(page);
+        EXPECT_EQ(JudgePageInput(page, input.message, input.wParam, {0, 0}), input.ends) << input.message;
+    }
 }
 
 TEST(PageHost, LiveCanvasIsCappedByRatioAndPixelBudget) {

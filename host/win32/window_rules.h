@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "host/host_state.h"
+#include "host/win32/host_state.h"
 
 using MessageResult = intptr_t;
 using WindowProc = MessageResult (*)(HostHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);

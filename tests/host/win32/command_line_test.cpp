@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/command_line.h"
+#include "host/win32/command_line.h"
 
 namespace {
 

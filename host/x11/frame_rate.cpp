@@ -1,4 +1,4 @@
-#include "host/x11/hack_view.h"
+#include "host/x11/frame_rate.h"
 
 #include <cmath>
 #include <cstdio>

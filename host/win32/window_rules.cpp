@@ -1,5 +1,6 @@
-#include "host/saver_messages.h"
+#include "host/win32/window_rules.h"
 
+#include "host/dismissal.h"
 #include "host/win_words.h"
 
 namespace {
@@ -9,27 +10,9 @@ MessageResult Pass(const HostCalls& calls, HostHandle window, uint32_t message, 
     return calls.saverProc(window, message, wParam, lParam);
 }
 
-uint32_t Distance(int32_t a, int32_t b) {
-    return a >= b ? uint32_t(a) - uint32_t(b) : uint32_t(b) - uint32_t(a);
-}
-
-bool IsDismissingPress(uint32_t message) {
-    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_LBUTTONDOWN ||
-           message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
-}
-
 bool IsInput(uint32_t message) {
-    return IsDismissingPress(message) || message == WM_MOUSEMOVE;
-}
-
-void CheckMouseTravel(HostState& host, const HostCalls& calls, HostHandle window) {
-    // The message's own coordinates are client-relative; the anchor is in screen coordinates.
-    const HostPoint now = calls.cursorPos(window);
-    const uint32_t travel = Distance(now.x, host.anchor.x) + Distance(now.y, host.anchor.y);
-    if (travel > host.mouseThreshold) {
-        PostClose(calls, window);
-        host.anchor = now;
-    }
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_LBUTTONDOWN ||
+           message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN || message == WM_MOUSEMOVE;
 }
 
 void CheckPowerEvent(HostState& host, const HostCalls& calls, HostHandle window, uintptr_t event,
@@ -57,16 +40,15 @@ void CheckPowerEvent(HostState& host, const HostCalls& calls, HostHandle window,
 // Applies the dismissal rules; true with `result` set when the message is answered here.
 bool ApplyDismissalRules(HostState& host, const HostCalls& calls, HostHandle window, uint32_t message,
                          uintptr_t wParam, intptr_t lParam, MessageResult* result) {
-    if (IsDismissingPress(message)) {
+    if (PressDismisses(message, wParam)) {
         PostClose(calls, window);
         return false;
     }
     switch (message) {
         case WM_MOUSEMOVE:
-            CheckMouseTravel(host, calls, window);
-            return false;
-        case WM_ACTIVATEAPP:
-            if (wParam == 0) PostClose(calls, window);
+            // The message's own coordinates are client-relative; the anchor is in screen coordinates.
+            if (TravelDismisses(host.anchor, calls.cursorPos(window), host.mouseThreshold))
+                PostClose(calls, window);
             return false;
         case WM_SHOWWINDOW:
             if (wParam != 0) calls.hideCursor();

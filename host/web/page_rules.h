@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/host_state.h"
+#include "host/dismissal.h"
 #include "settings/settings.h"
 
 // The speed the lights drift at where the system asks for reduced motion, unless a speed was chosen.
@@ -27,9 +27,9 @@ std::string DescribePageSettings(const StoredSettings& settings);
 
 // Full screen as a saver: the dismissal rules of Fenlight.scr judge the page's input.
 struct PageDismissal {
-    HostState host;
     bool anchored;  // the first mouse position after entering is where travel is measured from
-    bool closeRequested;
+    bool ended;     // once judged to end, full screen stays ended
+    HostPoint anchor;
     HostPoint cursor;  // the latest mouse position, in screen pixels
 };
 

@@ -1,6 +1,6 @@
-#include "host/x11/x11_window.h"
+#include "host/x11/window.h"
 
-#include "host/x11/hack_view.h"
+#include "host/x11/frame_rate.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>

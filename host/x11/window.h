@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "host/x11/hack_view.h"
-#include "host/x11/options.h"
+#include "host/x11/frame_rate.h"
+#include "host/options.h"
 
 struct HackWindow {
     Display* display;

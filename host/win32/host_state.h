@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "host/dismissal.h"
+
 // System entry points looked up by name use the system's calling convention (stdcall on 32-bit x86).
 #ifdef _WIN32
 #define HOST_SYSCALL __stdcall
@@ -18,11 +20,6 @@ using HostHandle = void*;
 using VerifyPasswordProc = int32_t(HOST_SYSCALL*)(HostHandle window);
 // "ImmAssociateContext": gives the window another input context and returns the one it had.
 using AssociateContextProc = HostHandle(HOST_SYSCALL*)(HostHandle window, HostHandle context);
-
-struct HostPoint {
-    int32_t x;
-    int32_t y;
-};
 
 struct HostState {
     HostHandle instance;
@@ -45,7 +42,6 @@ struct HostState {
     HostHandle hglrc;         // its OpenGL rendering context
 };
 
-constexpr uint32_t kMouseThreshold = 4;
 constexpr uint8_t kAcLineUnknown = 255;
 constexpr uint32_t kNeverVerified = 0xFFFFFFFFu;
 // Close requests this soon after a password prompt closed are ignored: the input that ended the

@@ -1,4 +1,4 @@
-#include "host/x11/options.h"
+#include "host/options.h"
 
 #include <cstring>
 
@@ -103,18 +103,6 @@ ParseResult Error(const OptionGrammar& grammar, const std::string& message) {
 }
 
 }  // namespace
-
-bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value) {
-    if (*text == '\0') return false;
-    uint64_t total = 0;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9') return false;
-        total = total * 10 + uint64_t(*c - '0');
-        if (total > max) return false;
-    }
-    value = uint32_t(total);
-    return true;
-}
 
 bool ParseSettingValue(SettingField field, const char* text, uint32_t& value) {
     const SettingRule& rule = kSettingRules[field];

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "host/x11/hack_view.h"
+#include "host/x11/frame_rate.h"
 #include "render/sprite_batch.h"
 
 TEST(HackFrameLoop, AResizedWindowReMeasuresTheViewSoSpritesStayRound) {

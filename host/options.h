@@ -59,8 +59,6 @@ struct OptionGrammar {
 // Reads argv[1..argc-1]: the settings into `settings`, the program's own options through the grammar.
 ParseResult ParseOptions(const OptionGrammar& grammar, StoredSettings& settings, int argc,
                          const char* const* argv);
-// A plain decimal number: digits only, no sign, no spaces, at most max.
-bool ParseBoundedDecimal(const char* text, uint32_t max, uint32_t& value);
 // Seconds as digits with an optional fraction (20, 7.5): no sign, no exponent, no spaces, at most max.
 bool ParseDecimalSeconds(const char* text, double max, double& seconds);
 // "a, b or c".

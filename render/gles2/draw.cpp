@@ -1,7 +1,7 @@
 // The OpenGL ES 2.0 renderer (render/renderer.h), for WebGL 1 on the web page and GLES 2 on EGL natively:
 // the same sprites, glow texture, additive blending and fade overlay as the GL 1.1 renderer, through one
 // small shader pair and two buffer objects.
-#include "render/gles2/gles2_draw.h"
+#include "render/gles2/draw.h"
 
 #include <cstddef>
 

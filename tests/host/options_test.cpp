@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/x11/options.h"
+#include "host/options.h"
 
 namespace {
 

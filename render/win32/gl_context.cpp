@@ -1,4 +1,4 @@
-#include "render/win32/gl_context_win32.h"
+#include "render/win32/gl_context.h"
 
 #include <cstring>
 

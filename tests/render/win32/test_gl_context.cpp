@@ -3,7 +3,7 @@
 // frame drawn through it shows a wisp, and the release leaves no context current.
 #include <gtest/gtest.h>
 
-#include "render/win32/gl_context_win32.h"
+#include "render/win32/gl_context.h"
 
 #include "app/app_state.h"
 #include "render/renderer.h"

@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "host/host_state.h"
-#include "host/saver_messages.h"
-#include "host/saver_window.h"
-#include "host/win32/saver_host.h"
+#include "host/win32/host_state.h"
+#include "host/win32/window_rules.h"
+#include "host/win32/window_plan.h"
+#include "host/win32/saver_window.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/wayland/options.h"
-#include "host/wayland/saver_view.h"
+#include "host/wayland/saver_rules.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/saver_window.h"
+#include "host/win32/window_plan.h"
 
 SaverWindowPlan PlanPreviewWindow(HostRect parentClient) {
     return {0,

@@ -1,10 +1,9 @@
-#include "host/web/page_host.h"
+#include "host/web/page_rules.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "host/saver_messages.h"
 #include "host/win_words.h"
 
 namespace {
@@ -20,13 +19,8 @@ uint32_t ParseValue(const SettingRule& rule, const char* text, size_t length) {
         }
         return kNotAValue;
     }
-    if (length == 0 || length > 9) return kNotAValue;
     uint32_t value = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9') return kNotAValue;
-        value = value * 10 + uint32_t(text[i] - '0');
-    }
-    return value;
+    return ParseBoundedDecimal({text, length}, UINT32_MAX, value) ? value : kNotAValue;
 }
 
 // Puts every setting `text` names into `settings`, as read: a value that is none of the setting's is
@@ -55,35 +49,6 @@ void ReadPairs(const char* text, StoredSettings& settings) {
 std::string ValueText(const SettingRule& rule, uint32_t value) {
     return !rule.words.empty() ? rule.words[value] : std::to_string(value);
 }
-
-// The page stands in for the saver window: the "window" the calls are given is the page's record.
-PageDismissal& PageOf(HostHandle window) {
-    return *static_cast<PageDismissal*>(window);
-}
-void PostToPage(HostHandle window, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE) PageOf(window).closeRequested = true;
-}
-HostPoint PageCursor(HostHandle window) {
-    return PageOf(window).cursor;
-}
-MessageResult NoDefault(HostHandle, uint32_t, uintptr_t, intptr_t) {
-    return 0;
-}
-void Nothing() {}
-uint8_t NoPowerStatus() {
-    return kAcLineUnknown;
-}
-
-// The page has no window procedure, password, modules or power events of its own; the cursor is hidden
-// by the page's style while it is full screen.
-const HostCalls kPageCalls{.saverProc = NoDefault,
-                           .defaultProc = NoDefault,
-                           .sendMessage = NoDefault,
-                           .postMessage = PostToPage,
-                           .cursorPos = PageCursor,
-                           .hideCursor = Nothing,
-                           .yield = Nothing,
-                           .acLineStatus = NoPowerStatus};
 
 }  // namespace
 
@@ -133,18 +98,20 @@ std::string DescribePageSettings(const StoredSettings& settings) {
 }
 
 void EnterPageFullScreen(PageDismissal& page) {
-    page = PageDismissal{kInitialHostState, false, false, {0, 0}};
+    page = PageDismissal{false, false, {0, 0}, {0, 0}};
 }
 
 bool JudgePageInput(PageDismissal& page, uint32_t message, uintptr_t wParam, HostPoint cursor) {
     page.cursor = cursor;
     if (message == WM_MOUSEMOVE && !page.anchored) {
-        page.host.anchor = cursor;
+        page.anchor = cursor;
         page.anchored = true;
-        return page.closeRequested;
+    } else if (message == WM_MOUSEMOVE) {
+        page.ended |= TravelDismisses(page.anchor, cursor, kMouseThreshold);
+    } else {
+        page.ended |= PressDismisses(message, wParam);
     }
-    DefaultSaverProc(page.host, kPageCalls, &page, message, wParam, 0);
-    return page.closeRequested;
+    return page.ended;
 }
 
 PageSize CapPageCanvas(int32_t width, int32_t height, double ratio) {

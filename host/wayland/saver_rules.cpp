@@ -1,8 +1,8 @@
-#include "host/wayland/saver_view.h"
+#include "host/wayland/saver_rules.h"
 
 #include <cmath>
 
-#include "host/web/page_host.h"
+#include "host/web/page_rules.h"
 
 void StartDismissal(Dismissal& dismissal, uint64_t firstFrame) {
     dismissal.started = true;

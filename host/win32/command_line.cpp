@@ -1,4 +1,6 @@
-#include "host/command_line.h"
+#include "host/win32/command_line.h"
+
+#include "settings/settings.h"
 
 namespace {
 
@@ -45,13 +47,11 @@ const char* FindCommandTail(const char* commandLine, CharStep next) {
 }
 
 uint32_t ParseWindowNumber(const char* text) {
-    uint64_t value = 0;
-    for (const char* p = text; IsDigit(*p); ++p) {
-        value = value * 10u + uint64_t(*p - '0');
-        // Wrapped, it would name some other window.
-        if (value > UINT32_MAX) return 0;
-    }
-    return uint32_t(value);
+    size_t digits = 0;
+    while (IsDigit(text[digits])) ++digits;
+    // A number past 32 bits names no window: wrapped, it would name some other one.
+    uint32_t value = 0;
+    return ParseBoundedDecimal({text, digits}, UINT32_MAX, value) ? value : 0;
 }
 
 intptr_t WindowHandleValue(uint32_t number) {
