@@ -51,18 +51,18 @@ const float* Element(const ClientArray& array, GLuint index) {
 
 }  // namespace
 
-// The stand-in GL: every entry point the drawing uses, recording its name and arguments.
+// The stand-in GL: every entry point the drawing uses, recording its name and arguments (most only that).
+#define RECORDED(fn, params, ...)               \
+    void fn params {                            \
+        Record(#fn __VA_OPT__(, ) __VA_ARGS__); \
+    }
 extern "C" {
 void glGenTextures(GLsizei n, GLuint* names) {
     Record("glGenTextures", n);
     for (GLsizei i = 0; i < n; ++i) names[i] = 7 + GLuint(i);
 }
-void glBindTexture(GLenum target, GLuint name) {
-    Record("glBindTexture", target, name);
-}
-void glTexParameteri(GLenum target, GLenum pname, GLint value) {
-    Record("glTexParameteri", target, pname, value);
-}
+RECORDED(glBindTexture, (GLenum target, GLuint name), target, name)
+RECORDED(glTexParameteri, (GLenum target, GLenum pname, GLint value), target, pname, value)
 void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels) {
     Record("glTexImage2D", target, level, internal, w, h, border, format, type);
@@ -72,96 +72,37 @@ GLuint glGenLists(GLsizei range) {
     Record("glGenLists", range);
     return 3;
 }
-void glNewList(GLuint list, GLenum mode) {
-    Record("glNewList", list, mode);
-}
-void glEndList() {
-    Record("glEndList");
-}
-void glBegin(GLenum mode) {
-    Record("glBegin", mode);
-}
-void glEnd() {
-    Record("glEnd");
-}
-void glTexCoord2f(GLfloat s, GLfloat t) {
-    Record("glTexCoord2f", s, t);
-}
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    Record("glVertex3f", x, y, z);
-}
-void glPixelStorei(GLenum pname, GLint value) {
-    Record("glPixelStorei", pname, value);
-}
-void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
-    Record("glViewport", x, y, w, h);
-}
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-    Record("glClearColor", r, g, b, a);
-}
-void glClearDepth(GLclampd depth) {
-    Record("glClearDepth", depth);
-}
-void glClear(GLbitfield mask) {
-    Record("glClear", mask);
-}
-void glEnable(GLenum cap) {
-    Record("glEnable", cap);
-}
-void glDisable(GLenum cap) {
-    Record("glDisable", cap);
-}
-void glBlendFunc(GLenum s, GLenum d) {
-    Record("glBlendFunc", s, d);
-}
-void glShadeModel(GLenum mode) {
-    Record("glShadeModel", mode);
-}
-void glMatrixMode(GLenum mode) {
-    Record("glMatrixMode", mode);
-}
-void glPushMatrix() {
-    Record("glPushMatrix");
-}
-void glPopMatrix() {
-    Record("glPopMatrix");
-}
-void glLoadIdentity() {
-    Record("glLoadIdentity");
-}
-void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
-    Record("glFrustum", l, r, b, t, n, f);
-}
-void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
-    Record("glOrtho", l, r, b, t, n, f);
-}
-void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
-    Record("glTranslated", x, y, z);
-}
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    Record("glTranslatef", x, y, z);
-}
-void glScalef(GLfloat x, GLfloat y, GLfloat z) {
-    Record("glScalef", x, y, z);
-}
-void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-    Record("glColor4f", r, g, b, a);
-}
-void glDeleteTextures(GLsizei n, const GLuint* names) {
-    Record("glDeleteTextures", n, names[0]);
-}
-void glDeleteLists(GLuint list, GLsizei range) {
-    Record("glDeleteLists", list, range);
-}
-void glCallList(GLuint list) {
-    Record("glCallList", list);
-}
-void glEnableClientState(GLenum array) {
-    Record("glEnableClientState", array);
-}
-void glDisableClientState(GLenum array) {
-    Record("glDisableClientState", array);
-}
+RECORDED(glNewList, (GLuint list, GLenum mode), list, mode)
+RECORDED(glEndList, ())
+RECORDED(glBegin, (GLenum mode), mode)
+RECORDED(glEnd, ())
+RECORDED(glTexCoord2f, (GLfloat s, GLfloat t), s, t)
+RECORDED(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), x, y, z)
+RECORDED(glPixelStorei, (GLenum pname, GLint value), pname, value)
+RECORDED(glViewport, (GLint x, GLint y, GLsizei w, GLsizei h), x, y, w, h)
+RECORDED(glClearColor, (GLclampf r, GLclampf g, GLclampf b, GLclampf a), r, g, b, a)
+RECORDED(glClearDepth, (GLclampd depth), depth)
+RECORDED(glClear, (GLbitfield mask), mask)
+RECORDED(glEnable, (GLenum cap), cap)
+RECORDED(glDisable, (GLenum cap), cap)
+RECORDED(glBlendFunc, (GLenum s, GLenum d), s, d)
+RECORDED(glShadeModel, (GLenum mode), mode)
+RECORDED(glMatrixMode, (GLenum mode), mode)
+RECORDED(glPushMatrix, ())
+RECORDED(glPopMatrix, ())
+RECORDED(glLoadIdentity, ())
+RECORDED(glFrustum, (GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f), l, r, b, t, n,
+         f)
+RECORDED(glOrtho, (GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f), l, r, b, t, n, f)
+RECORDED(glTranslated, (GLdouble x, GLdouble y, GLdouble z), x, y, z)
+RECORDED(glTranslatef, (GLfloat x, GLfloat y, GLfloat z), x, y, z)
+RECORDED(glScalef, (GLfloat x, GLfloat y, GLfloat z), x, y, z)
+RECORDED(glColor4f, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), r, g, b, a)
+RECORDED(glDeleteTextures, (GLsizei n, const GLuint* names), n, names[0])
+RECORDED(glDeleteLists, (GLuint list, GLsizei range), list, range)
+RECORDED(glCallList, (GLuint list), list)
+RECORDED(glEnableClientState, (GLenum array), array)
+RECORDED(glDisableClientState, (GLenum array), array)
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
     Record("glVertexPointer", size, type);
     vertexArray = {pointer, size, stride};
