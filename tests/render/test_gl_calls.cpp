@@ -45,29 +45,22 @@ TEST(GLCalls, FixedStateThenTextureThenSpriteListThenTheirRelease) {
     EXPECT_EQ(app.spriteList, 3u);
     EXPECT_EQ(recordedUpload, static_cast<const void*>(GlowImage));
     const std::string tex = N(GL_TEXTURE_2D);
-    EXPECT_EQ(Take(),
-              (Calls{"glPixelStorei(" + N(GL_UNPACK_ALIGNMENT) + ",1)",
-                     "glGenTextures(1)",
-                     "glBindTexture(" + tex + ",7)",
-                     "glTexParameteri(" + tex + "," + N(GL_TEXTURE_WRAP_S) + "," + N(GL_REPEAT) + ")",
-                     "glTexParameteri(" + tex + "," + N(GL_TEXTURE_WRAP_T) + "," + N(GL_REPEAT) + ")",
-                     "glTexParameteri(" + tex + "," + N(GL_TEXTURE_MAG_FILTER) + "," + N(GL_LINEAR) + ")",
-                     "glTexParameteri(" + tex + "," + N(GL_TEXTURE_MIN_FILTER) + "," + N(GL_LINEAR) + ")",
-                     "glTexImage2D(" + tex + ",0," + N(GL_RGB8) + ",256,256,0," + N(GL_LUMINANCE) + "," +
-                         N(GL_UNSIGNED_BYTE) + ")",
-                     "glGenLists(1)",
-                     "glNewList(3," + N(GL_COMPILE) + ")",
-                     "glBegin(" + N(GL_TRIANGLE_STRIP) + ")",
-                     "glTexCoord2f(0,0)",
-                     "glVertex3f(-0.5,-0.5,0)",
-                     "glTexCoord2f(0,1)",
-                     "glVertex3f(-0.5,0.5,0)",
-                     "glTexCoord2f(1,0)",
-                     "glVertex3f(0.5,-0.5,0)",
-                     "glTexCoord2f(1,1)",
-                     "glVertex3f(0.5,0.5,0)",
-                     "glEnd()",
-                     "glEndList()"}));
+    const std::string upload = "glTexImage2D(" + tex + ",0," + N(GL_RGB8) + ",256,256,0," + N(GL_LUMINANCE) +
+                               "," + N(GL_UNSIGNED_BYTE) + ")";
+    Calls expected = {"glPixelStorei(" + N(GL_UNPACK_ALIGNMENT) + ",1)",
+                      "glGenTextures(1)",
+                      "glBindTexture(" + tex + ",7)",
+                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_WRAP_S) + "," + N(GL_REPEAT) + ")",
+                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_WRAP_T) + "," + N(GL_REPEAT) + ")",
+                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_MAG_FILTER) + "," + N(GL_LINEAR) + ")",
+                      "glTexParameteri(" + tex + "," + N(GL_TEXTURE_MIN_FILTER) + "," + N(GL_LINEAR) + ")",
+                      upload};
+    expected.insert(expected.end(), {"glGenLists(1)", "glNewList(3," + N(GL_COMPILE) + ")",
+                                     "glBegin(" + N(GL_TRIANGLE_STRIP) + ")", "glTexCoord2f(0,0)",
+                                     "glVertex3f(-0.5,-0.5,0)", "glTexCoord2f(0,1)", "glVertex3f(-0.5,0.5,0)",
+                                     "glTexCoord2f(1,0)", "glVertex3f(0.5,-0.5,0)", "glTexCoord2f(1,1)",
+                                     "glVertex3f(0.5,0.5,0)", "glEnd()", "glEndList()"});
+    EXPECT_EQ(Take(), expected);
 
     // Released once: both names deleted and cleared; a second release has nothing left to delete.
     ReleaseGLResources(app);
@@ -96,19 +89,11 @@ void ExpectSprite(const RecordedVertex* v, Vec3 eye, float scaleX, float scaleY,
 }
 
 TEST(GLCalls, OneFrameDrawsEverySpriteInOneDrawFromClientArrays) {
-    Wisp wisps[3] = {};
-    wisps[0].position = {0.25f, 0.75f, 0.5f};
-    wisps[0].jitter = {0.125f, -0.25f, 0.25f};
-    wisps[0].glow = 1.0f;
-    wisps[0].mix = 0.0f;
-    wisps[0].active = 1;
-    wisps[1].position = {0.5f, 0.5f, 1.0f};
-    wisps[1].glow = 0.5f;
-    wisps[1].mix = 1.0f;
-    wisps[1].active = 0;  // core only
-    wisps[2].position = {0.5f, 0.5f, 0.5f};
-    wisps[2].glow = 0.0f;  // dark: neither sprite adds anything, so neither is drawn
-    wisps[2].active = 1;
+    // Mix, glow, glow rate, position, velocity, jitter, active.
+    Wisp wisps[3] = {{0.0f, 1.0f, 0.0f, {0.25f, 0.75f, 0.5f}, {}, {0.125f, -0.25f, 0.25f}, 1},
+                     {1.0f, 0.5f, 0.0f, {0.5f, 0.5f, 1.0f}, {}, {}, 0},  // core only
+                     // Dark: neither sprite adds anything, so neither is drawn.
+                     {0.0f, 0.0f, 0.0f, {0.5f, 0.5f, 0.5f}, {}, {}, 1}};
     Swarm swarm{};
     swarm.size = 0.25f;
     swarm.viewWidth = 800;
