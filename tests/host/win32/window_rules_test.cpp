@@ -3,6 +3,7 @@
 // rules, close approval behind the password prompt, and the password hook. The system is faked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -158,16 +159,20 @@ protected:
     }
 
     size_t Closes() const {
-        size_t count = 0;
-        for (const Message& m : fake.posted) count += (m == Message{kSaver, WM_CLOSE, 0, 0}) ? 1 : 0;
-        return count;
+        return size_t(std::count(fake.posted.begin(), fake.posted.end(), Message{kSaver, WM_CLOSE, 0, 0}));
     }
 
-    bool Happened(const std::string& event) const {
-        for (const std::string& e : fake.events)
-            if (e == event) return true;
-        return false;
+    // How many closes one message asks for.
+    size_t ClosesFrom(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+        const size_t before = Closes();
+        Dispatch(message, wParam, lParam);
+        return Closes() - before;
     }
+
+    size_t Count(const std::string& event) const {
+        return size_t(std::count(fake.events.begin(), fake.events.end(), event));
+    }
+    bool Happened(const std::string& event) const { return Count(event) > 0; }
 
     HostState host{};
 };
@@ -175,11 +180,9 @@ protected:
 TEST_F(SaverMessages, MouseTravelBeyondFourPixelsCloses) {
     Create();
     fake.cursor = {103, 101};  // travel 4
-    Dispatch(WM_MOUSEMOVE, 0, 0x00010001);
-    EXPECT_EQ(Closes(), 0u);
+    EXPECT_EQ(ClosesFrom(WM_MOUSEMOVE, 0, 0x00010001), 0u);
     fake.cursor = {103, 102};  // travel 5
-    Dispatch(WM_MOUSEMOVE);
-    EXPECT_EQ(Closes(), 1u);
+    EXPECT_EQ(ClosesFrom(WM_MOUSEMOVE), 1u);
     EXPECT_EQ(host.anchor.x, 103);
     EXPECT_EQ(host.anchor.y, 102);
 }
@@ -187,16 +190,13 @@ TEST_F(SaverMessages, MouseTravelBeyondFourPixelsCloses) {
 TEST_F(SaverMessages, SmallMovesAddUpAgainstTheSameAnchor) {
     Create();
     fake.cursor = {97, 100};
-    Dispatch(WM_MOUSEMOVE);
-    EXPECT_EQ(Closes(), 0u);
+    EXPECT_EQ(ClosesFrom(WM_MOUSEMOVE), 0u);
     fake.cursor = {94, 100};
-    Dispatch(WM_MOUSEMOVE);
-    EXPECT_EQ(Closes(), 1u);
+    EXPECT_EQ(ClosesFrom(WM_MOUSEMOVE), 1u);
     // Far corners of the coordinate range do not overflow into a small travel.
     host.anchor = {INT32_MIN, INT32_MIN};
     fake.cursor = {INT32_MAX, INT32_MAX};
-    Dispatch(WM_MOUSEMOVE);
-    EXPECT_EQ(Closes(), 2u);
+    EXPECT_EQ(ClosesFrom(WM_MOUSEMOVE), 1u);
 }
 
 TEST_F(SaverMessages, PressesCloseReleasesDoNot) {
@@ -205,21 +205,16 @@ TEST_F(SaverMessages, PressesCloseReleasesDoNot) {
         EXPECT_EQ(Dispatch(release), kDefaultResult);
     }
     EXPECT_EQ(Closes(), 0u);
-    size_t expected = 0;
-    for (uint32_t press : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
-        Dispatch(press, 0x41);
-        EXPECT_EQ(Closes(), ++expected) << "message " << press;
-    }
+    for (uint32_t press : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
+        EXPECT_EQ(ClosesFrom(press, 0x41), 1u) << "message " << press;
     // Every one of them still ends in default processing.
     EXPECT_EQ(fake.toDefault.size(), 10u);
 }
 
 TEST_F(SaverMessages, LosingActivationCloses) {
     Create();
-    Dispatch(WM_ACTIVATEAPP, 1);
-    EXPECT_EQ(Closes(), 0u);
-    Dispatch(WM_ACTIVATEAPP, 0);
-    EXPECT_EQ(Closes(), 1u);
+    EXPECT_EQ(ClosesFrom(WM_ACTIVATEAPP, 1), 0u);
+    EXPECT_EQ(ClosesFrom(WM_ACTIVATEAPP, 0), 1u);
 }
 
 TEST_F(SaverMessages, SystemCommandsInFullScreen) {
@@ -244,32 +239,20 @@ TEST_F(SaverMessages, PowerEvents) {
     host.acLineStatus = 1;  // as read when the saver started
     for (uintptr_t resume :
          {PBT_APMRESUMECRITICAL, PBT_APMRESUMESUSPEND, PBT_APMRESUMESTANDBY, PBT_APMRESUMEAUTOMATIC}) {
-        const size_t before = Closes();
-        Dispatch(WM_POWERBROADCAST, resume, PBTF_APMRESUMEFROMFAILURE);
-        EXPECT_EQ(Closes(), before) << "resume from failure " << resume;
-        Dispatch(WM_POWERBROADCAST, resume, 0);
-        EXPECT_EQ(Closes(), before + 1) << "resume " << resume;
+        EXPECT_EQ(ClosesFrom(WM_POWERBROADCAST, resume, PBTF_APMRESUMEFROMFAILURE), 0u)
+            << "from failure " << resume;
+        EXPECT_EQ(ClosesFrom(WM_POWERBROADCAST, resume, 0), 1u) << "resume " << resume;
     }
-    const size_t before = Closes();
     fake.acLine = 1;
-    Dispatch(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
-    EXPECT_EQ(Closes(), before);
+    EXPECT_EQ(ClosesFrom(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE), 0u);
     fake.acLine = 0;
-    Dispatch(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
-    EXPECT_EQ(Closes(), before + 1);
+    EXPECT_EQ(ClosesFrom(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE), 1u);
     EXPECT_EQ(host.acLineStatus, 0);
-    Dispatch(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
-    EXPECT_EQ(Closes(), before + 1);
-    for (uintptr_t other : {0, 4, 5, 9, 0x0B, 0x11, 0x13, 0x8013}) {
-        const size_t count = Closes();
-        Dispatch(WM_POWERBROADCAST, other);
-        EXPECT_EQ(Closes(), count + 1) << "event " << other;
-    }
-    const size_t count = Closes();
-    Dispatch(WM_POWER, 1);
-    EXPECT_EQ(Closes(), count);
-    Dispatch(WM_POWER, PWR_CRITICALRESUME);
-    EXPECT_EQ(Closes(), count + 1);
+    EXPECT_EQ(ClosesFrom(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE), 0u);
+    for (uintptr_t other : {0, 4, 5, 9, 0x0B, 0x11, 0x13, 0x8013})
+        EXPECT_EQ(ClosesFrom(WM_POWERBROADCAST, other), 1u) << "event " << other;
+    EXPECT_EQ(ClosesFrom(WM_POWER, 1), 0u);
+    EXPECT_EQ(ClosesFrom(WM_POWER, PWR_CRITICALRESUME), 1u);
 }
 
 TEST_F(SaverMessages, CreationDetachesTheInputMethodAndDestructionRestoresIt) {
@@ -432,9 +415,7 @@ TEST_F(PasswordProtected, InputDuringThePromptIsInert) {
     };
     EXPECT_EQ(Dispatch(WM_CLOSE), kDefaultResult);
     EXPECT_EQ(Closes(), 0u);
-    size_t prompts = 0;
-    for (const std::string& e : fake.events) prompts += e == "prompt" ? 1 : 0;
-    EXPECT_EQ(prompts, 1u);
+    EXPECT_EQ(Count("prompt"), 1u);
     EXPECT_TRUE(host.closeApproved);
 }
 
