@@ -28,20 +28,16 @@ void ExpectPlan(const std::string& commandLine, StartAction action, OwnerKind ow
 }
 
 TEST(CommandTail, SkipsProgramNameAndTheBlanksAfterIt) {
-    EXPECT_STREQ(FindCommandTail("Fenlight.scr /s", StepOneByte), "/s");
-    EXPECT_STREQ(FindCommandTail("\"C:\\Program Files\\Fenlight.scr\" /s", StepOneByte), "/s");
-    EXPECT_STREQ(FindCommandTail("\"C:\\x y\\Fenlight.scr\"/s", StepOneByte), "/s");
-    EXPECT_STREQ(FindCommandTail("Fenlight.scr\t/s", StepOneByte), "/s");
+    // The last: a blank as the first byte means there is no name.
+    for (const char* line : {"Fenlight.scr /s", "\"C:\\Program Files\\Fenlight.scr\" /s",
+                             "\"C:\\x y\\Fenlight.scr\"/s", "Fenlight.scr\t/s", " /s"})
+        EXPECT_STREQ(FindCommandTail(line, StepOneByte), "/s") << line;
     EXPECT_STREQ(FindCommandTail("Fenlight.scr \t\r\n /p 12", StepOneByte), "/p 12");
-    // Bytes from 128 up belong to the name; a blank as the first byte means there is no name.
+    // Bytes from 128 up belong to the name.
     EXPECT_STREQ(FindCommandTail("F\xE9nlight.scr /c", StepOneByte), "/c");
-    EXPECT_STREQ(FindCommandTail(" /s", StepOneByte), "/s");
-    EXPECT_STREQ(FindCommandTail("", StepOneByte), "");
-    EXPECT_STREQ(FindCommandTail("Fenlight.scr", StepOneByte), "");
-    EXPECT_STREQ(FindCommandTail("Fenlight.scr   ", StepOneByte), "");
-    // An unclosed quote makes the whole line the program name.
-    EXPECT_STREQ(FindCommandTail("\"C:\\x y\\Fenlight.scr /s", StepOneByte), "");
-    EXPECT_STREQ(FindCommandTail("\"", StepOneByte), "");
+    // No tail after an empty line, a name alone, or an unclosed quote (the whole line is the program name).
+    for (const char* line : {"", "Fenlight.scr", "Fenlight.scr   ", "\"C:\\x y\\Fenlight.scr /s", "\""})
+        EXPECT_STREQ(FindCommandTail(line, StepOneByte), "") << line;
     EXPECT_STREQ(FindCommandTail("\"\" /a", StepOneByte), "/a");
 }
 
@@ -61,19 +57,11 @@ TEST(WindowNumber, ReadsDecimalDigitsThatFitIn32Bits) {
     EXPECT_EQ(ParseWindowNumber("0042"), 42u);
     EXPECT_EQ(ParseWindowNumber("4294967295"), 4294967295u);
     EXPECT_EQ(ParseWindowNumber("000000000004294967295"), 4294967295u);
-    // A number that does not fit names no window, rather than the one it would wrap onto.
-    EXPECT_EQ(ParseWindowNumber("4294967296"), 0u);
-    EXPECT_EQ(ParseWindowNumber("4294967297"), 0u);
-    EXPECT_EQ(ParseWindowNumber("4294968530x"), 0u);
-    EXPECT_EQ(ParseWindowNumber("99999999999999999999"), 0u);
-    EXPECT_EQ(ParseWindowNumber("1844674407370955161712"), 0u);  // wraps 64 bits onto 12
-    // No sign, blanks, other bases or non-ASCII digits.
-    EXPECT_EQ(ParseWindowNumber(""), 0u);
-    EXPECT_EQ(ParseWindowNumber("-5"), 0u);
-    EXPECT_EQ(ParseWindowNumber("+5"), 0u);
-    EXPECT_EQ(ParseWindowNumber(" 5"), 0u);
-    EXPECT_EQ(ParseWindowNumber("0x10"), 0u);
-    EXPECT_EQ(ParseWindowNumber("\xB9"), 0u);
+    // A number that does not fit names no window, rather than the one it would wrap onto (the last wraps 64
+    // bits onto 12); no sign, blanks, other bases or non-ASCII digits.
+    for (const char* text : {"4294967296", "4294967297", "4294968530x", "99999999999999999999",
+                             "1844674407370955161712", "", "-5", "+5", " 5", "0x10", "\xB9"})
+        EXPECT_EQ(ParseWindowNumber(text), 0u) << text;
 }
 
 TEST(WindowNumber, NamesTheHandleWindowsWidensItTo) {
