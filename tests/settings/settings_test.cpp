@@ -57,16 +57,17 @@ FakeStore Stored(uint32_t color, uint32_t direction, uint32_t quantity, uint32_t
             {"Speed", Dword(speed)}};
 }
 
-void ExpectDefaults(const AppState& app) {
-    EXPECT_EQ(app.quantity, 77);
-    EXPECT_EQ(app.sizeValue, 2.97f);
-    EXPECT_EQ(app.speedValue, 9.95f);
-    EXPECT_EQ(app.colour, kColourCycle);
-    EXPECT_EQ(app.direction, kDirectionDown);
+void ExpectApp(const AppState& app, uint8_t colour, uint8_t direction, int32_t quantity, float size,
+               float speed) {
+    EXPECT_EQ(app.quantity, quantity);
+    EXPECT_EQ(app.sizeValue, size);
+    EXPECT_EQ(app.speedValue, speed);
+    EXPECT_EQ(app.colour, colour);
+    EXPECT_EQ(app.direction, direction);
 }
 
 TEST(SettingsLoad, NothingStoredGivesTheDefaults) {
-    ExpectDefaults(Load({}));
+    ExpectApp(Load({}), kColourCycle, kDirectionDown, 77, 2.97f, 9.95f);  // the defaults
     EXPECT_EQ(Save(Load({})), Stored(5, 1, 77, 26, 33));
 }
 
@@ -152,13 +153,9 @@ TEST(SettingsSave, ValuesOffTheSlidersAreHeldToIt) {
 TEST(SettingsApply, ValidatesWhatItStores) {
     AppState app{};
     ApplySettings(app, StoredSettings{9, 9, 500, 700, 0xFFFFFFFFu});
-    ExpectDefaults(app);
+    ExpectApp(app, kColourCycle, kDirectionDown, 77, 2.97f, 9.95f);
     ApplySettings(app, StoredSettings{2, 2, 120, 100, 0});
-    EXPECT_EQ(app.colour, kColourAmber);
-    EXPECT_EQ(app.direction, kDirectionIn);
-    EXPECT_EQ(app.quantity, 120);
-    EXPECT_EQ(app.sizeValue, 10.0f);
-    EXPECT_EQ(app.speedValue, 5.0f);
+    ExpectApp(app, kColourAmber, kDirectionIn, 120, 10.0f, 5.0f);
 }
 
 }  // namespace
