@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/frame_clock.h"
 #include "fake_tick.h"
 
@@ -11,17 +13,13 @@ TEST(FrameClock, StepIsBoundedAndSurvivesTheWrap) {
     StartClock(clock, 40000);
     EXPECT_EQ(clock.start, 1000u);
     EXPECT_EQ(clock.step, 1u);
-    TickClock(clock);  // same millisecond
-    EXPECT_EQ(clock.step, 1u);
-    fakeTick += 16;
-    TickClock(clock);
-    EXPECT_EQ(clock.step, 16u);
-    fakeTick += 40000;
-    TickClock(clock);
-    EXPECT_EQ(clock.step, 40000u);
-    fakeTick += 3600000;  // an hour's stall
-    TickClock(clock);
-    EXPECT_EQ(clock.step, 40000u);
+    // The same millisecond, a frame, the longest step, an hour's stall.
+    for (auto [advance, step] :
+         {std::pair{0u, 1u}, std::pair{16u, 16u}, std::pair{40000u, 40000u}, std::pair{3600000u, 40000u}}) {
+        fakeTick += advance;
+        TickClock(clock);
+        EXPECT_EQ(clock.step, step) << advance;
+    }
     fakeTick = 0xFFFFFFF0u;
     TickClock(clock);
     fakeTick = 0x00000010u;
