@@ -51,20 +51,21 @@ TEST(SwarmSetUp, ColourSettingChoosesSchemeAndCycling) {
 }
 
 TEST(SwarmSetUp, BoxBoundsFollowTheSize) {
-    ScopedSwarm small;
-    SetUpSwarm(small.swarm, 20, kDirectionUp, 1e-7f, float(0.5 * 0.03), 800, 600, 0);
-    EXPECT_FLOAT_EQ(small.swarm.xMin, -0.13f);
-    EXPECT_FLOAT_EQ(small.swarm.xMax, 1.13f);
-    EXPECT_FLOAT_EQ(small.swarm.yMin, -0.13f);
-    EXPECT_FLOAT_EQ(small.swarm.yMax, 1.145f);
-    EXPECT_EQ(small.swarm.zMin, 0.17f);
-    EXPECT_EQ(small.swarm.zMax, 1.0f);
-    ScopedSwarm big;
-    SetUpSwarm(big.swarm, 20, kDirectionUp, 1e-7f, float(10 * 0.03), 800, 600, 0);
-    EXPECT_FLOAT_EQ(big.swarm.xMin, -0.7f);
-    EXPECT_FLOAT_EQ(big.swarm.xMax, 1.7f);
-    EXPECT_FLOAT_EQ(big.swarm.yMin, -0.7f);
-    EXPECT_FLOAT_EQ(big.swarm.yMax, 2.0f);
+    const struct {
+        float size, xMin, xMax, yMin, yMax;
+    } cases[] = {{float(0.5 * 0.03), -0.13f, 1.13f, -0.13f, 1.145f},
+                 {float(10 * 0.03), -0.7f, 1.7f, -0.7f, 2.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        ScopedSwarm s;
+        SetUpSwarm(s.swarm, 20, kDirectionUp, 1e-7f, c.size, 800, 600, 0);
+        EXPECT_FLOAT_EQ(s.swarm.xMin, c.xMin);
+        EXPECT_FLOAT_EQ(s.swarm.xMax, c.xMax);
+        EXPECT_FLOAT_EQ(s.swarm.yMin, c.yMin);
+        EXPECT_FLOAT_EQ(s.swarm.yMax, c.yMax);
+        EXPECT_EQ(s.swarm.zMin, 0.17f);
+        EXPECT_EQ(s.swarm.zMax, 1.0f);
+    }
 }
 
 TEST(SwarmSetUp, EveryWispStartsInItsRanges) {

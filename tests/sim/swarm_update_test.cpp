@@ -22,6 +22,10 @@ struct OneWisp {
         wisp.position = Vec3Set(0.5f, 0.5f, 0.5f);
     }
     ~OneWisp() { ReleaseWisps(swarm); }
+    void FadeOut() {
+        wisp.glow = 0.0f;
+        wisp.glowRate = -1e-7f;
+    }
 };
 
 TEST(SwarmUpdate, MovesAlongItsAxisByTheStep) {
@@ -71,8 +75,7 @@ TEST(SwarmUpdate, ReentryOnlyWhenOutsideAndFaded) {
 
     // Inside the box a wisp never re-enters, however often its glow reaches 0.
     OneWisp inside(kDirectionUp, 0.0f);
-    inside.wisp.glow = 0.0f;
-    inside.wisp.glowRate = -1e-7f;
+    inside.FadeOut();
     for (int i = 0; i < 100; ++i) {
         UpdateSwarm(inside.swarm, 5000000);
         EXPECT_FLOAT_EQ(inside.wisp.position.y, 0.5f);
@@ -82,8 +85,7 @@ TEST(SwarmUpdate, ReentryOnlyWhenOutsideAndFaded) {
 TEST(SwarmUpdate, DownAndInEntryPositions) {
     OneWisp down(kDirectionDown);
     down.wisp.position.y = down.swarm.yMin - 0.5f;
-    down.wisp.glow = 0.0f;
-    down.wisp.glowRate = -1e-7f;
+    down.FadeOut();
     UpdateSwarm(down.swarm, 1000);
     EXPECT_EQ(down.wisp.position.y, down.swarm.yMax);
     // Exactly on the top bound counts as inside: no second re-entry while the glow stays 0.
@@ -95,8 +97,7 @@ TEST(SwarmUpdate, DownAndInEntryPositions) {
 
     OneWisp in(kDirectionIn);
     in.wisp.position.z = in.swarm.zMin - 0.1f;
-    in.wisp.glow = 0.0f;
-    in.wisp.glowRate = -1e-7f;
+    in.FadeOut();
     UpdateSwarm(in.swarm, 1000);
     EXPECT_EQ(in.wisp.position.z, in.swarm.zMax);
 }
