@@ -111,7 +111,7 @@ fi
 
 echo "== installed with dpkg"
 if [ "$(id -u)" != 0 ]; then NO_DPKG="installing a package needs root"
-elif dpkg-query -W -f='${Status}' fenlight 2>/dev/null | grep -q installed || [ -e "$HACK" ] ||
+elif dpkg-query -W -f='${Status}' fenlight 2>/dev/null | grep -q "ok installed" || [ -e "$HACK" ] ||
     [ -e "$SAVER" ]; then NO_DPKG="a fenlight is installed on this machine already; leaving it alone"; fi
 [ -z "${NO_DPKG:-}" ] || { e2e_skip "dpkg -i / dpkg -r: $NO_DPKG"; e2e_finish; exit; }
 # dpkg waits for nobody: retry while another package tool holds its lock.
