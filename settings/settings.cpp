@@ -125,8 +125,9 @@ StoredSettings StoredFromApp(const AppState& app) {
     return settings;
 }
 
-std::string CapitalisedWord(const char* word) {
-    std::string shown = word;
-    if (!shown.empty() && shown[0] >= 'a' && shown[0] <= 'z') shown[0] = char(shown[0] - 'a' + 'A');
+ShownWord CapitalisedWord(const char* word) {
+    ShownWord shown{};
+    for (size_t i = 0; i + 1 < sizeof shown.text && word[i] != '\0'; ++i) shown.text[i] = word[i];
+    if (shown.text[0] >= 'a' && shown.text[0] <= 'z') shown.text[0] = char(shown.text[0] - 'a' + 'A');
     return shown;
 }

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <string_view>
 
 #include "app/app_state.h"
@@ -88,8 +87,12 @@ static_assert(
     }(),
     "a list has one word, and one note or none, for every value of its range");
 
-// A list's word as it is shown: "amber" -> "Amber".
-std::string CapitalisedWord(const char* word);
+// A list's word as it is shown: "amber" -> "Amber". In a buffer of its own, not a std::string, so that
+// Fenlight.scr's dialog does not bring in the string library and its exceptions.
+struct ShownWord {
+    char text[16];
+};
+ShownWord CapitalisedWord(const char* word);
 
 uint32_t GetSettingField(const StoredSettings& settings, SettingField field);
 void SetSettingField(StoredSettings& settings, SettingField field, uint32_t value);

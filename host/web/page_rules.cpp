@@ -87,7 +87,7 @@ std::string DescribePageSettings(const StoredSettings& settings) {
             for (uint32_t i = 0; i < rule.words.size(); ++i) {
                 const std::string comma = i > 0 ? "," : "";
                 words += comma + "\"" + rule.words[i] + "\"";
-                shown += comma + "\"" + CapitalisedWord(rule.words[i]) + "\"";
+                shown += comma + "\"" + CapitalisedWord(rule.words[i]).text + "\"";
             }
             json += ",\"words\":[" + words + "],\"shown\":[" + shown + "]}";
         } else {

@@ -20,7 +20,7 @@ void PrintMenu(const SettingRule& rule) {
     for (uint32_t i = 0; i < rule.words.size(); ++i) {
         const char* word = rule.words[i];
         std::printf("        <option id=\"%s\" _label=\"%s: %s\"", word, rule.label,
-                    CapitalisedWord(word).c_str());
+                    CapitalisedWord(word).text);
         if (i != rule.fallback) std::printf(" arg-set=\"--%s %s\"", rule.option, word);
         std::printf("/>\n");
     }

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <string>
 
 #include "app/app_state.h"
 #include "config_dialog_ids.h"
@@ -51,11 +50,13 @@ static bool IsList(const SettingControls& controls) {
 static void SetUpControls(HWND dialog) {
     for (const SettingControls& controls : kSettingControls) {
         const SettingRule& rule = kSettingRules[controls.field];
-        SetDlgItemTextA(dialog, controls.label, (std::string(rule.label) + ":").c_str());
+        char label[32];
+        std::snprintf(label, sizeof label, "%s:", rule.label);
+        SetDlgItemTextA(dialog, controls.label, label);
         if (IsList(controls)) {
             for (const char* word : rule.words) {
                 SendDlgItemMessageA(dialog, controls.control, CB_ADDSTRING, 0,
-                                    reinterpret_cast<LPARAM>(CapitalisedWord(word).c_str()));
+                                    reinterpret_cast<LPARAM>(CapitalisedWord(word).text));
             }
             continue;
         }
