@@ -236,6 +236,8 @@ class Firefox:
                       script="Services.prefs.setCharPref('layout.css.devPixelsPerPx', arguments[0])")
             self.send("Marionette:SetContext", value="content")
             self.ratio = ratio
+            # The page measured below must already be laid out at the new ratio.
+            self.wait_for(f"devicePixelRatio === {ratio}", 10)
         # The window is sized so that its page is width x height CSS pixels.
         rect = self.send("WebDriver:GetWindowRect")
         inner = self.send("WebDriver:ExecuteScript", script="return [innerWidth, innerHeight]", args=[])["value"]
