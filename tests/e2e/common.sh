@@ -33,11 +33,9 @@ on_exit() {
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
     [ ${#E2E_IMMUTABLE[@]} -eq 0 ] || chattr -i "${E2E_IMMUTABLE[@]}" 2>/dev/null
 }
-# tools/lib.sh's under the checks' names (e2e_cleanup for a check with a trap of its own).
-e2e_cleanup() { finish; }
+# The installer checks still call tools/lib.sh's track and wait_for by these names.
 e2e_track() { track "$1"; }
 e2e_wait_for() { wait_for "$@"; }
-e2e_start_xvfb() { start_xvfb "$@"; }
 
 # e2e_immutable FILE: chattr +i FILE (root only); undone at the end however the check ends, or no one could
 # delete it: also when the check is killed outright (a CTest time-out), a watcher in a session of its own
@@ -70,7 +68,7 @@ e2e_finish() {
 # exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).
 exits_with() {
     local pid=$1 want=$2 code
-    if ! e2e_wait_for 20 gone "$pid"; then
+    if ! wait_for 20 gone "$pid"; then
         e2e_log "process $pid still running"
         return 1
     fi
@@ -93,7 +91,7 @@ e2e_start_sway() {
         echo "skipped: $(sed 's/^sway-start: //' "$E2E_TMP/sway-start.err")"
         exit 77
     fi
-    e2e_track "$pid"
+    track "$pid"
     E2E_SWAY_PID=$pid
     E2E_SESSION=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"
                  XDG_RUNTIME_DIR="$E2E_SWAY_DIR" WAYLAND_DISPLAY="$display"

@@ -36,13 +36,13 @@ check_full_screen() {
     e2e_check "a 3-pixel move leaves it running" running "$SAVER_PID"
     xdotool mousemove $((cx + 4)) $((cy + 2))
     e2e_check "a 6-pixel move ends it with 0" saver_ends_with 0
-    e2e_check "its window is gone" e2e_wait_for 10 eval '! saver_window_shown'
+    e2e_check "its window is gone" wait_for 10 eval '! saver_window_shown'
 }
 
 check_key_and_second_start() {
     start_saver /s
     local first=$SAVER_PID first_out=$SAVER_OUT
-    e2e_check "/s shows a window again" e2e_wait_for 30 saver_window_shown
+    e2e_check "/s shows a window again" wait_for 30 saver_window_shown
     start_saver /s
     e2e_check "a second /s ends at once with 0" saver_ends_with 0
     e2e_check "and makes no second window" eval '[ "$(probe count)" = 1 ]'
@@ -60,16 +60,16 @@ check_preview() {
     local trace="$E2E_TMP/preview-gl.log"
     WINEDEBUG=-all,+wgl wine "$SCR" /p "$handle" >/dev/null 2>"$trace" &
     SAVER_PID=$!
-    e2e_track "$SAVER_PID"
+    track "$SAVER_PID"
     local child=
     child_fills_parent() {
         child=$(probe child "$handle")
         [ "$child" = "0 0 320 240 parent 320 240 child" ]
     }
-    e2e_check "/p $handle makes a child that fills the parent" e2e_wait_for 30 child_fills_parent
+    e2e_check "/p $handle makes a child that fills the parent" wait_for 30 child_fills_parent
     e2e_log "preview child: $child"
     presents_frames() { [ "$(grep -c wglSwapBuffers "$trace")" -ge "$1" ]; }
-    e2e_check "the preview draws frames" e2e_wait_for 15 presents_frames 30
+    e2e_check "the preview draws frames" wait_for 15 presents_frames 30
     e2e_check "the preview draws nothing outside its parent" glows_outside_parent_none
     xdotool mousemove 200 180 key space key Escape
     xdotool mousemove 100 100
@@ -77,10 +77,10 @@ check_preview() {
     e2e_check "keys and mouse moves do not end the preview" running "$SAVER_PID"
     local drawn
     drawn=$(grep -c wglSwapBuffers "$trace")
-    e2e_check "and it keeps drawing" e2e_wait_for 15 presents_frames $((drawn + 30))
+    e2e_check "and it keeps drawing" wait_for 15 presents_frames $((drawn + 30))
     touch "$stop"
     e2e_check "destroying the parent ends the preview with 0" exits_with "$SAVER_PID" 0
-    e2e_wait_for 20 gone "$PARENT_PID"
+    wait_for 20 gone "$PARENT_PID"
 }
 
 # The preview child stays inside its parent: the screen around the parent is black.

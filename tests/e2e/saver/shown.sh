@@ -6,7 +6,7 @@ HEIGHT=600
 SETTINGS='HKCU\Software\Ostrel\Fenlight'
 
 # saver_display [win32]: a private display of WIDTH x HEIGHT and a Wine prefix of the check's own on it.
-saver_display() { e2e_start_xvfb "${WIDTH}x${HEIGHT}" || exit 1; e2e_new_wineprefix "$@"; }
+saver_display() { start_xvfb "${WIDTH}x${HEIGHT}" || exit 1; e2e_new_wineprefix "$@"; }
 
 # The probe prints with Windows line ends.
 probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
@@ -19,8 +19,8 @@ dialog_up() { DIALOG=$(e2e_find_window '^Fenlight Setup$'); [ -n "$DIALOG" ]; }
 open_dialog() {
     wine "$SCR" "$@" >/dev/null 2>&1 &
     DIALOG_PID=$!
-    e2e_track "$DIALOG_PID"
-    e2e_wait_for 30 dialog_up && xdotool windowfocus --sync "$DIALOG" 2>/dev/null
+    track "$DIALOG_PID"
+    wait_for 30 dialog_up && xdotool windowfocus --sync "$DIALOG" 2>/dev/null
 }
 
 # open_parent X Y WIDTH HEIGHT STOP: the probe's window for a preview to go into, there until the file STOP
@@ -29,8 +29,8 @@ open_parent() {
     rm -f "$5"
     wine "$PROBE" parent "$1" "$2" "$3" "$4" "Z:${5//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
     PARENT_PID=$!
-    e2e_track "$PARENT_PID"
-    e2e_wait_for 30 eval 'PARENT=$(tr -d "\r" <"$E2E_TMP/parent.out" | head -n 1) && [ -n "$PARENT" ]'
+    track "$PARENT_PID"
+    wait_for 30 eval 'PARENT=$(tr -d "\r" <"$E2E_TMP/parent.out" | head -n 1) && [ -n "$PARENT" ]'
 }
 
 # start_saver TAIL...: Fenlight.scr ($SAVER_PROGRAM, else $SCR) started by the probe, which ends with it and
@@ -40,7 +40,7 @@ start_saver() {
     SAVER_OUT=$(mktemp -p "$E2E_TMP")
     wine "$PROBE" launch "${SAVER_PROGRAM:-$SCR}" "$*" >"$SAVER_OUT" 2>/dev/null &
     SAVER_PID=$!
-    e2e_track "$SAVER_PID"
+    track "$SAVER_PID"
 }
 
 # saver_ends_with CODE [PID OUT]: the saver started by start_saver (or by that probe) ends with CODE.
@@ -84,8 +84,8 @@ mostly_black() { [ "$BRIGHT" -lt $((WIDTH * HEIGHT / 2)) ]; }
 # check_shown_and_drawing LABEL SHOT: the started saver shows a top-most window over the whole screen and
 # draws amber glows on black (the Color setting 2); SHOT keeps the picture.
 check_shown_and_drawing() {
-    e2e_check "$1 shows a window" e2e_wait_for 30 saver_window_shown
+    e2e_check "$1 shows a window" wait_for 30 saver_window_shown
     e2e_check "$1 window is top-most and covers the screen" covers_screen
-    e2e_check "$1 draws glows" e2e_wait_for 15 glows "$2" 500
+    e2e_check "$1 draws glows" wait_for 15 glows "$2" 500
     e2e_check "glows are amber on black" eval 'amber && mostly_black'
 }

@@ -70,7 +70,7 @@ check_dialog() {
             mv "$E2E_TMP/next.png" "$E2E_TMP/dialog.png"
             return $same
         }
-        e2e_check "dialog screenshot" e2e_wait_for 10 dialog_settled
+        e2e_check "dialog screenshot" wait_for 10 dialog_settled
         cp "$E2E_TMP/dialog.png" "$SHOT_OUT" && e2e_log "screenshot: $SHOT_OUT"
     fi
     keys Return
@@ -106,7 +106,7 @@ run_saver() {
     wine reg add "$SETTINGS" /v Quantity /t REG_DWORD /d "$2" /f >/dev/null 2>&1
     start_saver /s
     local shot="$E2E_TMP/saver-$1-$2.png" counts=() hues=() i
-    e2e_wait_for 30 glows "$shot" 300 || return 1
+    wait_for 30 glows "$shot" 300 || return 1
     for i in 1 2 3 4 5; do
         sleep 0.4  # samples spread over two seconds, as the lights pulse and drift
         glows "$shot" 0 || return 1

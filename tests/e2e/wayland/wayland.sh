@@ -37,15 +37,15 @@ else
     SESSION=("${as_user[@]}" env -i HOME="$DIR" XDG_RUNTIME_DIR="$DIR" PATH="$PWD/bin:/usr/bin:/bin"
              DBUS_SESSION_BUS_ADDRESS="unix:path=$DIR/bus")
     "${SESSION[@]}" dbus-daemon --nofork --config-file="$PWD/bus.conf" >bus.log 2>&1 &
-    e2e_track $!
-    e2e_wait_for 20 test -S kwin/bus || { echo "no session bus: $(tail -n 1 bus.log)"; exit 1; }
+    track $!
+    wait_for 20 test -S kwin/bus || { echo "no session bus: $(tail -n 1 bus.log)"; exit 1; }
     # Without the permission checks KWin offers its fake input and screenshots to every client.
     "${SESSION[@]}" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 kwin_wayland \
         --virtual --socket kwin-e2e --no-lockscreen --no-global-shortcuts --no-kactivities --width 640 \
         --height 480 --output-count 2 --scale 1.5 >kwin.log 2>&1 &
     KWIN_PID=$!
-    e2e_track $KWIN_PID
-    e2e_wait_for 30 eval 'running $KWIN_PID && test -S kwin/kwin-e2e' ||
+    track $KWIN_PID
+    wait_for 30 eval 'running $KWIN_PID && test -S kwin/kwin-e2e' ||
         skip "KWin does not start here: $(grep -v '^$' kwin.log | tail -n 1)"
     SESSION+=(WAYLAND_DISPLAY=kwin-e2e) OUTPUTS=(Virtual-0 Virtual-1) SIZES=(640x480 640x480)
     shot() { as_client /usr/bin/python3 "$E2E_TMP/bin/kwin_screenshot.py" "$1" >"$2"; }
@@ -56,9 +56,9 @@ SESSION+=(ASAN_OPTIONS="$ASAN_OPTIONS") FIRST=${OUTPUTS[0]} SAVER_RUNS=0
 as_client() { "${SESSION[@]}" "$@"; }
 # A mouse that stays: the seat has a pointer from the start, as on a desktop, away from the edges.
 "${SESSION[@]}" "$INPUT" move 100 100 stay >mouse.out 2>&1 &
-e2e_track $!
-e2e_wait_for 30 grep -q ready mouse.out || { echo "no test input: $(cat mouse.out)"; exit 1; }
-e2e_wait_for 30 shot "$FIRST" desktop.ppm ||
+track $!
+wait_for 30 grep -q ready mouse.out || { echo "no test input: $(cat mouse.out)"; exit 1; }
+wait_for 30 shot "$FIRST" desktop.ppm ||
     skip "$COMPOSITOR gives no screenshots here: $(shot "$FIRST" /dev/null 2>&1 | tail -n 1)"
 # Input starts with a motion that does not move, so the pointer is on the saver's surface (its enter event)
 # before the real motion comes.
@@ -70,7 +70,7 @@ start_saver() {
     SAVER_LOG=$PWD/saver-$((++SAVER_RUNS)).log
     "${SESSION[@]}" "$SAVER" --verbose "$@" >"$SAVER_LOG.out" 2>"$SAVER_LOG" &
     SAVER_PID=$!
-    e2e_track "$SAVER_PID"
+    track "$SAVER_PID"
 }
 log_saver() { e2e_log "saver: $(tr '\n' '|' <"$SAVER_LOG")"; return 1; }
 # said N LINE: the saver's log has at least N lines "fenlight-wayland: LINE" (an extended regular expression,
@@ -84,14 +84,14 @@ drawing() { said 2 "$1 [0-9]+ frames"; }
 more_frames() {
     local output
     for output in "${@:2}"; do
-        e2e_wait_for 20 said $(($(frames "$output") + $1)) "$output [0-9]+ frames" || return
+        wait_for 20 said $(($(frames "$output") + $1)) "$output [0-9]+ frames" || return
     done
 }
 stays_running() { more_frames 2 "$FIRST" && running "$SAVER_PID"; }
 everywhere() { local output; for output in "${OUTPUTS[@]}"; do said "$1" "$output $2" || return; done; }
 # lit OUTPUT COLOURS: OUTPUT comes to show lights of those colours (e2e_lights).
 shows_lights() { shot "$1" lights.ppm && e2e_lights lights.ppm "$2"; }
-lit() { LIGHTS= && e2e_wait_for 20 shows_lights "$@" || { e2e_log "$1: ${LIGHTS:-no picture}"; return 1; }; }
+lit() { LIGHTS= && wait_for 20 shows_lights "$@" || { e2e_log "$1: ${LIGHTS:-no picture}"; return 1; }; }
 # same_picture A B [MAE]: the pictures' mean difference is at most MAE (default 2/255) of full scale.
 same_picture() {
     DIFFERENCE=$(compare -metric MAE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\))/\1/p')
@@ -110,7 +110,7 @@ quiet() {
 
 echo "== every output: a surface of its size with lights of the chosen colours"
 start_saver --colors=amber
-covered() { e2e_wait_for 30 said 1 "$1 shown $2" && lit "$1" amber || log_saver; }
+covered() { wait_for 30 said 1 "$1 shown $2" && lit "$1" amber || log_saver; }
 for i in "${!OUTPUTS[@]}"; do
     e2e_check "${OUTPUTS[i]} is covered at ${SIZES[i]} with amber lights" covered "${OUTPUTS[i]}" ${SIZES[i]}
 done
@@ -123,11 +123,11 @@ else
     scaled() { grep "^fenlight-wayland: $FIRST .*(buffer" "$SAVER_LOG" | tail -n 1 | grep -qF "$1 (buffer $2)"
     }
     e2e_check "at 150 % it draws a buffer of 960x720 for the 640x480 surface" \
-        eval 'e2e_wait_for 20 scaled 640x480 960x720 || log_saver'
+        eval 'wait_for 20 scaled 640x480 960x720 || log_saver'
 fi
 
 echo "== a second start, a 4-pixel move, the outputs off; SIGINT"
-e2e_wait_for 20 drawing "$FIRST"
+wait_for 20 drawing "$FIRST"
 second_start() {
     local started=$SECONDS status
     timeout 20 "${SESSION[@]}" "$SAVER" --verbose >second.out 2>second.log
@@ -143,7 +143,7 @@ if on sway && as_client swaymsg -t get_outputs | grep -q '"dpms": true'; then
         "backend of wlroots before 0.16 refuses to disable an output)"
 elif on sway; then
     # Within a few seconds (the count of the second before may still come), two without frames.
-    e2e_check "no frames are drawn while the outputs are off" e2e_wait_for 10 quiet 2
+    e2e_check "no frames are drawn while the outputs are off" wait_for 10 quiet 2
     as_client swaymsg output '*' dpms on >/dev/null
     e2e_check "frames are drawn on every output again once they are on" more_frames 1 "${OUTPUTS[@]}"
 fi
@@ -153,7 +153,7 @@ e2e_check "SIGINT ends it with 0" exits_with "$SAVER_PID" 0
 if on sway; then
     echo "== the still picture is fenlight-snapshot's, with no cursor over it"
     # The saver that ended left the pointer's own image on the desktop, where sway draws it.
-    e2e_wait_for 10 eval 'shot HEADLESS-1 cursor.ppm && ! same_picture cursor.ppm desktop.ppm 0'
+    wait_for 10 eval 'shot HEADLESS-1 cursor.ppm && ! same_picture cursor.ppm desktop.ppm 0'
     CURSOR_SHOWN=$?
     STILL=(--colors amber --direction up --seed 7 --seconds 12)
     start_saver "${STILL[@]}"
@@ -162,7 +162,7 @@ if on sway; then
         "$SNAPSHOT" --out "$output.png" "${STILL[@]}" --width "${size%x*}" --height "${size#*x}" >/dev/null
         matches() { shot "$output" still.ppm && same_picture still.ppm "$output.png"; }
         e2e_check "$output shows the snapshot's picture" \
-            eval 'e2e_wait_for 20 matches || { e2e_log "mean difference ${DIFFERENCE:-none}"; log_saver; }'
+            eval 'wait_for 20 matches || { e2e_log "mean difference ${DIFFERENCE:-none}"; log_saver; }'
     done
     # With the pointer moved onto it, HEADLESS-1 has no pixel far from the snapshot's.
     no_cursor() {
@@ -181,44 +181,44 @@ echo "== input ends it with 0, but not with --background"
 for row in "a key|key" "a click|click" "a 5-pixel move|move 5"; do
     start_saver
     e2e_check "${row%%|*} ends it with 0" \
-        eval 'e2e_wait_for 30 drawing "$FIRST" && ${row#*|} && exits_with "$SAVER_PID" 0 || log_saver'
+        eval 'wait_for 30 drawing "$FIRST" && ${row#*|} && exits_with "$SAVER_PID" 0 || log_saver'
 done
 start_saver --background
 e2e_check "--background: a key, a click and a 5-pixel move leave it running, SIGTERM ends it with 0" \
-    eval 'e2e_wait_for 30 drawing "$FIRST" && key && click && move 5 && stays_running &&
+    eval 'wait_for 30 drawing "$FIRST" && key && click && move 5 && stays_running &&
           kill "$SAVER_PID" && exits_with "$SAVER_PID" 0 || log_saver'
 
 echo "== --idle 4: after the idle time, hidden on input, again after the next; not while an inhibitor holds"
 inhibit() {
     "${SESSION[@]}" "$INPUT" inhibit stay >inhibitor.out 2>&1 &
     INHIBITOR_PID=$!
-    e2e_track $INHIBITOR_PID
-    e2e_wait_for 30 grep -q ready inhibitor.out || { e2e_log "inhibitor: $(cat inhibitor.out)"; return 1; }
+    track $INHIBITOR_PID
+    wait_for 30 grep -q ready inhibitor.out || { e2e_log "inhibitor: $(cat inhibitor.out)"; return 1; }
 }
 # shows_after N SINCE: every output is shown the Nth time, the first with lights, no sooner than the idle
 # time after SINCE (a time of $SECONDS).
 shows_after() {
-    e2e_wait_for 20 everywhere "$1" shown && lit "$FIRST" lapis &&
+    wait_for 20 everywhere "$1" shown && lit "$FIRST" lapis &&
         { [ $((SECONDS - $2)) -ge 4 ] || { e2e_log "shown after $((SECONDS - $2)) s"; false; }; }
 }
 inhibit
 start_saver --idle 4 --colors lapis
 # Twice the idle time with no input: nothing may show while the inhibitor is there.
-e2e_check "an idle inhibitor holds it off" eval '! e2e_wait_for 8 said 1 "[^ ]+ shown" && running $SAVER_PID'
+e2e_check "an idle inhibitor holds it off" eval '! wait_for 8 said 1 "[^ ]+ shown" && running $SAVER_PID'
 kill "$INHIBITOR_PID"
 e2e_check "4 s after the inhibitor goes it shows on every output" eval 'shows_after 1 $SECONDS || log_saver'
 desktop_shown() { shot "$FIRST" hidden.ppm && same_picture hidden.ppm desktop.ppm; }
 e2e_check "input hides it and it keeps running" \
-    eval 'e2e_wait_for 20 drawing "$FIRST" && INPUT_AT=$SECONDS && move 20 &&
-          e2e_wait_for 20 everywhere 1 closed && running $SAVER_PID || log_saver'
+    eval 'wait_for 20 drawing "$FIRST" && INPUT_AT=$SECONDS && move 20 &&
+          wait_for 20 everywhere 1 closed && running $SAVER_PID || log_saver'
 # Measured at once: the idle time from the input is the most a loaded machine may take over it.
 e2e_check "hidden, it draws nothing, showing the desktop" \
-    eval "quiet 1 && ! said 2 '$FIRST shown' && e2e_wait_for 10 desktop_shown"
+    eval "quiet 1 && ! said 2 '$FIRST shown' && wait_for 10 desktop_shown"
 e2e_check "it shows again after the next idle time" eval 'shows_after 2 $INPUT_AT || log_saver'
 # Input while an inhibitor holds: sway tells no idle watch of it, so the saver must judge it itself, and its
 # watch must count the idle time anew once the inhibitor goes.
 e2e_check "input while an inhibitor holds hides it too, and it shows again once the inhibitor goes" \
-    eval 'inhibit && e2e_wait_for 20 drawing "$FIRST" && move 20 && e2e_wait_for 20 everywhere 2 closed &&
+    eval 'inhibit && wait_for 20 drawing "$FIRST" && move 20 && wait_for 20 everywhere 2 closed &&
           kill $INHIBITOR_PID && shows_after 3 $SECONDS || log_saver'
 kill "$SAVER_PID" && exits_with "$SAVER_PID" 0
 on kwin && { e2e_finish; exit; }
@@ -229,21 +229,21 @@ as_client "$SAVER" --save --colors amethyst >/dev/null
 "${SESSION[@]}" swayidle -w timeout 2 \
     "echo \$\$ >\$HOME/saver.pid; exec $SAVER --verbose 2>>\$HOME/saver.log" >swayidle.log 2>&1 &
 SWAYIDLE_PID=$!
-e2e_track $SWAYIDLE_PID
+track $SWAYIDLE_PID
 SAVER_LOG=$E2E_SWAY_DIR/saver.log
 e2e_check "swayidle -w timeout 2 fenlight-wayland: amethyst lights after 2 s, gone on a key" \
-    eval 'e2e_wait_for 30 said 1 "HEADLESS-1 shown" && lit HEADLESS-1 amethyst &&
-          SAVER_PID=$(cat "$E2E_SWAY_DIR/saver.pid") && e2e_track $SAVER_PID &&
-          e2e_wait_for 20 drawing HEADLESS-1 && key && e2e_wait_for 20 gone $SAVER_PID || log_saver'
+    eval 'wait_for 30 said 1 "HEADLESS-1 shown" && lit HEADLESS-1 amethyst &&
+          SAVER_PID=$(cat "$E2E_SWAY_DIR/saver.pid") && track $SAVER_PID &&
+          wait_for 20 drawing HEADLESS-1 && key && wait_for 20 gone $SAVER_PID || log_saver'
 kill "$SWAYIDLE_PID"  # before its next timeout starts another
-e2e_track "$(cat "$E2E_SWAY_DIR/saver.pid" 2>/dev/null)"
+track "$(cat "$E2E_SWAY_DIR/saver.pid" 2>/dev/null)"
 
 echo "== refusals: status 1 and one line saying why"
 # Folders of the session's user only, as a HOME and XDG_RUNTIME_DIR: one empty, one Weston's.
 mkdir -m 700 empty weston && { [ ${#as_user[@]} -eq 0 ] || chown nobody empty weston; }
 "${as_user[@]}" env -i HOME="$PWD/weston" XDG_RUNTIME_DIR="$PWD/weston" PATH=/usr/bin:/bin weston \
     --backend=headless-backend.so --socket=weston-e2e --idle-time=0 >weston.log 2>&1 &
-e2e_track $!
+track $!
 # refused VARIABLE=VALUE...: the saver, with only those in its environment, ends 1 with one line on stderr
 # and nothing else.
 refused() {
@@ -257,7 +257,7 @@ refused() {
 for row in "no WAYLAND_DISPLAY|XDG_RUNTIME_DIR=$PWD/empty" \
     "a WAYLAND_DISPLAY whose socket is missing|XDG_RUNTIME_DIR=$E2E_SWAY_DIR WAYLAND_DISPLAY=wayland-9" \
     "a compositor without layer-shell (Weston)|XDG_RUNTIME_DIR=$PWD/weston WAYLAND_DISPLAY=weston-e2e"; do
-    if [[ $row == *weston-e2e ]] && ! e2e_wait_for 20 test -S weston/weston-e2e; then
+    if [[ $row == *weston-e2e ]] && ! wait_for 20 test -S weston/weston-e2e; then
         e2e_skip "a compositor without layer-shell: Weston does not start here: $(tail -n 1 weston.log)"
     else  # shellcheck disable=SC2086  # the row's variables, one word each
         e2e_check "${row%%|*} is refused" refused ${row#*|}
@@ -267,5 +267,5 @@ done
 echo "== its compositor gone, it ends by itself"
 start_saver
 e2e_check "when sway ends it ends too, with 1" \
-    eval 'e2e_wait_for 30 drawing "$FIRST" && kill "$E2E_SWAY_PID" && exits_with "$SAVER_PID" 1 || log_saver'
+    eval 'wait_for 30 drawing "$FIRST" && kill "$E2E_SWAY_PID" && exits_with "$SAVER_PID" 1 || log_saver'
 e2e_finish

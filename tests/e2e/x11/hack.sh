@@ -17,7 +17,7 @@ SETTINGS_XML=$4
 SOURCES=$(cd "$(dirname "$0")/../../.." && pwd)
 unset XSCREENSAVER_WINDOW
 # The second screen is 8 bits deep: OpenGL can use none of its visuals.
-e2e_start_xvfb 1024x768 -screen 1 160x120x8 || exit 1
+start_xvfb 1024x768 -screen 1 160x120x8 || exit 1
 
 # start_hack ARGUMENTS: the hack in the background, as HACK_PID; BLOCKED=1: with SIGTERM and SIGINT blocked;
 # LAUNCH=(COMMAND...): started through COMMAND.
@@ -30,7 +30,7 @@ start_hack() {
 s.pthread_sigmask(s.SIG_BLOCK, {s.SIGTERM, s.SIGINT}); os.execv(sys.argv[1], sys.argv[1:])')
     "${launch[@]}" "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
     HACK_PID=$!
-    e2e_track "$HACK_PID"
+    track "$HACK_PID"
 }
 
 # new_window WIDTH HEIGHT [vroot|inputonly]: a window of the helper's; sets WINDOW_ID and WINDOW_PID.
@@ -38,8 +38,8 @@ new_window() {
     local out=$E2E_TMP/window-$RANDOM
     "$HELPER" new "$@" >"$out" &
     WINDOW_PID=$!
-    e2e_track "$WINDOW_PID"
-    e2e_wait_for 10 grep -q '^0x' "$out" || return 1
+    track "$WINDOW_PID"
+    wait_for 10 grep -q '^0x' "$out" || return 1
     WINDOW_ID=$(head -n 1 "$out")
 }
 
@@ -134,16 +134,16 @@ e2e_check "the settings use the Windows dialog's words" eval '[ "$(settings_xml 
 echo "== --root in each colour; SIGTERM and SIGINT end it promptly with status 0"
 for colour in amber emerald lapis amethyst; do
     start_hack --root --colors "$colour"
-    e2e_check "--root --colors $colour shows ${colour} lights" e2e_wait_for 15 shows_lights root "$colour"
+    e2e_check "--root --colors $colour shows ${colour} lights" wait_for 15 shows_lights root "$colour"
     e2e_log "$LIGHTS"
     e2e_check "SIGTERM ends --root --colors $colour with 0 promptly" ends_cleanly kill -TERM "$HACK_PID"
 done
 # A stop signal cuts a long wait between frames short; SIGINT ends it as SIGTERM does.
 start_hack --root --colors amber --delay 10000000
-e2e_wait_for 15 shows_lights root amber
+wait_for 15 shows_lights root amber
 e2e_check "SIGINT ends a hack waiting 10 s between frames with 0 promptly" ends_cleanly kill -INT "$HACK_PID"
 BLOCKED=1 start_hack --root --colors amber
-e2e_wait_for 15 shows_lights root amber
+wait_for 15 shows_lights root amber
 e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
 
 echo "== frames: no more than the screen shows, and no jump after a stop"
@@ -170,7 +170,7 @@ start_hack --root --colors amber --particles 20 --delay 0 --fps
 at_most_a_refresh() {
     local readings=() previous=
     while [ ${#readings[@]} -lt 3 ]; do
-        e2e_wait_for 15 eval 'fps_shown && [ "$SHOWN" != "$previous" ]' || return 1
+        wait_for 15 eval 'fps_shown && [ "$SHOWN" != "$previous" ]' || return 1
         previous=$SHOWN
         readings+=("${SHOWN#FPS: }")
     done
@@ -194,13 +194,13 @@ same_as_stopped() { shot "$WINDOW_ID" "$E2E_TMP/$1.png" && [ "$(compare -metric 
 settled() { shot "$WINDOW_ID" "$E2E_TMP/stopped.png" && same_as_stopped settled; }
 no_jump_after_a_stop() {
     local before
-    e2e_wait_for 15 eval 'running "$HACK_PID" && hue_now' || return 1
+    wait_for 15 eval 'running "$HACK_PID" && hue_now' || return 1
     before=$HUE
     kill -STOP "$HACK_PID"
-    e2e_wait_for 10 settled || return 1
+    wait_for 10 settled || return 1
     pass_31_seconds
     kill -CONT "$HACK_PID"
-    e2e_wait_for 10 eval '! same_as_stopped again' && hue_now || return 1
+    wait_for 10 eval '! same_as_stopped again' && hue_now || return 1
     e2e_log "hue $before before the stop, $HUE after it"
     python3 -c 'import sys; d = abs(int(sys.argv[1]) - int(sys.argv[2])) % 360; sys.exit(min(d, 360 - d) > 20)' \
         "$before" "$HUE"
@@ -221,14 +221,14 @@ new_window 400 300
 # shellcheck disable=SC2086
 XSCREENSAVER_WINDOW=$WINDOW_ID start_hack ${COMMAND#fenlight }
 e2e_check "xscreensaver-settings' command shows amber lights in XSCREENSAVER_WINDOW, no own window" \
-    eval 'e2e_wait_for 15 shows_lights "$WINDOW_ID" amber && no_hack_window'
+    eval 'wait_for 15 shows_lights "$WINDOW_ID" amber && no_hack_window'
 e2e_check "SIGTERM ends it with 0" ends_cleanly kill -TERM "$HACK_PID"
 kill "$WINDOW_PID"
 
 echo "== --root draws into the virtual root"
 new_window 320 240 vroot
 start_hack -root -colors emerald
-e2e_check "the virtual root shows the lights" e2e_wait_for 15 shows_lights "$WINDOW_ID" emerald
+e2e_check "the virtual root shows the lights" wait_for 15 shows_lights "$WINDOW_ID" emerald
 e2e_log "$LIGHTS"
 kill "$WINDOW_PID"
 e2e_check "the hack ends with 0 when its window is destroyed" eval 'ends_in 5 "$HACK_PID" && [ "$ENDED_STATUS" -eq 0 ]'
@@ -238,7 +238,7 @@ declare -A LIGHT_PIXELS
 for particles in 20 120; do
     new_window 480 360
     start_hack --window-id "$WINDOW_ID" --particles "$particles" --colors amber --direction down
-    if e2e_wait_for 15 shows_lights "$WINDOW_ID" amber; then
+    if wait_for 15 shows_lights "$WINDOW_ID" amber; then
         total=0
         for i in 1 2 3; do
             shot "$WINDOW_ID" "$E2E_TMP/count.png"
@@ -258,7 +258,7 @@ e2e_check "120 particles light at least twice the pixels of 20" \
 echo "== a resized window is re-measured: lights fill it and stay round"
 new_window 400 400
 start_hack --window-id "$WINDOW_ID" --particles 40 --colors lapis
-e2e_check "--window-id shows lapis lights" e2e_wait_for 15 shows_lights "$WINDOW_ID" lapis
+e2e_check "--window-id shows lapis lights" wait_for 15 shows_lights "$WINDOW_ID" lapis
 xdotool windowsize "$WINDOW_ID" 900 300
 # Lights right of x = 600 mean the viewport followed the new size (the old one ended at 400).
 resized() {
@@ -267,7 +267,7 @@ resized() {
     read -r BLOBS ASPECT RIGHT < <(convert "$E2E_TMP/resized.png" -depth 8 ppm:- | python3 "$E2E_DIR/blobs.py" 100)
     [ "$RIGHT" -gt 600 ]
 }
-e2e_check "after the resize the lights reach across the wider window" e2e_wait_for 15 resized
+e2e_check "after the resize the lights reach across the wider window" wait_for 15 resized
 e2e_log "$BLOBS separate lights, median width/height $ASPECT, rightmost light at x = $RIGHT"
 e2e_check "the lights stay round (median width/height 0.75..1.33)" \
     python3 -c "import sys; sys.exit(0 if $BLOBS >= 5 and 0.75 <= $ASPECT <= 1.33 else 1)"
@@ -278,12 +278,12 @@ echo "== its own window: lights, and Escape, q or the window manager's close end
 own_window() { OWN_WINDOW=$(e2e_find_window '^Fenlight$'); [ -n "$OWN_WINDOW" ]; }
 for ending in Escape q close; do
     start_hack --colors amethyst
-    if ! e2e_wait_for 15 own_window; then
+    if ! wait_for 15 own_window; then
         e2e_fail "the default window appears"
         kill "$HACK_PID"
         continue
     fi
-    e2e_check "the default window shows amethyst lights" e2e_wait_for 15 shows_lights "$OWN_WINDOW" amethyst
+    e2e_check "the default window shows amethyst lights" wait_for 15 shows_lights "$OWN_WINDOW" amethyst
     if [ "$ending" = close ]; then
         e2e_check "the window manager's close ends it with 0" ends_cleanly "$HELPER" close "$OWN_WINDOW"
     else
@@ -331,10 +331,10 @@ stalled_hack_ends() {
     local ended
     ENDED_STATUS=
     start_hack --root --colors amber --delay 0
-    e2e_wait_for 15 shows_lights root amber || return 1
+    wait_for 15 shows_lights root amber || return 1
     kill -STOP "$xvfb_pid"
     kill -TERM "$HACK_PID"
-    e2e_wait_for 5 signal_taken "$HACK_PID"
+    wait_for 5 signal_taken "$HACK_PID"
     kill -TERM "$HACK_PID"
     ends_in "$PROMPTLY" "$HACK_PID"
     ended=$?

@@ -118,7 +118,7 @@ check_daemon() {
         e2e_skip "running as root and there is no user nobody: the daemon launches no hacks as root"
         exit 77
     fi
-    e2e_start_xvfb 800x600 || exit 1
+    start_xvfb 800x600 || exit 1
 
     # The user's own home with only fenlight in its list, and a copy of the program it can run.
     chmod 755 "$E2E_TMP"
@@ -143,25 +143,25 @@ EOF
     USER_RUN=("${as_user[@]}" env HOME="$HOME_DIR" DISPLAY="$DISPLAY" ASAN_OPTIONS="$ASAN_OPTIONS")
 
     "${USER_RUN[@]}" xscreensaver --no-splash --verbose --log "$HOME_DIR/daemon.log" >/dev/null 2>&1 &
-    e2e_track $!
-    e2e_check "the daemon starts and answers" e2e_wait_for 15 command_daemon -time
+    track $!
+    e2e_check "the daemon starts and answers" wait_for 15 command_daemon -time
 
     e2e_check "xscreensaver-command -activate is accepted" command_daemon -activate
-    if e2e_wait_for 15 hack_started; then
+    if wait_for 15 hack_started; then
         e2e_pass "the daemon starts fenlight"
     else
         e2e_fail "the daemon starts fenlight"
         tail -n 20 "$HOME_DIR/daemon.log"
         return
     fi
-    e2e_track "$HACK_PID"
+    track "$HACK_PID"
     e2e_check "the hack is handed the daemon's window" handed_over
-    e2e_check "the screen shows fenlight's amber lights" e2e_wait_for 20 shows_amber
+    e2e_check "the screen shows fenlight's amber lights" wait_for 20 shows_amber
     e2e_log "$LIGHTS"
 
     command_daemon -deactivate
     # The daemon ends it in well under a second on an idle machine; more than 10 s once on a loaded one.
-    e2e_check "-deactivate ends the hack" e2e_wait_for 30 gone "$HACK_PID"
+    e2e_check "-deactivate ends the hack" wait_for 30 gone "$HACK_PID"
 }
 
 command_daemon() { "${USER_RUN[@]}" xscreensaver-command "$1" >/dev/null 2>&1; }
