@@ -9,21 +9,15 @@
 #   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK FENLIGHT_XML
 . "$(dirname "$0")/../common.sh"
 
-FENLIGHT=$1
-HELPER=$2
-WINDOW_CHECK=$3
-# xscreensaver's description of the settings, as the build writes it.
-SETTINGS_XML=$4
-SOURCES=$(cd "$(dirname "$0")/../../.." && pwd)
+# FENLIGHT_XML: xscreensaver's description of the settings, as the build writes it.
+FENLIGHT=$1 HELPER=$2 WINDOW_CHECK=$3 SETTINGS_XML=$4
 unset XSCREENSAVER_WINDOW
 # The second screen is 8 bits deep: OpenGL can use none of its visuals.
 start_xvfb 1024x768 -screen 1 160x120x8 || exit 1
 
 # start_hack ARGUMENTS: the hack in the background, as HACK_PID; BLOCKED=1: with SIGTERM and SIGINT blocked;
 # LAUNCH=(COMMAND...): started through COMMAND.
-HACK_PID=
-BLOCKED=0
-LAUNCH=()
+HACK_PID= BLOCKED=0 LAUNCH=()
 start_hack() {
     local launch=("${LAUNCH[@]}")
     [ "$BLOCKED" = 1 ] && launch=(python3 -c 'import os, signal as s, sys
@@ -70,6 +64,8 @@ shot() { import -display "$DISPLAY" -window "$1" "$2" 2>/dev/null; }
 
 # shows_lights TARGET COLOURS: the hack runs and TARGET (root or a window id) shows lights of those colours.
 shows_lights() { running "$HACK_PID" && shot "$1" "$E2E_TMP/lit.png" && e2e_lights "$E2E_TMP/lit.png" "$2"; }
+# lit TARGET COLOURS ARGUMENTS...: the hack started with ARGUMENTS comes to show those lights on TARGET.
+lit() { start_hack "${@:3}" && wait_for 15 shows_lights "$1" "$2"; }
 
 echo "== bad options: exit 1 with a message, nothing drawn"
 e2e_screenshot "$E2E_TMP/before.png"
@@ -94,7 +90,7 @@ echo "== every choice of xscreensaver's settings dialog is an accepted option"
 # ends and default; fenlight.xml's labels that are not the Windows dialog's texts (as its test reads them
 # back from the dialog); or the command xscreensaver-settings builds with those settings changed.
 settings_xml() {
-    python3 - "$SOURCES" "$SETTINGS_XML" "$@" <<'PY'
+    python3 - "$root" "$SETTINGS_XML" "$@" <<'PY'
 import re, sys, xml.etree.ElementTree as tree
 root, settings, mode = sys.argv[1:4]
 changed = dict(pair.split("=") for pair in sys.argv[4:])
@@ -133,17 +129,14 @@ e2e_check "the settings use the Windows dialog's words" eval '[ "$(settings_xml 
 
 echo "== --root in each colour; SIGTERM and SIGINT end it promptly with status 0"
 for colour in amber emerald lapis amethyst; do
-    start_hack --root --colors "$colour"
-    e2e_check "--root --colors $colour shows ${colour} lights" wait_for 15 shows_lights root "$colour"
+    e2e_check "--root --colors $colour shows ${colour} lights" lit root "$colour" --root --colors "$colour"
     e2e_log "$LIGHTS"
     e2e_check "SIGTERM ends --root --colors $colour with 0 promptly" ends_cleanly kill -TERM "$HACK_PID"
 done
 # A stop signal cuts a long wait between frames short; SIGINT ends it as SIGTERM does.
-start_hack --root --colors amber --delay 10000000
-wait_for 15 shows_lights root amber
+lit root amber --root --colors amber --delay 10000000
 e2e_check "SIGINT ends a hack waiting 10 s between frames with 0 promptly" ends_cleanly kill -INT "$HACK_PID"
-BLOCKED=1 start_hack --root --colors amber
-wait_for 15 shows_lights root amber
+BLOCKED=1 lit root amber --root --colors amber
 e2e_check "SIGTERM ends a hack started with both signals blocked with 0" ends_cleanly kill -TERM "$HACK_PID"
 
 echo "== frames: no more than the screen shows, and no jump after a stop"
@@ -219,16 +212,14 @@ kill "$WINDOW_PID"
 COMMAND=$(settings_xml command colors=amber size=40 speed=33)
 new_window 400 300
 # shellcheck disable=SC2086
-XSCREENSAVER_WINDOW=$WINDOW_ID start_hack ${COMMAND#fenlight }
 e2e_check "xscreensaver-settings' command shows amber lights in XSCREENSAVER_WINDOW, no own window" \
-    eval 'wait_for 15 shows_lights "$WINDOW_ID" amber && no_hack_window'
+    eval 'XSCREENSAVER_WINDOW=$WINDOW_ID lit "$WINDOW_ID" amber ${COMMAND#fenlight } && no_hack_window'
 e2e_check "SIGTERM ends it with 0" ends_cleanly kill -TERM "$HACK_PID"
 kill "$WINDOW_PID"
 
 echo "== --root draws into the virtual root"
 new_window 320 240 vroot
-start_hack -root -colors emerald
-e2e_check "the virtual root shows the lights" wait_for 15 shows_lights "$WINDOW_ID" emerald
+e2e_check "the virtual root shows the lights" lit "$WINDOW_ID" emerald -root -colors emerald
 e2e_log "$LIGHTS"
 kill "$WINDOW_PID"
 e2e_check "the hack ends with 0 when its window is destroyed" eval 'ends_in 5 "$HACK_PID" && [ "$ENDED_STATUS" -eq 0 ]'
@@ -237,16 +228,12 @@ echo "== --particles 20 shows fewer lights than --particles 120"
 declare -A LIGHT_PIXELS
 for particles in 20 120; do
     new_window 480 360
-    start_hack --window-id "$WINDOW_ID" --particles "$particles" --colors amber --direction down
-    if wait_for 15 shows_lights "$WINDOW_ID" amber; then
-        total=0
+    LIGHT_PIXELS[$particles]=0
+    if lit "$WINDOW_ID" amber --window-id "$WINDOW_ID" --particles "$particles" --colors amber --direction down; then
         for i in 1 2 3; do
             shot "$WINDOW_ID" "$E2E_TMP/count.png"
-            total=$((total + $(e2e_pixels "$E2E_TMP/count.png" | cut -d' ' -f1)))
+            ((LIGHT_PIXELS[$particles] += $(e2e_pixels "$E2E_TMP/count.png" | cut -d' ' -f1)))
         done
-        LIGHT_PIXELS[$particles]=$total
-    else
-        LIGHT_PIXELS[$particles]=0
     fi
     e2e_log "--particles $particles: ${LIGHT_PIXELS[$particles]} bright pixels in three frames"
     ends_cleanly kill -TERM "$HACK_PID" || e2e_fail "--particles $particles ends cleanly"
@@ -257,8 +244,7 @@ e2e_check "120 particles light at least twice the pixels of 20" \
 
 echo "== a resized window is re-measured: lights fill it and stay round"
 new_window 400 400
-start_hack --window-id "$WINDOW_ID" --particles 40 --colors lapis
-e2e_check "--window-id shows lapis lights" wait_for 15 shows_lights "$WINDOW_ID" lapis
+e2e_check "--window-id shows lapis lights" lit "$WINDOW_ID" lapis --window-id "$WINDOW_ID" --particles 40 --colors lapis
 xdotool windowsize "$WINDOW_ID" 900 300
 # Lights right of x = 600 mean the viewport followed the new size (the old one ended at 400).
 resized() {
@@ -276,19 +262,13 @@ kill "$WINDOW_PID"
 
 echo "== its own window: lights, and Escape, q or the window manager's close end it with 0"
 own_window() { OWN_WINDOW=$(e2e_find_window '^Fenlight$'); [ -n "$OWN_WINDOW" ]; }
-for ending in Escape q close; do
+close() { "$HELPER" close "$OWN_WINDOW"; }
+key() { xdotool key --window "$OWN_WINDOW" "$1"; }
+for ending in "Escape|key Escape" "q|key q" "the window manager's close|close"; do
     start_hack --colors amethyst
-    if ! wait_for 15 own_window; then
-        e2e_fail "the default window appears"
-        kill "$HACK_PID"
-        continue
-    fi
+    if ! wait_for 15 own_window; then e2e_fail "the default window appears"; kill "$HACK_PID"; continue; fi
     e2e_check "the default window shows amethyst lights" wait_for 15 shows_lights "$OWN_WINDOW" amethyst
-    if [ "$ending" = close ]; then
-        e2e_check "the window manager's close ends it with 0" ends_cleanly "$HELPER" close "$OWN_WINDOW"
-    else
-        e2e_check "$ending ends it with 0" ends_cleanly xdotool key --window "$OWN_WINDOW" "$ending"
-    fi
+    e2e_check "${ending%|*} ends it with 0" ends_cleanly ${ending#*|}
 done
 
 echo "== windows it cannot draw into are refused, other X errors fail it: status 1 and one message"
@@ -301,26 +281,20 @@ e2e_check "a window OpenGL cannot use is refused" refused "OpenGL cannot draw in
 kill "$WINDOW_PID"
 
 echo "== the window code on its own: a queued close ends the wait at once; other X errors fail the hack"
+# window_check [WINDOW]: the window check passes, what it says logged and kept in check.out.
 window_check() {
-    local status
-    timeout 20 "$WINDOW_CHECK" >"$E2E_TMP/check.out" 2>&1
-    status=$?
+    timeout 20 "$WINDOW_CHECK" "$@" >"$E2E_TMP/check.out" 2>&1
+    local status=$?
     e2e_log "$(cat "$E2E_TMP/check.out")"
-    [ "$status" -eq 0 ] &&
-        grep -q '^fenlight: X error: BadMatch .*(request X_GetImage (73.0), resource 0x' "$E2E_TMP/check.out"
+    return $status
 }
-e2e_check "a queued close cuts a 5 s wait short; BadMatch on the drawn window fails, named" window_check
+e2e_check "a queued close cuts a 5 s wait short; BadMatch on the drawn window fails, named" eval 'window_check &&
+    grep -q "^fenlight: X error: BadMatch .*(request X_GetImage (73.0), resource 0x" "$E2E_TMP/check.out"'
 # Screen 1 offers OpenGL nothing: from a display whose default screen it is, a window on screen 0 is asked
 # about its own screen's extensions.
 new_window 320 240
-screen_extensions() {
-    DISPLAY=$DISPLAY.1 timeout 20 "$WINDOW_CHECK" "$WINDOW_ID" >"$E2E_TMP/check.out" 2>&1
-    local status=$?
-    e2e_log "$(cat "$E2E_TMP/check.out")"
-    [ "$status" -eq 0 ]
-}
 e2e_check "the GLX extensions asked about are those of the window's screen, not the default one's" \
-    screen_extensions
+    eval 'DISPLAY=$DISPLAY.1 window_check "$WINDOW_ID"'
 kill "$WINDOW_PID"
 
 echo "== a second stop signal ends a hack stuck on a stalled X server promptly"
@@ -330,8 +304,7 @@ signal_taken() { ! grep -E '^(SigPnd|ShdPnd):' "/proc/$1/status" | grep -q '[1-9
 stalled_hack_ends() {
     local ended
     ENDED_STATUS=
-    start_hack --root --colors amber --delay 0
-    wait_for 15 shows_lights root amber || return 1
+    lit root amber --root --colors amber --delay 0 || return 1
     kill -STOP "$xvfb_pid"
     kill -TERM "$HACK_PID"
     wait_for 5 signal_taken "$HACK_PID"
