@@ -53,11 +53,14 @@ e2e_pass() { printf 'PASS %s\n' "$*"; E2E_PASSES=$((E2E_PASSES + 1)); }
 e2e_fail() { printf 'FAIL %s\n' "$*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 e2e_skip() { printf 'SKIP %s\n' "$*"; }
 
-# e2e_check "description" command...: runs the command, records PASS or FAIL.
+# e2e_check "description" command...: runs the command, records PASS or FAIL, and fails when it did.
 e2e_check() {
     local what=$1; shift
-    if "$@"; then e2e_pass "$what"; else e2e_fail "$what"; fi
+    if "$@"; then e2e_pass "$what"; else e2e_fail "$what"; return 1; fi
 }
+
+# e2e_is WHAT VALUE EXPECTED: VALUE is EXPECTED, or the log says "WHAT VALUE, expected EXPECTED".
+e2e_is() { [ "$2" = "$3" ] || { e2e_log "$1 $2, expected $3"; return 1; }; }
 
 # Ends the script: a closing count line, non-zero status when anything failed.
 e2e_finish() {
@@ -67,15 +70,9 @@ e2e_finish() {
 
 # exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).
 exits_with() {
-    local pid=$1 want=$2 code
-    if ! wait_for 20 gone "$pid"; then
-        e2e_log "process $pid still running"
-        return 1
-    fi
-    wait "$pid"
-    code=$?
-    [ "$code" -eq "$want" ] || e2e_log "exit code $code, expected $want"
-    [ "$code" -eq "$want" ]
+    wait_for 20 gone "$1" || { e2e_log "process $1 still running"; return 1; }
+    wait "$1"
+    e2e_is "exit code" $? "$2"
 }
 
 # e2e_start_sway [[+]WIDTHxHEIGHT...]: a private headless sway (tools/sway-start: outputs HEADLESS-1, -2...
