@@ -54,20 +54,15 @@ check_key_and_second_start() {
 check_preview() {
     local stop=$E2E_TMP/stop-parent
     open_parent 40 60 320 240 "$stop" || { e2e_fail "preview parent window made"; return; }
-    local handle=$PARENT
     # Wine keeps the OpenGL picture of a child window whose parent belongs to another process off the
     # X screen (Windows shows it), so the frames the preview presents are counted in Wine's GL trace.
     local trace="$E2E_TMP/preview-gl.log"
-    WINEDEBUG=-all,+wgl wine "$SCR" /p "$handle" >/dev/null 2>"$trace" &
+    WINEDEBUG=-all,+wgl wine "$SCR" /p "$PARENT" >/dev/null 2>"$trace" &
     SAVER_PID=$!
     track "$SAVER_PID"
-    local child=
-    child_fills_parent() {
-        child=$(probe child "$handle")
-        [ "$child" = "0 0 320 240 parent 320 240 child" ]
-    }
-    e2e_check "/p $handle makes a child that fills the parent" wait_for 30 child_fills_parent
-    e2e_log "preview child: $child"
+    child_fills_parent() { CHILD=$(probe child "$PARENT") && [ "$CHILD" = "0 0 320 240 parent 320 240 child" ]; }
+    e2e_check "/p $PARENT makes a child that fills the parent" wait_for 30 child_fills_parent
+    e2e_log "preview child: $CHILD"
     presents_frames() { [ "$(grep -c wglSwapBuffers "$trace")" -ge "$1" ]; }
     e2e_check "the preview draws frames" wait_for 15 presents_frames 30
     e2e_check "the preview draws nothing outside its parent" glows_outside_parent_none
@@ -75,8 +70,7 @@ check_preview() {
     xdotool mousemove 100 100
     sleep 1.5
     e2e_check "keys and mouse moves do not end the preview" running "$SAVER_PID"
-    local drawn
-    drawn=$(grep -c wglSwapBuffers "$trace")
+    local drawn=$(grep -c wglSwapBuffers "$trace")
     e2e_check "and it keeps drawing" wait_for 15 presents_frames $((drawn + 30))
     touch "$stop"
     e2e_check "destroying the parent ends the preview with 0" exits_with "$SAVER_PID" 0
@@ -91,12 +85,7 @@ glows_outside_parent_none() {
 
 # launches_with TAIL CODE: the saver started with exactly TAIL as its command tail ends with CODE
 # and shows no window of its class.
-launches_with() {
-    local out
-    out=$(probe launch "$SCR" "$1")
-    [ "$out" = "exit $2" ] || e2e_log "tail [$1]: $out"
-    [ "$out" = "exit $2" ] && [ "$(probe count)" = 0 ]
-}
+launches_with() { e2e_is "tail [$1]:" "$(probe launch "$SCR" "$1")" "exit $2" && [ "$(probe count)" = 0 ]; }
 
 check_rejected() {
     local tail

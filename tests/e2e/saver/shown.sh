@@ -1,8 +1,7 @@
 # What the end-to-end scripts that start Fenlight.scr share (saver.sh, settings.sh, the installer's): their
 # display and prefix, the setup dialog, a preview's parent, and the full-screen saver's checks. Source after
 # common.sh, with PROBE (saver_probe.exe) and SCR (Fenlight.scr) set where they are used.
-WIDTH=800
-HEIGHT=600
+WIDTH=800 HEIGHT=600
 SETTINGS='HKCU\Software\Ostrel\Fenlight'
 
 # saver_display [win32]: a private display of WIDTH x HEIGHT and a Wine prefix of the check's own on it.
@@ -13,8 +12,7 @@ probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
 
 # open_dialog [TAIL...]: "$SCR" TAIL shows the setup dialog, which gets the keyboard focus: DIALOG is its
 # window, DIALOG_PID the program's pid.
-DIALOG_PID=
-DIALOG=
+DIALOG_PID= DIALOG=
 dialog_up() { DIALOG=$(e2e_find_window '^Fenlight Setup$'); [ -n "$DIALOG" ]; }
 open_dialog() {
     wine "$SCR" "$@" >/dev/null 2>&1 &
@@ -50,11 +48,7 @@ saver_ends_with() {
 }
 
 # Waits until the full-screen window exists; FOUND holds the probe's line: handle x y w h topmost visible.
-FOUND=
-saver_window_shown() {
-    FOUND=$(probe find)
-    [[ $FOUND == *" visible" ]]
-}
+saver_window_shown() { FOUND=$(probe find) && [[ $FOUND == *" visible" ]]; }
 
 covers_screen() {
     local handle x y w h top visible
@@ -64,17 +58,9 @@ covers_screen() {
         [ -n "$(xdotool search --onlyvisible --name '^Screen Saver$' 2>/dev/null)" ]
 }
 
-# glows FILE MIN [CROP]: at least MIN bright pixels (in the crop, when given); BRIGHT and HUE are set.
-BRIGHT=0
-HUE=-1
-glows() {
-    local file=$1 min=$2 crop=${3:-}
-    e2e_screenshot "$file" || return 1
-    if [ -n "$crop" ]; then convert "$file" -crop "$crop" +repage "$file" || return 1; fi
-    local r g b
-    read -r BRIGHT r g b HUE < <(e2e_pixels "$file")
-    [ "$BRIGHT" -ge "$min" ]
-}
+# glows FILE MIN: the screen, kept as FILE, has at least MIN bright pixels; BRIGHT and HUE are set.
+BRIGHT=0 HUE=-1
+glows() { e2e_screenshot "$1" && read -r BRIGHT _ _ _ HUE < <(e2e_pixels "$1") && [ "$BRIGHT" -ge "$2" ]; }
 
 amber() { e2e_log "bright pixels $BRIGHT, mean hue $HUE"; [ "$HUE" -ge 30 ] && [ "$HUE" -le 70 ]; }
 

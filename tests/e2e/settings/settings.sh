@@ -13,7 +13,7 @@ SCR=$(readlink -f "$1")
 PROBE=$(readlink -f "$2")
 e2e_can_start "$SCR" "$PROBE"
 SHOT_OUT=
-if [ "${3:-}" = --screenshot ]; then SHOT_OUT=$(readlink -f "$4"); fi
+[ "${3:-}" != --screenshot ] || SHOT_OUT=$(readlink -f "$4")
 saver_display
 
 # stored: the key's values as "Color Direction Quantity Size Speed" in decimal, "none" without a key.
@@ -28,12 +28,7 @@ stored() {
     echo "$line"
 }
 
-stored_is() {
-    local now
-    now=$(stored)
-    [ "$now" = "$1" ] || e2e_log "stored: $now, expected $1"
-    [ "$now" = "$1" ]
-}
+stored_is() { e2e_is stored: "$(stored)" "$1"; }
 
 # --- The setup dialog, driven with the keyboard. ---
 
@@ -55,44 +50,41 @@ dialog_screenshot() {
         convert "$E2E_TMP/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"
 }
 
+# Taken once two pictures in a row are the same: the dialog has finished drawing.
+dialog_settled() {
+    dialog_screenshot "$E2E_TMP/next.png" || return 1
+    local same=1
+    [ -f "$E2E_TMP/dialog.png" ] &&
+        [ "$(compare -metric AE "$E2E_TMP/dialog.png" "$E2E_TMP/next.png" null: 2>&1)" = 0 ] && same=0
+    mv "$E2E_TMP/next.png" "$E2E_TMP/dialog.png"
+    return $same
+}
+screenshot() {
+    [ -n "$SHOT_OUT" ] || return 0
+    e2e_check "dialog screenshot" wait_for 10 dialog_settled
+    cp "$E2E_TMP/dialog.png" "$SHOT_OUT" && e2e_log "screenshot: $SHOT_OUT"
+}
+
+# session OPENED TYPED ENDED CODE STORED VALUES: /c opens the dialog, the command TYPED is run, the dialog
+# ends with CODE and the settings stored are VALUES; OPENED, ENDED and STORED name the three checks.
+session() {
+    e2e_check "$1" open_dialog /c
+    eval "$2"
+    e2e_check "$3" exits_with "$DIALOG_PID" "$4"
+    e2e_check "$5" stored_is "$6"
+}
+
 check_dialog() {
     e2e_check "no settings stored on a fresh prefix" stored_is none
-
-    e2e_check "/c opens Fenlight Setup" open_dialog /c
-    if [ -n "$SHOT_OUT" ]; then
-        # Taken once two pictures in a row are the same: the dialog has finished drawing.
-        rm -f "$E2E_TMP/dialog.png"
-        dialog_settled() {
-            dialog_screenshot "$E2E_TMP/next.png" || return 1
-            local same=1
-            [ -f "$E2E_TMP/dialog.png" ] &&
-                [ "$(compare -metric AE "$E2E_TMP/dialog.png" "$E2E_TMP/next.png" null: 2>&1)" = 0 ] && same=0
-            mv "$E2E_TMP/next.png" "$E2E_TMP/dialog.png"
-            return $same
-        }
-        e2e_check "dialog screenshot" wait_for 10 dialog_settled
-        cp "$E2E_TMP/dialog.png" "$SHOT_OUT" && e2e_log "screenshot: $SHOT_OUT"
-    fi
-    keys Return
-    e2e_check "OK on the opened dialog ends it with 1" exits_with "$DIALOG_PID" 1
-    e2e_check "and stores what it showed: Cycle, Down, 77, 26, 33" stored_is "5 1 77 26 33"
-
+    session "/c opens Fenlight Setup" "screenshot; keys Return" "OK on the opened dialog ends it with 1" 1 \
+        "and stores what it showed: Cycle, Down, 77, 26, 33" "5 1 77 26 33"
     # Tab order: OK, Cancel, particles, direction, colours, size, speed, Reset.
-    e2e_check "/c opens again" open_dialog /c
-    keys Tab Tab End Tab Home Tab Home Down Down Tab Home Right Right Tab End Return
-    e2e_check "changes made with the keyboard end with 1" exits_with "$DIALOG_PID" 1
-    e2e_check "and are stored: Amber, Up, 120, 2, 100" stored_is "2 0 120 2 100"
-
-    e2e_check "/c opens a third time" open_dialog /c
-    keys shift+Tab space Escape
-    e2e_check "Reset then Escape ends with 0" exits_with "$DIALOG_PID" 0
-    e2e_check "and stores nothing" stored_is "2 0 120 2 100"
-
-    e2e_check "/c opens a fourth time" open_dialog /c
-    keys shift+Tab space Tab Return
-    e2e_check "Reset then OK ends with 1" exits_with "$DIALOG_PID" 1
-    e2e_check "and stores the defaults" stored_is "5 1 77 26 33"
-
+    session "/c opens again" "keys Tab Tab End Tab Home Tab Home Down Down Tab Home Right Right Tab End Return" \
+        "changes made with the keyboard end with 1" 1 "and are stored: Amber, Up, 120, 2, 100" "2 0 120 2 100"
+    session "/c opens a third time" "keys shift+Tab space Escape" "Reset then Escape ends with 0" 0 \
+        "and stores nothing" "2 0 120 2 100"
+    session "/c opens a fourth time" "keys shift+Tab space Tab Return" "Reset then OK ends with 1" 1 \
+        "and stores the defaults" "5 1 77 26 33"
     wine reg delete 'HKCU\Software\Wine\X11 Driver' /f >/dev/null 2>&1
 }
 
