@@ -16,10 +16,11 @@ for entry in re.sub(r"\\\n", "", found.group(1)).split("\\n"):
     print(" ".join(entry.split())) if entry.strip() else None' "$1"
 }
 
-# add_to HOME [VAR=VALUE...]: the command run by the owner of HOME (not under sudo), xscreensaver's
-# app-defaults looked for in $E2E_TMP/etc, then $E2E_TMP/usr; what it says in HOME.out.
+# add_to HOME [VAR=VALUE...]: the command run by the owner of HOME (a folder of $E2E_TMP, the check's working
+# folder; not under sudo), xscreensaver's app-defaults looked for in $E2E_TMP/etc, then $E2E_TMP/usr; what it
+# says in HOME.out.
 add_to() {
-    env -u SUDO_USER HOME="$1" FENLIGHT_APP_DEFAULTS_DIRS="$E2E_TMP/etc $E2E_TMP/usr" "${@:2}" "$ADD" \
+    env -u SUDO_USER HOME="$E2E_TMP/$1" FENLIGHT_APP_DEFAULTS_DIRS="$E2E_TMP/etc $E2E_TMP/usr" "${@:2}" "$ADD" \
         >"$1.out" 2>&1
 }
 
@@ -53,17 +54,16 @@ leaves_alone() {
 }
 
 check_add() {
-    ADD=$1
+    ADD=$(realpath "$1")
     local home t=$'\t'
-    for home in etc usr bin written none no-list linked/dotfiles second-place none-listed twice off sudo; do
-        mkdir -p "$E2E_TMP/$home"
-    done
+    cd "$E2E_TMP" &&
+        mkdir -p etc usr bin written none no-list linked/dotfiles second-place none-listed twice off sudo || exit 1
     # xscreensaver's own list, ended by a line without a backslash; another in the second place.
     printf '*programs:\t\\\n\tmaze -root\t\\n\\\n  GL: \tgears -root\t\\n\\\n- GL: \tcubes -root\t\\n\n' \
-        >"$E2E_TMP/etc/XScreenSaver"
-    sed 's/maze/xmaze/' "$E2E_TMP/etc/XScreenSaver" >"$E2E_TMP/usr/XScreenSaver"
+        >etc/XScreenSaver
+    sed 's/maze/xmaze/' etc/XScreenSaver >usr/XScreenSaver
     # As xscreensaver-settings writes it: the list's lines padded with tabs, its last line blank.
-    cat >"$E2E_TMP/written.xscreensaver" <<EOF
+    cat >written.xscreensaver <<EOF
 selected:${t}1
 programs:${t}${t}${t}${t}${t}${t}${t}${t}      \\
 ${t}${t}${t}${t}maze --root${t}${t}${t}${t}    \n\\
@@ -73,42 +73,38 @@ ${t}${t}${t}${t}maze --root${t}${t}${t}${t}    \n\\
 
 pointerHysteresis:${t}10
 EOF
-    for home in written twice sudo; do cp "$E2E_TMP/written.xscreensaver" "$E2E_TMP/$home/.xscreensaver"; done
-    cp "$E2E_TMP/written.xscreensaver" "$E2E_TMP/linked/dotfiles/xscreensaver"
-    ln -s dotfiles/xscreensaver "$E2E_TMP/linked/.xscreensaver"
-    printf 'timeout:\t0:05:00\n' >"$E2E_TMP/no-list/.xscreensaver"
-    sed 's/^- GL: .*superquadrics/- GL: fenlight/' "$E2E_TMP/written.xscreensaver" \
-        >"$E2E_TMP/off/.xscreensaver"
+    for home in written twice sudo; do cp written.xscreensaver "$home/.xscreensaver"; done
+    cp written.xscreensaver linked/dotfiles/xscreensaver
+    ln -s dotfiles/xscreensaver linked/.xscreensaver
+    printf 'timeout:\t0:05:00\n' >no-list/.xscreensaver
+    sed 's/^- GL: .*superquadrics/- GL: fenlight/' written.xscreensaver >off/.xscreensaver
     # As root under sudo: id answers 0 whoever runs the check.
-    printf '#!/bin/sh\necho 0\n' >"$E2E_TMP/bin/id" && chmod 755 "$E2E_TMP/bin/id"
+    printf '#!/bin/sh\necho 0\n' >bin/id && chmod 755 bin/id
 
-    e2e_check "on a ~/.xscreensaver as xscreensaver writes it, one line is added" \
-        adds_once "$E2E_TMP/written" 1
-    e2e_check "without a ~/.xscreensaver, xscreensaver's own list gets fenlight" adds_once "$E2E_TMP/none" any
-    e2e_check "on a ~/.xscreensaver without a list, xscreensaver's own list is added" \
-        adds_once "$E2E_TMP/no-list" any
-    e2e_check "on a linked ~/.xscreensaver, the file it names gets the line" adds_once "$E2E_TMP/linked" 1
-    e2e_check "and the link stays" [ -L "$E2E_TMP/linked/.xscreensaver" ]
+    e2e_check "on a ~/.xscreensaver as xscreensaver writes it, one line is added" adds_once written 1
+    e2e_check "without a ~/.xscreensaver, xscreensaver's own list gets fenlight" adds_once none any
+    e2e_check "on a ~/.xscreensaver without a list, xscreensaver's own list is added" adds_once no-list any
+    e2e_check "on a linked ~/.xscreensaver, the file it names gets the line" adds_once linked 1
+    e2e_check "and the link stays" [ -L linked/.xscreensaver ]
     # Fenlight added, taken out by hand with another change, added again: the copy is still the first file.
-    add_to "$E2E_TMP/twice"
-    printf 'lock:\tTrue\n' | cat "$E2E_TMP/written.xscreensaver" - >"$E2E_TMP/twice/.xscreensaver"
-    add_to "$E2E_TMP/twice"
+    add_to twice
+    printf 'lock:\tTrue\n' | cat written.xscreensaver - >twice/.xscreensaver
+    add_to twice
     e2e_check "a later change keeps the copy of the file as it was before Fenlight" \
-        cmp "$E2E_TMP/written.xscreensaver" "$E2E_TMP/twice/.xscreensaver.before-fenlight"
-    e2e_check "a switched-off fenlight counts as listed, and it says so" \
-        leaves_alone "$E2E_TMP/off" 0 "switched off"
-    e2e_check "under sudo it refuses, naming the user to run it as" leaves_alone "$E2E_TMP/sudo" 1 \
+        cmp written.xscreensaver twice/.xscreensaver.before-fenlight
+    e2e_check "a switched-off fenlight counts as listed, and it says so" leaves_alone off 0 "switched off"
+    e2e_check "under sudo it refuses, naming the user to run it as" leaves_alone sudo 1 \
         "run it as someone, without sudo" SUDO_USER=someone PATH="$E2E_TMP/bin:$PATH"
 
-    rm "$E2E_TMP/etc/XScreenSaver"
+    rm etc/XScreenSaver
     e2e_check "with xscreensaver's list only in the second place, that list is taken" \
-        adds_once "$E2E_TMP/second-place" any "$E2E_TMP/usr/XScreenSaver"
-    rm "$E2E_TMP/usr/XScreenSaver"
+        adds_once second-place any usr/XScreenSaver
+    rm usr/XScreenSaver
     e2e_check "with neither, nothing is written, naming the files it looked for" leaves_alone \
-        "$E2E_TMP/none-listed" 1 "list of hacks ($E2E_TMP/etc/XScreenSaver or $E2E_TMP/usr/XScreenSaver)"
-    printf '! no list here\n*timeout: 0:10:00\n' >"$E2E_TMP/etc/XScreenSaver"
+        none-listed 1 "list of hacks ($E2E_TMP/etc/XScreenSaver or $E2E_TMP/usr/XScreenSaver)"
+    printf '! no list here\n*timeout: 0:10:00\n' >etc/XScreenSaver
     e2e_check "with an app-defaults file without a list, nothing is written" \
-        leaves_alone "$E2E_TMP/none-listed" 1 "has no list of hacks"
+        leaves_alone none-listed 1 "has no list of hacks"
 }
 
 check_daemon() {
@@ -147,13 +143,7 @@ EOF
     e2e_check "the daemon starts and answers" wait_for 15 command_daemon -time
 
     e2e_check "xscreensaver-command -activate is accepted" command_daemon -activate
-    if wait_for 15 hack_started; then
-        e2e_pass "the daemon starts fenlight"
-    else
-        e2e_fail "the daemon starts fenlight"
-        tail -n 20 "$HOME_DIR/daemon.log"
-        return
-    fi
+    e2e_check "the daemon starts fenlight" wait_for 15 hack_started || { tail -n 20 "$HOME_DIR/daemon.log"; return; }
     track "$HACK_PID"
     e2e_check "the hack is handed the daemon's window" handed_over
     e2e_check "the screen shows fenlight's amber lights" wait_for 20 shows_amber
