@@ -7,11 +7,7 @@ set -u
 me=e2e TMPDIR=/tmp
 . "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
 export TMPDIR=$work
-E2E_TMP=$work
-E2E_IMMUTABLE=()
-E2E_FAILURES=0
-E2E_DIR=$root/tests/e2e
-E2E_TOOLS=$root/tools
+E2E_TMP=$work E2E_DIR=$root/tests/e2e E2E_TOOLS=$root/tools E2E_IMMUTABLE=() E2E_PASSES=0 E2E_FAILURES=0
 # Every Windows program starts through tools/wine, which picks the loader that fits it.
 wine() { "$E2E_TOOLS/wine" "$@"; }
 # Mesa's driver is unloaded when the display closes, so the leak checker cannot tell its allocations from
@@ -20,13 +16,12 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
 # e2e_can_start PROGRAM...: a check whose Windows programs cannot start on this machine (a 32-bit one where
 # 32-bit programs do not run) ends here, reported to CTest as skipped (77) with tools/wine's reason.
-e2e_can_start() {
-    local program
-    for program; do "$E2E_TOOLS/wine" --check "$program" || exit; done
-}
+e2e_can_start() { local program; for program; do "$E2E_TOOLS/wine" --check "$program" || exit; done; }
 
-# e2e_need COMMAND...: a check whose commands are not all there ends here, skipped (77), naming the packages.
-e2e_need() { local m; m=$(missing "$@") || { echo "skipped: missing Debian packages: $m"; exit 77; }; }
+# e2e_skipped REASON...: the check ends here, reported to CTest as skipped (77) for that reason.
+e2e_skipped() { echo "skipped: $*"; exit 77; }
+# e2e_need COMMAND...: a check whose commands are not all there ends here, skipped, naming the packages.
+e2e_need() { local m; m=$(missing "$@") || e2e_skipped "missing Debian packages: $m"; }
 
 # However the check ends, once its processes have: Wine's server of its prefix, and no file left immutable.
 on_exit() {
@@ -48,7 +43,6 @@ e2e_immutable() {
 }
 
 e2e_log() { printf '  %s\n' "$*"; }
-E2E_PASSES=0
 e2e_pass() { printf 'PASS %s\n' "$*"; E2E_PASSES=$((E2E_PASSES + 1)); }
 e2e_fail() { printf 'FAIL %s\n' "$*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 e2e_skip() { printf 'SKIP %s\n' "$*"; }
@@ -84,10 +78,8 @@ e2e_start_sway() {
     local pid display
     # Sway's user passes through it to its own folder.
     chmod 711 "$E2E_TMP"
-    if ! read -r E2E_SWAY_DIR pid display < <("$E2E_TOOLS/sway-start" "$@" 2>"$E2E_TMP/sway-start.err"); then
-        echo "skipped: $(sed 's/^sway-start: //' "$E2E_TMP/sway-start.err")"
-        exit 77
-    fi
+    read -r E2E_SWAY_DIR pid display < <("$E2E_TOOLS/sway-start" "$@" 2>"$E2E_TMP/sway-start.err") ||
+        e2e_skipped "$(sed 's/^sway-start: //' "$E2E_TMP/sway-start.err")"
     track "$pid"
     E2E_SWAY_PID=$pid
     E2E_SESSION=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"

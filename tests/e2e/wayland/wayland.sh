@@ -11,8 +11,7 @@
 
 COMPOSITOR=$1 SNAPSHOT=${4:-}
 on() { [ "$COMPOSITOR" = "$1" ]; }
-skip() { echo "skipped: $*"; exit 77; }
-[ -x "$3" ] || skip "$(package_of fake-input.xml) is not installed, so the checks' input client is not built"
+[ -x "$3" ] || e2e_skipped "$(package_of fake-input.xml) is not installed, so the checks' input client is not built"
 on sway && e2e_need sway swaymsg swayidle grim wtype
 on kwin && e2e_need kwin_wayland dbus-daemon python3:dbus
 # As root the compositor and its clients run as nobody, from copies here (the build may be out of its reach;
@@ -46,7 +45,7 @@ else
     KWIN_PID=$!
     track $KWIN_PID
     wait_for 30 eval 'running $KWIN_PID && test -S kwin/kwin-e2e' ||
-        skip "KWin does not start here: $(grep -v '^$' kwin.log | tail -n 1)"
+        e2e_skipped "KWin does not start here: $(grep -v '^$' kwin.log | tail -n 1)"
     SESSION+=(WAYLAND_DISPLAY=kwin-e2e) OUTPUTS=(Virtual-0 Virtual-1) SIZES=(640x480 640x480)
     shot() { as_client /usr/bin/python3 "$E2E_TMP/bin/kwin_screenshot.py" "$1" >"$2"; }
     key() { as_client "$INPUT" key; }
@@ -59,7 +58,7 @@ as_client() { "${SESSION[@]}" "$@"; }
 track $!
 wait_for 30 grep -q ready mouse.out || { echo "no test input: $(cat mouse.out)"; exit 1; }
 wait_for 30 shot "$FIRST" desktop.ppm ||
-    skip "$COMPOSITOR gives no screenshots here: $(shot "$FIRST" /dev/null 2>&1 | tail -n 1)"
+    e2e_skipped "$COMPOSITOR gives no screenshots here: $(shot "$FIRST" /dev/null 2>&1 | tail -n 1)"
 # Input starts with a motion that does not move, so the pointer is on the saver's surface (its enter event)
 # before the real motion comes.
 click() { as_client "$INPUT" move 0 0 wait 300 button; }

@@ -110,10 +110,8 @@ EOF
 check_daemon() {
     local fenlight=$1
     e2e_need xscreensaver xscreensaver-command
-    if [ ${#as_user[@]} -gt 0 ] && ! id -u nobody >/dev/null 2>&1; then
-        e2e_skip "running as root and there is no user nobody: the daemon launches no hacks as root"
-        exit 77
-    fi
+    [ ${#as_user[@]} -eq 0 ] || id -u nobody >/dev/null 2>&1 ||
+        e2e_skipped "running as root and there is no user nobody: the daemon launches no hacks as root"
     start_xvfb 800x600 || exit 1
 
     # The user's own home with only fenlight in its list, and a copy of the program it can run.
