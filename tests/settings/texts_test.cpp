@@ -1,0 +1,146 @@
+// The languages: every file gives exactly the texts English has, which language a person gets, and a text
+// as it is shown.
+#include "settings/texts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using Texts = std::map<std::string, std::string>;
+
+// A file's texts by key, as they stand in the source; a line that is no text, or a key given twice, fails.
+Texts ReadFile(const std::string& tag) {
+    std::ifstream file(std::string(FENLIGHT_LANGUAGE_DIR) + "/" + tag + ".txt");
+    EXPECT_TRUE(file) << tag;
+    Texts texts;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        const size_t equals = line.find(" = ");
+        EXPECT_NE(equals, std::string::npos) << tag << ": not KEY = TEXT: " << line;
+        if (equals == std::string::npos) continue;
+        EXPECT_TRUE(texts.emplace(line.substr(0, equals), line.substr(equals + 3)).second)
+            << tag << ": twice: " << line;
+        EXPECT_EQ(line.find_last_not_of(" \t\r"), line.size() - 1) << tag << ": space at the end: " << line;
+    }
+    return texts;
+}
+
+// What a text must keep in every language: its {names}, its Alt letter's & (an & before a space is the word)
+// and its new lines.
+std::multiset<std::string> Kept(const std::string& text) {
+    std::multiset<std::string> kept;
+    for (size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1)) {
+        kept.insert(text.substr(at, text.find('}', at) - at + 1));
+    }
+    for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
+        if (text.substr(at + 1, 1) != " ") kept.insert("&");
+    }
+    for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
+        kept.insert("\\n");
+    return kept;
+}
+
+TEST(LanguageFiles, EveryLanguageHasEnglishsTextsAndNoOther) {
+    Texts english = ReadFile("en");
+    // The settings' English is the table's own: a copy in the file would be a second one.
+    std::set<std::string> tableKeys;
+    for (const SettingRule& rule : kSettingRules) {
+        const std::string option = rule.option;
+        tableKeys.insert(option);
+        for (const char* word : rule.words) tableKeys.insert(option + "." + word);
+        if (rule.low != nullptr) tableKeys.insert({option + ".low", option + ".high"});
+    }
+    for (const std::string& key : tableKeys) EXPECT_EQ(english.count(key), 0u) << key;
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(FENLIGHT_LANGUAGE_DIR)) {
+        files.insert(entry.path().stem().string());
+    }
+    ASSERT_EQ(std::string(kLanguageFiles[kEnglish].tag), "en");
+    std::set<std::string> built;
+    for (uint32_t language = 1; language < kLanguageCount; ++language) {
+        const std::string tag = kLanguageFiles[language].tag;
+        built.insert(tag);
+        Texts texts = ReadFile(tag);
+        for (const std::string& key : tableKeys) {
+            EXPECT_FALSE(texts[key].empty()) << tag << " has no " << key;
+            texts.erase(key);
+        }
+        for (const auto& [key, text] : english) {
+            const auto it = texts.find(key);
+            if (it == texts.end()) {
+                ADD_FAILURE() << tag << " has no " << key;
+                continue;
+            }
+            EXPECT_EQ(Kept(it->second), Kept(text)) << tag << " " << key << " = " << it->second;
+            texts.erase(it);
+        }
+        for (const auto& [key, text] : texts)
+            ADD_FAILURE() << tag << " has " << key << ", which English has not";
+    }
+    files.erase("en");
+    EXPECT_EQ(files, built) << "a file in settings/languages that the build leaves out, or the reverse";
+}
+
+TEST(Languages, PickLanguage) {
+    const struct {
+        std::string preferred;
+        const char* tag;
+    } cases[] = {
+        {"de-DE", "de"},
+        {"de-AT,en", "de"},
+        {"en-US,de", "en"},
+        {"pt-PT", "pt-BR"},
+        {"PT_br", "pt-BR"},
+        {"fr-CA;q=0.9, ja", "fr"},
+        {"zh", "zh-CN"},
+        {"zh-Hans-SG", "zh-CN"},
+        {"zh-TW", "en"},
+        {"zh-Hant,ko", "ko"},
+        {"zh-HK", "en"},
+        {"sw-KE", "en"},
+        {"", "en"},
+        {"x,,tr", "tr"},
+        {std::string("ja\0ru", 5), "ja"},
+        {"ru-RU ja-JP", "ru"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(kLanguageFiles[PickLanguage(c.preferred)].tag, c.tag) << c.preferred;
+    }
+}
+
+TEST(Languages, TextsAsShown) {
+    const uint32_t german = PickLanguage("de");
+    EXPECT_STREQ(LanguageText(german, "cancel").text, "Abbrechen");
+    // English's for a language the program does not have, and nothing for a key nobody has.
+    EXPECT_STREQ(LanguageText(kLanguageCount, "cancel").text, "Cancel");
+    EXPECT_EQ(LanguageText(german, "no.such.key").length, 0u);
+    EXPECT_STREQ(LanguageText(kEnglish, "dialog.label", "label", "Colors").text, "Colors:");
+    EXPECT_STREQ(LanguageText(kEnglish, "dialog.error", "code", "5").text, "Error 5.");
+    EXPECT_NE(std::string(LanguageText(kEnglish, "installer.finished-selected").text).find("saver.\n\nIts"),
+              std::string::npos);
+    // A value too long for the buffer is cut where a character starts.
+    std::string longest;
+    for (int i = 0; i < 300; ++i) longest += "\xC3\xA9";  // é
+    const ShownText cut = LanguageText(kEnglish, "dialog.label", "label", longest);
+    EXPECT_EQ(std::string(cut.text), longest.substr(0, sizeof cut.text - 2) + ":");
+
+    EXPECT_STREQ(SettingLabel(kEnglish, kFieldColor).text, "Colors");
+    EXPECT_STREQ(SettingWord(kEnglish, kFieldColor, 2).text, "Amber");
+    EXPECT_STREQ(SettingEnd(kEnglish, kFieldSize, true).text, "Big");
+    EXPECT_STREQ(SettingEnd(kEnglish, kFieldQuantity, false).text, "Few");
+    EXPECT_STREQ(SettingWord(german, kFieldDirection, 5).text, "");
+    EXPECT_STREQ(SettingEnd(german, kFieldDirection, true).text, "");
+    std::string_view raw;
+    ASSERT_TRUE(FindText(kLanguageFiles[german].text, "direction.in", raw));
+    EXPECT_EQ(SettingWord(german, kFieldDirection, 2).text, raw);
+}
+
+}  // namespace
