@@ -6,8 +6,7 @@
 # on_failure runs (when it has one). Nothing in finish may fail under set -e, which would leave it half done.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$(mktemp -d --tmpdir "fenlight-$me.XXXXXX") || exit 1
-cleanup=("$work")
-pids=()
+cleanup=("$work") pids=()
 track() { pids+=("$1"); }
 finish() {
     local status=$? i
@@ -23,6 +22,15 @@ trap finish EXIT
 trap 'exit 130' INT TERM
 
 die() { echo "$me: $*" >&2; exit 1; }
+
+# quietly WHAT COMMAND...: COMMAND's output is shown only when it fails, and then the tool ends saying WHAT.
+quietly() { "${@:2}" >"$work/log" 2>&1 || { cat "$work/log" >&2; die "$1"; }; }
+
+# windows_inputs DEFINES SCR...: the Windows build's defines file (CMake writes it) and the saver builds exist.
+windows_inputs() {
+    [ -f "$1" ] || die "no $1: configure a Windows preset (cmake --preset windows) first"
+    local scr; for scr in "${@:2}"; do [ -f "$scr" ] || die "no saver build at $scr"; done
+}
 
 # as_user: the prefix that runs a program as an unprivileged user, for those that refuse root (sway, KWin,
 # xscreensaver's daemon): nobody when run as root, else none.
