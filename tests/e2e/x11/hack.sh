@@ -6,11 +6,11 @@
 # the window's own screen are the ones asked about; an event Xlib has already read cuts a long wait between
 # frames short; a second signal ends it on a stalled X server, also when started with the stop signals
 # blocked; the settings' words; xscreensaver-settings' command.
-#   hack.sh FENLIGHT X11_TEST_WINDOW X11_WINDOW_CHECK FENLIGHT_XML
+#   hack.sh FENLIGHT X11_WINDOW_CHECK FENLIGHT_XML
 . "$(dirname "$0")/../common.sh"
 
 # FENLIGHT_XML: xscreensaver's description of the settings, as the build writes it.
-FENLIGHT=$1 HELPER=$2 WINDOW_CHECK=$3 SETTINGS_XML=$4
+FENLIGHT=$1 WINDOW_CHECK=$2 SETTINGS_XML=$3
 unset XSCREENSAVER_WINDOW
 # The second screen is 8 bits deep: OpenGL can use none of its visuals.
 start_xvfb 1024x768 -screen 1 160x120x8 || exit 1
@@ -27,10 +27,10 @@ s.pthread_sigmask(s.SIG_BLOCK, {s.SIGTERM, s.SIGINT}); os.execv(sys.argv[1], sys
     track "$HACK_PID"
 }
 
-# new_window WIDTH HEIGHT [vroot|inputonly]: a window of the helper's; sets WINDOW_ID and WINDOW_PID.
+# new_window WIDTH HEIGHT [vroot|inputonly]: a window of the window check's; sets WINDOW_ID and WINDOW_PID.
 new_window() {
     local out=$E2E_TMP/window-$RANDOM
-    "$HELPER" new "$@" >"$out" &
+    "$WINDOW_CHECK" new "$@" >"$out" &
     WINDOW_PID=$!
     track "$WINDOW_PID"
     wait_for 10 grep -q '^0x' "$out" || return 1
@@ -262,7 +262,7 @@ kill "$WINDOW_PID"
 
 echo "== its own window: lights, and Escape, q or the window manager's close end it with 0"
 own_window() { OWN_WINDOW=$(e2e_find_window '^Fenlight$'); [ -n "$OWN_WINDOW" ]; }
-close() { "$HELPER" close "$OWN_WINDOW"; }
+close() { "$WINDOW_CHECK" close "$OWN_WINDOW"; }
 key() { xdotool key --window "$OWN_WINDOW" "$1"; }
 for ending in "Escape|key Escape" "q|key q" "the window manager's close|close"; do
     start_hack --colors amethyst

@@ -9,10 +9,17 @@
 // those of the window's own screen, which need not be the display's default one: every extension that
 // screen names is found. Exit 0 when that holds.
 // With "glyphs", it prints the rows of the frame-rate text's glyphs, "C 0x..,0x.." a character, and ends.
+// It also stands in for the windows other programs hand the hack:
+//   new WIDTH HEIGHT [vroot|inputonly]  makes and maps a black window with the default visual, prints its id,
+//                                       and stays until killed; with vroot the window also names itself the
+//                                       virtual root (__SWM_VROOT); inputonly makes it of class InputOnly
+//   close ID                            asks window ID to close as a window manager would
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -31,17 +38,45 @@ double NowSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-int CheckWait(HackWindow& hack) {
+// The window manager's close: WM_DELETE_WINDOW, and a round trip that reads any answer into Xlib's queue.
+void SendClose(Display* display, Window window) {
     XEvent close{};
     close.xclient.type = ClientMessage;
-    close.xclient.window = hack.window;
-    close.xclient.message_type = hack.wmProtocols;
+    close.xclient.window = window;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     close.xclient.format = 32;
-    close.xclient.data.l[0] = long(hack.wmDeleteWindow);
+    close.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
     close.xclient.data.l[1] = CurrentTime;
-    XSendEvent(hack.display, hack.window, False, NoEventMask, &close);
-    // The round trip reads the close into Xlib's queue, leaving nothing on the connection.
-    XSync(hack.display, False);
+    XSendEvent(display, window, False, NoEventMask, &close);
+    XSync(display, False);
+}
+
+int MakeWindow(Display* display, int width, int height, const char* kind) {
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    const auto w = unsigned(width), h = unsigned(height);
+    const Window window =
+        std::strcmp(kind, "inputonly") == 0
+            ? XCreateWindow(display, root, 0, 0, w, h, 0, CopyFromParent, InputOnly, CopyFromParent, 0,
+                            nullptr)
+            : XCreateSimpleWindow(display, root, 0, 0, w, h, 0, 0, BlackPixel(display, screen));
+    XStoreName(display, window, "fenlight test window");
+    if (std::strcmp(kind, "vroot") == 0) {
+        XChangeProperty(display, window, XInternAtom(display, "__SWM_VROOT", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&window), 1);
+    }
+    XSelectInput(display, window, StructureNotifyMask);
+    XMapWindow(display, window);
+    XEvent event{};
+    while (event.type != MapNotify) XNextEvent(display, &event);
+    std::printf("0x%lx\n", window);
+    std::fflush(stdout);
+    for (;;) XNextEvent(display, &event);
+}
+
+int CheckWait(HackWindow& hack) {
+    // The close is read into Xlib's queue, leaving nothing on the connection.
+    SendClose(hack.display, hack.window);
     if (XEventsQueued(hack.display, QueuedAlready) == 0) {
         std::fprintf(stderr, "x11-window-check: the close was not queued\n");
         return 1;
@@ -84,7 +119,24 @@ int CheckScreenExtensions(HackWindow& hack) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "glyphs") == 0) {
+    const char* command = argc > 1 ? argv[1] : "";
+    if (std::strcmp(command, "new") == 0 || std::strcmp(command, "close") == 0) {
+        Display* display = XOpenDisplay(nullptr);
+        if (display == nullptr) {
+            std::fprintf(stderr, "x11-window-check: cannot open display\n");
+            return 1;
+        }
+        if (argc >= 4 && command[0] == 'n') {
+            return MakeWindow(display, std::atoi(argv[2]), std::atoi(argv[3]), argc >= 5 ? argv[4] : "");
+        }
+        if (argc == 3 && command[0] == 'c') {
+            SendClose(display, Window(std::strtoul(argv[2], nullptr, 0)));
+            return 0;
+        }
+        std::fprintf(stderr, "usage: x11-window-check new WIDTH HEIGHT [vroot|inputonly] | close ID\n");
+        return 2;
+    }
+    if (std::strcmp(command, "glyphs") == 0) {
         for (const char* c = "FPS:0123456789."; *c != '\0'; ++c) {
             const uint8_t* rows = GlyphRows(*c);
             std::printf("%c", *c);
