@@ -8,6 +8,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$(mktemp -d --tmpdir "fenlight-$me.XXXXXX") || exit 1
 cleanup=("$work") pids=()
 track() { pids+=("$1"); }
+# spawn NAME COMMAND...: COMMAND in the background (with the call's redirections), tracked; its pid in NAME.
+spawn() { "${@:2}" & printf -v "$1" %s "$!"; track "$!"; }
 finish() {
     local status=$? i
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do

@@ -136,9 +136,7 @@ e2e_check "the eleven files are in place" all_there
 
 start_xvfb 800x600 || exit 1
 unset XSCREENSAVER_WINDOW
-"$HACK" --root --colors amber >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
-HACK_PID=$!
-track "$HACK_PID"
+spawn HACK_PID "$HACK" --root --colors amber >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err"
 draws() { running "$HACK_PID" && e2e_screenshot "$E2E_TMP/root.png" && e2e_lights "$E2E_TMP/root.png" amber; }
 e2e_check "the installed hack draws amber lights on the root window" wait_for 60 draws
 kill "$HACK_PID"

@@ -57,9 +57,7 @@ check_preview() {
     # Wine keeps the OpenGL picture of a child window whose parent belongs to another process off the
     # X screen (Windows shows it), so the frames the preview presents are counted in Wine's GL trace.
     local trace="$E2E_TMP/preview-gl.log"
-    WINEDEBUG=-all,+wgl wine "$SCR" /p "$PARENT" >/dev/null 2>"$trace" &
-    SAVER_PID=$!
-    track "$SAVER_PID"
+    WINEDEBUG=-all,+wgl spawn SAVER_PID wine "$SCR" /p "$PARENT" >/dev/null 2>"$trace"
     child_fills_parent() { CHILD=$(probe child "$PARENT") && [ "$CHILD" = "0 0 320 240 parent 320 240 child" ]; }
     e2e_check "/p $PARENT makes a child that fills the parent" wait_for 30 child_fills_parent
     e2e_log "preview child: $CHILD"

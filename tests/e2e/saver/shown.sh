@@ -15,9 +15,7 @@ probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
 DIALOG_PID= DIALOG=
 dialog_up() { DIALOG=$(e2e_find_window '^Fenlight Setup$'); [ -n "$DIALOG" ]; }
 open_dialog() {
-    wine "$SCR" "$@" >/dev/null 2>&1 &
-    DIALOG_PID=$!
-    track "$DIALOG_PID"
+    spawn DIALOG_PID wine "$SCR" "$@" >/dev/null 2>&1
     wait_for 30 dialog_up && xdotool windowfocus --sync "$DIALOG" 2>/dev/null
 }
 
@@ -25,9 +23,7 @@ open_dialog() {
 # is made; PARENT is its handle (once it is shown, within 30 s), PARENT_PID the probe's pid.
 open_parent() {
     rm -f "$5"
-    wine "$PROBE" parent "$1" "$2" "$3" "$4" "Z:${5//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null &
-    PARENT_PID=$!
-    track "$PARENT_PID"
+    spawn PARENT_PID wine "$PROBE" parent "$1" "$2" "$3" "$4" "Z:${5//\//\\}" >"$E2E_TMP/parent.out" 2>/dev/null
     wait_for 30 eval 'PARENT=$(tr -d "\r" <"$E2E_TMP/parent.out" | head -n 1) && [ -n "$PARENT" ]'
 }
 
@@ -36,9 +32,7 @@ open_parent() {
 # takes over a second (a loaded machine), so Wine's own status may be 137 where Windows sees 0.
 start_saver() {
     SAVER_OUT=$(mktemp -p "$E2E_TMP")
-    wine "$PROBE" launch "${SAVER_PROGRAM:-$SCR}" "$*" >"$SAVER_OUT" 2>/dev/null &
-    SAVER_PID=$!
-    track "$SAVER_PID"
+    spawn SAVER_PID wine "$PROBE" launch "${SAVER_PROGRAM:-$SCR}" "$*" >"$SAVER_OUT" 2>/dev/null
 }
 
 # saver_ends_with CODE [PID OUT]: the saver started by start_saver (or by that probe) ends with CODE.

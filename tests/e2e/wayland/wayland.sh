@@ -35,15 +35,12 @@ else
       echo '</policy></busconfig>'; } >bus.conf && chmod 644 bus.conf
     SESSION=("${as_user[@]}" env -i HOME="$DIR" XDG_RUNTIME_DIR="$DIR" PATH="$PWD/bin:/usr/bin:/bin"
              DBUS_SESSION_BUS_ADDRESS="unix:path=$DIR/bus")
-    "${SESSION[@]}" dbus-daemon --nofork --config-file="$PWD/bus.conf" >bus.log 2>&1 &
-    track $!
+    spawn BUS_PID "${SESSION[@]}" dbus-daemon --nofork --config-file="$PWD/bus.conf" >bus.log 2>&1
     wait_for 20 test -S kwin/bus || { echo "no session bus: $(tail -n 1 bus.log)"; exit 1; }
     # Without the permission checks KWin offers its fake input and screenshots to every client.
-    "${SESSION[@]}" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 kwin_wayland \
-        --virtual --socket kwin-e2e --no-lockscreen --no-global-shortcuts --no-kactivities --width 640 \
-        --height 480 --output-count 2 --scale 1.5 >kwin.log 2>&1 &
-    KWIN_PID=$!
-    track $KWIN_PID
+    spawn KWIN_PID "${SESSION[@]}" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+        kwin_wayland --virtual --socket kwin-e2e --no-lockscreen --no-global-shortcuts --no-kactivities \
+        --width 640 --height 480 --output-count 2 --scale 1.5 >kwin.log 2>&1
     wait_for 30 eval 'running $KWIN_PID && test -S kwin/kwin-e2e' ||
         e2e_skipped "KWin does not start here: $(grep -v '^$' kwin.log | tail -n 1)"
     SESSION+=(WAYLAND_DISPLAY=kwin-e2e) OUTPUTS=(Virtual-0 Virtual-1) SIZES=(640x480 640x480)
@@ -51,11 +48,11 @@ else
     key() { as_client "$INPUT" key; }
 fi
 SESSION+=(ASAN_OPTIONS="$ASAN_OPTIONS") FIRST=${OUTPUTS[0]} SAVER_RUNS=0
-# A program in the session; one started in the background is "${SESSION[@]}" PROGRAM &, for its own pid.
+# A program in the session; one started in the background is spawn NAME "${SESSION[@]}" PROGRAM, for its
+# own pid.
 as_client() { "${SESSION[@]}" "$@"; }
 # A mouse that stays: the seat has a pointer from the start, as on a desktop, away from the edges.
-"${SESSION[@]}" "$INPUT" move 100 100 stay >mouse.out 2>&1 &
-track $!
+spawn MOUSE_PID "${SESSION[@]}" "$INPUT" move 100 100 stay >mouse.out 2>&1
 wait_for 30 grep -q ready mouse.out || { echo "no test input: $(cat mouse.out)"; exit 1; }
 wait_for 30 shot "$FIRST" desktop.ppm ||
     e2e_skipped "$COMPOSITOR gives no screenshots here: $(shot "$FIRST" /dev/null 2>&1 | tail -n 1)"
@@ -67,9 +64,7 @@ move() { as_client "$INPUT" move 0 0 wait 300 move "$1" 0; }
 # start_saver ARGUMENTS...: the saver with --verbose in the session, as SAVER_PID, its stderr in SAVER_LOG.
 start_saver() {
     SAVER_LOG=$PWD/saver-$((++SAVER_RUNS)).log
-    "${SESSION[@]}" "$SAVER" --verbose "$@" >"$SAVER_LOG.out" 2>"$SAVER_LOG" &
-    SAVER_PID=$!
-    track "$SAVER_PID"
+    spawn SAVER_PID "${SESSION[@]}" "$SAVER" --verbose "$@" >"$SAVER_LOG.out" 2>"$SAVER_LOG"
 }
 log_saver() { e2e_log "saver: $(tr '\n' '|' <"$SAVER_LOG")"; return 1; }
 # said N LINE: the saver's log has at least N lines "fenlight-wayland: LINE" (an extended regular expression,
@@ -189,9 +184,7 @@ e2e_check "--background: a key, a click and a 5-pixel move leave it running, SIG
 
 echo "== --idle 4: after the idle time, hidden on input, again after the next; not while an inhibitor holds"
 inhibit() {
-    "${SESSION[@]}" "$INPUT" inhibit stay >inhibitor.out 2>&1 &
-    INHIBITOR_PID=$!
-    track $INHIBITOR_PID
+    spawn INHIBITOR_PID "${SESSION[@]}" "$INPUT" inhibit stay >inhibitor.out 2>&1
     wait_for 30 grep -q ready inhibitor.out || { e2e_log "inhibitor: $(cat inhibitor.out)"; return 1; }
 }
 # shows_after N SINCE: every output is shown the Nth time, the first with lights, no sooner than the idle
@@ -225,10 +218,8 @@ on kwin && { e2e_finish; exit; }
 echo "== swayidle starts it with the stored settings; a key ends it"
 as_client "$SAVER" --save --colors amethyst >/dev/null
 # The command as a user would write it, which also notes the saver's pid and keeps its stderr.
-"${SESSION[@]}" swayidle -w timeout 2 \
-    "echo \$\$ >\$HOME/saver.pid; exec $SAVER --verbose 2>>\$HOME/saver.log" >swayidle.log 2>&1 &
-SWAYIDLE_PID=$!
-track $SWAYIDLE_PID
+spawn SWAYIDLE_PID "${SESSION[@]}" swayidle -w timeout 2 \
+    "echo \$\$ >\$HOME/saver.pid; exec $SAVER --verbose 2>>\$HOME/saver.log" >swayidle.log 2>&1
 SAVER_LOG=$E2E_SWAY_DIR/saver.log
 e2e_check "swayidle -w timeout 2 fenlight-wayland: amethyst lights after 2 s, gone on a key" \
     eval 'wait_for 30 said 1 "HEADLESS-1 shown" && lit HEADLESS-1 amethyst &&
@@ -240,9 +231,8 @@ track "$(cat "$E2E_SWAY_DIR/saver.pid" 2>/dev/null)"
 echo "== refusals: status 1 and one line saying why"
 # Folders of the session's user only, as a HOME and XDG_RUNTIME_DIR: one empty, one Weston's.
 mkdir -m 700 empty weston && { [ ${#as_user[@]} -eq 0 ] || chown nobody empty weston; }
-"${as_user[@]}" env -i HOME="$PWD/weston" XDG_RUNTIME_DIR="$PWD/weston" PATH=/usr/bin:/bin weston \
-    --backend=headless-backend.so --socket=weston-e2e --idle-time=0 >weston.log 2>&1 &
-track $!
+spawn WESTON_PID "${as_user[@]}" env -i HOME="$PWD/weston" XDG_RUNTIME_DIR="$PWD/weston" PATH=/usr/bin:/bin \
+    weston --backend=headless-backend.so --socket=weston-e2e --idle-time=0 >weston.log 2>&1
 # refused VARIABLE=VALUE...: the saver, with only those in its environment, ends 1 with one line on stderr
 # and nothing else.
 refused() {

@@ -22,19 +22,14 @@ start_hack() {
     local launch=("${LAUNCH[@]}")
     [ "$BLOCKED" = 1 ] && launch=(python3 -c 'import os, signal as s, sys
 s.pthread_sigmask(s.SIG_BLOCK, {s.SIGTERM, s.SIGINT}); os.execv(sys.argv[1], sys.argv[1:])')
-    "${launch[@]}" "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err" &
-    HACK_PID=$!
-    track "$HACK_PID"
+    spawn HACK_PID "${launch[@]}" "$FENLIGHT" "$@" >"$E2E_TMP/hack.out" 2>"$E2E_TMP/hack.err"
 }
 
 # new_window WIDTH HEIGHT [vroot|inputonly]: a window of the window check's; sets WINDOW_ID and WINDOW_PID.
 new_window() {
     local out=$E2E_TMP/window-$RANDOM
-    "$WINDOW_CHECK" new "$@" >"$out" &
-    WINDOW_PID=$!
-    track "$WINDOW_PID"
-    wait_for 10 grep -q '^0x' "$out" || return 1
-    WINDOW_ID=$(head -n 1 "$out")
+    spawn WINDOW_PID "$WINDOW_CHECK" new "$@" >"$out"
+    wait_for 10 grep -q '^0x' "$out" && WINDOW_ID=$(head -n 1 "$out")
 }
 
 # How soon a stop must end the hack, in seconds: it frees the CPU as the desktop comes back, well inside the

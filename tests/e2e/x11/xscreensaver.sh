@@ -136,8 +136,7 @@ EOF
     [ ${#as_user[@]} -eq 0 ] || chown -R "nobody:$(id -gn nobody)" "$HOME_DIR"
     USER_RUN=("${as_user[@]}" env HOME="$HOME_DIR" DISPLAY="$DISPLAY" ASAN_OPTIONS="$ASAN_OPTIONS")
 
-    "${USER_RUN[@]}" xscreensaver --no-splash --verbose --log "$HOME_DIR/daemon.log" >/dev/null 2>&1 &
-    track $!
+    spawn DAEMON_PID "${USER_RUN[@]}" xscreensaver --no-splash --verbose --log "$HOME_DIR/daemon.log" >/dev/null 2>&1
     e2e_check "the daemon starts and answers" wait_for 15 command_daemon -time
 
     e2e_check "xscreensaver-command -activate is accepted" command_daemon -activate
