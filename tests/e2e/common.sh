@@ -57,10 +57,7 @@ e2e_check() {
 e2e_is() { [ "$2" = "$3" ] || { e2e_log "$1 $2, expected $3"; return 1; }; }
 
 # Ends the script: a closing count line, non-zero status when anything failed.
-e2e_finish() {
-    echo "$E2E_PASSES passed, $E2E_FAILURES failed"
-    [ "$E2E_FAILURES" -eq 0 ]
-}
+e2e_finish() { echo "$E2E_PASSES passed, $E2E_FAILURES failed"; [ "$E2E_FAILURES" -eq 0 ]; }
 
 # exits_with PID CODE: the child ends within 20 s with that exit code (0..255 as the shell sees it).
 exits_with() {

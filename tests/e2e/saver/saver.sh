@@ -14,9 +14,7 @@
 . "$(dirname "$0")/../common.sh"
 . "$(dirname "$0")/shown.sh"
 
-SCR=$(readlink -f "$1")
-PROBE=$(readlink -f "$2")
-SCOPE=${3:-full}
+SCR=$(readlink -f "$1") PROBE=$(readlink -f "$2") SCOPE=${3:-full}
 e2e_can_start "$SCR" "$PROBE"
 saver_display
 # Amber: every glow's hue lies between 41 and 59 degrees.

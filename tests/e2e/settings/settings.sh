@@ -9,10 +9,8 @@
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
 
-SCR=$(readlink -f "$1")
-PROBE=$(readlink -f "$2")
+SCR=$(readlink -f "$1") PROBE=$(readlink -f "$2") SHOT_OUT=
 e2e_can_start "$SCR" "$PROBE"
-SHOT_OUT=
 [ "${3:-}" != --screenshot ] || SHOT_OUT=$(readlink -f "$4")
 saver_display
 

@@ -76,10 +76,7 @@ said() { [ "$(grep -cE "^fenlight-wayland: $2\b" "$SAVER_LOG")" -ge "$1" ]; }
 frames() { grep -cE "^fenlight-wayland: $1 [0-9]+ frames" "$SAVER_LOG"; }
 drawing() { said 2 "$1 [0-9]+ frames"; }
 more_frames() {
-    local output
-    for output in "${@:2}"; do
-        wait_for 20 said $(($(frames "$output") + $1)) "$output [0-9]+ frames" || return
-    done
+    local o; for o in "${@:2}"; do wait_for 20 said $(($(frames "$o") + $1)) "$o [0-9]+ frames" || return; done
 }
 stays_running() { more_frames 2 "$FIRST" && running "$SAVER_PID"; }
 everywhere() { local output; for output in "${OUTPUTS[@]}"; do said "$1" "$output $2" || return; done; }
