@@ -119,20 +119,9 @@ check_daemon() {
     HOME_DIR=$E2E_TMP/home
     mkdir -p "$HOME_DIR" "$E2E_TMP/bin"
     install -m 755 "$fenlight" "$E2E_TMP/bin/fenlight"
-    cat >"$HOME_DIR/.xscreensaver" <<EOF
-timeout:	0:30:00
-cycle:		0:00:00
-lock:		False
-splash:		False
-fade:		False
-unfade:		False
-dpmsEnabled:	False
-mode:		one
-selected:	0
-programs:	\\
-	GL: $E2E_TMP/bin/fenlight --root --colors amber \\n\\
-
-EOF
+    printf '%s:\t%s\n' timeout 0:30:00 cycle 0:00:00 lock False splash False fade False unfade False \
+        dpmsEnabled False mode one selected 0 >"$HOME_DIR/.xscreensaver"
+    printf 'programs:\t\\\n\tGL: %s --root --colors amber \\n\\\n\n' "$E2E_TMP/bin/fenlight" >>"$HOME_DIR/.xscreensaver"
     [ ${#as_user[@]} -eq 0 ] || chown -R "nobody:$(id -gn nobody)" "$HOME_DIR"
     USER_RUN=("${as_user[@]}" env HOME="$HOME_DIR" DISPLAY="$DISPLAY" ASAN_OPTIONS="$ASAN_OPTIONS")
 
