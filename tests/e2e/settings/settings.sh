@@ -31,8 +31,7 @@ stored_is() { e2e_is stored: "$(stored)" "$1"; }
 # --- The setup dialog, driven with the keyboard. ---
 
 # Wine draws the window frames itself here (there is no window manager), so the screenshot has its caption.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+for value in Managed Decorated; do wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f >/dev/null 2>&1; done
 # The caption's close glyph comes from Marlett, which Debian ships apart from Wine (fonts-wine).
 [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
@@ -100,8 +99,7 @@ run_saver() {
     for i in 1 2 3 4 5; do
         sleep 0.4  # samples spread over two seconds, as the lights pulse and drift
         glows "$shot" 0 || return 1
-        counts+=("$BRIGHT")
-        hues+=("$HUE")
+        counts+=("$BRIGHT") hues+=("$HUE")
     done
     MEDIAN=$(printf '%s\n' "${counts[@]}" | sort -n | sed -n 3p)
     HUE=$(printf '%s\n' "${hues[@]}" | sort -n | sed -n 3p)
