@@ -5,8 +5,7 @@
 #   deb.sh PACKAGE.deb [PACKAGE.rpm]
 . "$(dirname "$0")/../e2e/common.sh"
 
-DEB=$(realpath "$1")
-VERSION=$("$E2E_DIR/../../tools/version")
+DEB=$(realpath "$1") VERSION=$("$E2E_TOOLS/version")
 EXPECTED_FILES="/usr/bin/fenlight-add-to-xscreensaver
 /usr/bin/fenlight-wayland
 /usr/libexec/xscreensaver/fenlight
@@ -18,8 +17,7 @@ EXPECTED_FILES="/usr/bin/fenlight-add-to-xscreensaver
 /usr/share/man/man6/fenlight-wayland.6.gz
 /usr/share/man/man6/fenlight.6.gz
 /usr/share/xscreensaver/config/fenlight.xml"
-HACK=/usr/libexec/xscreensaver/fenlight
-SAVER=/usr/bin/fenlight-wayland
+HACK=/usr/libexec/xscreensaver/fenlight SAVER=/usr/bin/fenlight-wayland
 
 echo "== the package file"
 lintian_clean() {
@@ -142,8 +140,7 @@ e2e_check "the installed hack draws amber lights on the root window" wait_for 60
 kill "$HACK_PID"
 e2e_check "and ends with 0 on SIGTERM" exits_with "$HACK_PID" 0
 
-e2e_check "the installed fenlight-wayland runs (--help)" \
-    eval '"$SAVER" --help | grep -q "^Usage: fenlight-wayland"'
+e2e_check "the installed fenlight-wayland runs (--help)" eval '"$SAVER" --help | grep -q "^Usage: fenlight-wayland"'
 
 man_shows() { MANWIDTH=80 man "$1" 2>/dev/null | grep -q "soft coloured lights"; }
 e2e_check "man fenlight and man fenlight-wayland show their pages" \
