@@ -76,6 +76,22 @@ macro(fenlight_find_gtest)
   endif()
 endmacro()
 
+# fenlight_add_test_run(PROGRAM NAME [ARGS ...] [ENVIRONMENT VAR=VALUE...]): a run of a fenlight_add_test
+# program as the test NAME, with those arguments and that environment; skipped as the program's own test is.
+function(fenlight_add_test_run program name)
+  cmake_parse_arguments(R "" "" "ARGS;ENVIRONMENT" ${ARGN})
+  if(FENLIGHT_NO_32BIT AND WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_test(NAME ${name} COMMAND sh -c [=[echo "skipped: $1: $2 needs a 32-bit process"; exit 77]=] sh
+                                  "${FENLIGHT_NO_32BIT}" ${program}.exe)
+  else()
+    add_test(NAME ${name} COMMAND ${program} --gtest_brief=1 ${R_ARGS})
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
+  if(R_ENVIRONMENT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${R_ENVIRONMENT}")
+  endif()
+endfunction()
+
 # fenlight_add_test(NAME name SOURCES ... LIBS ... [NATIVE_ONLY] [WINDOWS_ONLY] [LABELS ...])
 # FENLIGHT_NO_32BIT: why this machine cannot run 32-bit programs, where make test found so.
 # One GoogleTest program, run as one CTest test (under Wine when cross-compiling, through tools/wine-run, which
@@ -95,12 +111,8 @@ function(fenlight_add_test)
     # make test found that this machine cannot run 32-bit programs: the program is left out of the build, and
     # its test says why it is skipped, as tools/wine would have.
     set_target_properties(${T_NAME} PROPERTIES EXCLUDE_FROM_ALL ON)
-    add_test(NAME ${T_NAME} COMMAND sh -c [=[echo "skipped: $1: $2 needs a 32-bit process"; exit 77]=] sh
-                                    "${FENLIGHT_NO_32BIT}" ${T_NAME}.exe)
-  else()
-    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
+  fenlight_add_test_run(${T_NAME} ${T_NAME})
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
   endif()

@@ -38,8 +38,9 @@ DialogLayout LayOutDialog(const DialogLayout& laid) {
     // The labels' column widens to the longest label; everything beside it moves over.
     int32_t shift = 0;
     for (LaidRow& row : out.rows) {
+        // By its text: the template's label may reach into its control by a pixel of rounding.
+        shift = std::max(shift, row.label.rect.left + row.label.needed - row.control.rect.left);
         WidenRight(row.label);
-        shift = std::max(shift, row.label.rect.right - row.control.rect.left);
     }
     // A slider's ends keep their outer edges; sliders lengthen, all alike, until the two ends part.
     int32_t lengthen = 0;

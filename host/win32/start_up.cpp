@@ -75,7 +75,7 @@ int32_t RunMode(const char* tail) {
 INT_PTR ShowConfigDialog(HWND owner) {
     HINSTANCE instance = static_cast<HINSTANCE>(hostState.instance);
     if (!RegisterConfigClasses(instance)) return 0;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), owner, ConfigDialogProc, 0);
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(kConfigDialogId), owner, ConfigDialogProc, 0);
 }
 
 void ChangeSaverPassword(HWND owner) {

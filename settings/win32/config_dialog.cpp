@@ -2,12 +2,16 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "config_dialog_ids.h"
+#include "settings/dialog_layout.h"
 #include "settings/dialog_placement.h"
 #include "settings/settings.h"
+#include "settings/texts.h"
 #include "settings/win32/registry_store.h"
 
 // The controls of each setting: its label, its list or slider, and a slider's two ends. Their texts come
@@ -46,26 +50,161 @@ static bool IsList(const SettingControls& controls) {
     return !kSettingRules[controls.field].words.empty();
 }
 
-// The labels, a list's items and a slider's ends and range.
-static void SetUpControls(HWND dialog) {
+// The language of the user's Windows, English where Fenlight does not speak it.
+static uint32_t UserLanguage() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = L"";
+    if (LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH,
+                         0) == 0) {
+        return kEnglish;
+    }
+    char tag[LOCALE_NAME_MAX_LENGTH] = "";
+    for (int i = 0; name[i] != 0 && name[i] < 0x80; ++i) tag[i] = char(name[i]);
+    return PickLanguage(tag);
+}
+
+struct WideText {
+    wchar_t text[sizeof ShownText::text];
+};
+
+static WideText Wide(const ShownText& shown) {
+    WideText wide{};
+    MultiByteToWideChar(CP_UTF8, 0, shown.text, -1, wide.text, int(std::size(wide.text)) - 1);
+    return wide;
+}
+
+static void SetText(HWND dialog, int id, const ShownText& text) {
+    SetDlgItemTextW(dialog, id, Wide(text).text);
+}
+
+// The texts in the user's language: the title, the labels, a list's items, a slider's ends and range.
+static void SetUpControls(HWND dialog, uint32_t language) {
+    SetWindowTextW(dialog, Wide(LanguageText(language, "dialog.caption")).text);
+    SetText(dialog, IDC_TAGLINE, LanguageText(language, "dialog.tagline"));
+    SetText(dialog, IDOK, LanguageText(language, "ok"));
+    SetText(dialog, IDCANCEL, LanguageText(language, "cancel"));
+    SetText(dialog, IDC_RESET, LanguageText(language, "reset"));
     for (const SettingControls& controls : kSettingControls) {
         const SettingRule& rule = kSettingRules[controls.field];
-        char label[32];
-        std::snprintf(label, sizeof label, "%s:", rule.label);
-        SetDlgItemTextA(dialog, controls.label, label);
+        SetText(dialog, controls.label,
+                LanguageText(language, "dialog.label", "label", SettingLabel(language, controls.field).text));
         if (IsList(controls)) {
-            for (const char* word : rule.words) {
-                SendDlgItemMessageA(dialog, controls.control, CB_ADDSTRING, 0,
-                                    reinterpret_cast<LPARAM>(CapitalisedWord(word).text));
+            for (uint32_t value = 0; value < rule.words.size(); ++value) {
+                SendDlgItemMessageW(
+                    dialog, controls.control, CB_ADDSTRING, 0,
+                    reinterpret_cast<LPARAM>(Wide(SettingWord(language, controls.field, value)).text));
             }
             continue;
         }
-        SetDlgItemTextA(dialog, controls.low, rule.low);
-        SetDlgItemTextA(dialog, controls.high, rule.high);
+        SetText(dialog, controls.low, SettingEnd(language, controls.field, false));
+        SetText(dialog, controls.high, SettingEnd(language, controls.field, true));
         SendDlgItemMessageA(dialog, controls.control, TBM_SETRANGEMIN, FALSE, rule.min);
         SendDlgItemMessageA(dialog, controls.control, TBM_SETRANGEMAX, FALSE, rule.max);
         SendDlgItemMessageA(dialog, controls.control, TBM_SETTICFREQ, 10, 0);
     }
+}
+
+// A control's text's width in the dialog's font, in pixels.
+static int32_t TextWidth(HDC dc, const wchar_t* text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    return size.cx;
+}
+
+static int32_t TextWidth(HDC dc, HWND control) {
+    wchar_t text[sizeof ShownText::text] = L"";
+    GetWindowTextW(control, text, int(std::size(text)));
+    return TextWidth(dc, text);
+}
+
+// Where a control is in the dialog's client area, and the width its text needs: a button's with its margins,
+// a list's longest item with the room the list keeps beside its text (its button and borders).
+static LaidControl Measure(HWND dialog, HDC dc, int id) {
+    const HWND control = GetDlgItem(dialog, id);
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    LaidControl laid{{int32_t(rect.left), int32_t(rect.top), int32_t(rect.right), int32_t(rect.bottom)}, 0};
+    wchar_t className[16] = L"";
+    GetClassNameW(control, className, int(std::size(className)));
+    if (lstrcmpiW(className, L"ComboBox") == 0) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(control, &info);
+        const int32_t count = int32_t(SendMessageW(control, CB_GETCOUNT, 0, 0));
+        for (int32_t i = 0; i < count; ++i) {
+            wchar_t item[sizeof ShownText::text] = L"";
+            if (SendMessageW(control, CB_GETLBTEXTLEN, i, 0) < LRESULT(std::size(item))) {
+                SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            }
+            laid.needed = std::max(laid.needed, TextWidth(dc, item));
+        }
+        laid.needed += (rect.right - rect.left) - (info.rcItem.right - info.rcItem.left);
+    } else if (lstrcmpiW(className, L"Button") == 0) {
+        RECT margin{};
+        if (!SendMessageW(control, BCM_GETTEXTMARGIN, 0, reinterpret_cast<LPARAM>(&margin))) margin = {};
+        laid.needed = TextWidth(dc, control) + margin.left + margin.right + 4 * GetSystemMetrics(SM_CXEDGE);
+    } else if (lstrcmpiW(className, L"Static") == 0) {
+        laid.needed = TextWidth(dc, control);
+    }
+    return laid;
+}
+
+static void Place(HWND dialog, int id, const LaidControl& laid) {
+    const HWND control = GetDlgItem(dialog, id);
+    int32_t height = laid.rect.bottom - laid.rect.top;
+    RECT dropped{};
+    // A list's window is as high as its open list, not as the closed box it shows.
+    if (SendMessageW(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+        height = dropped.bottom - dropped.top;
+    }
+    SetWindowPos(control, nullptr, laid.rect.left, laid.rect.top, laid.rect.right - laid.rect.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every text where it fits: the template's places for those that fit them, wider ones where not.
+static void LayOut(HWND dialog) {
+    const HDC dc = GetDC(dialog);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    RECT client{}, units{7, 0, 4, 0};
+    GetClientRect(dialog, &client);
+    MapDialogRect(dialog, &units);
+    DialogLayout laid{int32_t(client.right),
+                      int32_t(units.left),
+                      int32_t(units.right),
+                      Measure(dialog, dc, IDC_VERSION),
+                      Measure(dialog, dc, IDC_TAGLINE),
+                      Measure(dialog, dc, IDOK),
+                      Measure(dialog, dc, IDCANCEL),
+                      Measure(dialog, dc, IDC_RESET),
+                      {}};
+    for (size_t i = 0; i < std::size(kSettingControls); ++i) {
+        const SettingControls& controls = kSettingControls[i];
+        const bool slider = !IsList(controls);
+        laid.rows[i] = {Measure(dialog, dc, controls.label), Measure(dialog, dc, controls.control),
+                        slider ? Measure(dialog, dc, controls.low) : LaidControl{},
+                        slider ? Measure(dialog, dc, controls.high) : LaidControl{}, slider};
+    }
+    SelectObject(dc, font);
+    ReleaseDC(dialog, dc);
+    const DialogLayout out = LayOutDialog(laid);
+    Place(dialog, IDC_VERSION, out.version);
+    Place(dialog, IDC_TAGLINE, out.tagline);
+    Place(dialog, IDOK, out.ok);
+    Place(dialog, IDCANCEL, out.cancel);
+    Place(dialog, IDC_RESET, out.reset);
+    for (size_t i = 0; i < std::size(kSettingControls); ++i) {
+        const SettingControls& controls = kSettingControls[i];
+        Place(dialog, controls.label, out.rows[i].label);
+        Place(dialog, controls.control, out.rows[i].control);
+        if (!out.rows[i].slider) continue;
+        Place(dialog, controls.low, out.rows[i].low);
+        Place(dialog, controls.high, out.rows[i].high);
+    }
+    if (out.width == laid.width) return;
+    RECT outer{};
+    GetWindowRect(dialog, &outer);
+    SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left + out.width - laid.width,
+                 outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 static void ShowSettings(HWND dialog, const StoredSettings& shown) {
@@ -116,21 +255,31 @@ static void PlaceOnScreen(HWND dialog) {
 static void InitDialog(HWND dialog) {
     LoadSettings(appState);
     InitCommonControlsForDialog();
-    SetUpControls(dialog);
+    SetUpControls(dialog, UserLanguage());
     ShowSettings(dialog, StoredFromApp(appState));
+    LayOut(dialog);
     PlaceOnScreen(dialog);
 }
 
 // OK could not store the settings: say so, with the system's reason, over the dialog, which stays open
 // so that the person can try again or cancel.
 static void ReportSaveFailure(HWND dialog, int32_t error) {
-    char reason[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        DWORD(error), 0, reason, sizeof reason, nullptr);
-    if (length == 0) std::snprintf(reason, sizeof reason, "Error %ld.", long(error));
-    char text[600];
-    std::snprintf(text, sizeof text, "The settings could not be saved.\n\n%s", reason);
-    MessageBoxA(dialog, text, "Fenlight", MB_OK | MB_ICONERROR);
+    const uint32_t language = UserLanguage();
+    wchar_t text[1024] = L"";
+    const int headline = MultiByteToWideChar(CP_UTF8, 0, LanguageText(language, "dialog.not-saved").text, -1,
+                                             text, int(std::size(text)) / 2);
+    wchar_t* reason = text + std::max(headline - 1, 0);
+    lstrcpyW(reason, L"\n\n");
+    reason += 2;
+    const DWORD room = DWORD(text + std::size(text) - reason);
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(error), 0,
+                       reason, room, nullptr) == 0) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%ld", long(error));
+        MultiByteToWideChar(CP_UTF8, 0, LanguageText(language, "dialog.error", "code", code).text, -1, reason,
+                            int(room));
+    }
+    MessageBoxW(dialog, text, L"Fenlight", MB_OK | MB_ICONERROR);
 }
 
 INT_PTR CALLBACK ConfigDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {

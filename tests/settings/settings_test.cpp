@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 
+#include "settings/dialog_layout.h"
 #include "settings/dialog_placement.h"
 
 namespace {
@@ -175,5 +176,85 @@ TEST(DialogPlacement, CentredOnAShownOwnerElseOnTheWorkAreaAndAlwaysInside) {
         EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
                   std::tie(want.left, want.top, want.right, want.bottom))
             << what;
+    }
+}
+
+// The setup dialog's template in pixels at 1.5 a dialog unit, every text fitting its place.
+DialogLayout TemplateLayout() {
+    const auto at = [](int x, int y, int width, int height, int needed = 0) {
+        return LaidControl{{x * 3 / 2, y * 3 / 2, (x + width) * 3 / 2, (y + height) * 3 / 2}, needed};
+    };
+    DialogLayout laid{253,
+                      10,
+                      6,
+                      at(54, 15, 62, 8, 80),
+                      at(30, 24, 116, 8, 160),
+                      at(50, 229, 50, 14, 30),
+                      at(112, 229, 50, 14, 50),
+                      at(60, 198, 50, 14, 40),
+                      {}};
+    laid.rows[0] = {at(22, 45, 32, 8, 45), at(57, 44, 48, 95, 70), {}, {}, false};
+    laid.rows[1] = {at(29, 69, 24, 8, 35), at(57, 67, 49, 72, 70), {}, {}, false};
+    for (int row = 2; row < kFieldCount; ++row) {
+        const int y = 95 + 33 * (row - 2);
+        laid.rows[row] = {at(21, y + 3, 30, 8, 44), at(51, y, 100, 20), at(53, y - 9, 15, 10, 20),
+                          at(133, y - 9, 18, 10, 25), true};
+    }
+    return laid;
+}
+
+bool Same(const ScreenRect& a, const ScreenRect& b) {
+    return std::tie(a.left, a.top, a.right, a.bottom) == std::tie(b.left, b.top, b.right, b.bottom);
+}
+
+TEST(DialogLayout, TextsThatFitKeepTheTemplateAndLongerOnesMoveWhatIsBesideThem) {
+    const DialogLayout laid = TemplateLayout();
+    const DialogLayout same = LayOutDialog(laid);
+    EXPECT_EQ(same.width, laid.width);
+    for (int row = 0; row < kFieldCount; ++row) {
+        for (auto part : {&LaidRow::label, &LaidRow::control, &LaidRow::low, &LaidRow::high}) {
+            EXPECT_TRUE(Same((same.rows[row].*part).rect, (laid.rows[row].*part).rect)) << row;
+        }
+    }
+    for (auto part : {&DialogLayout::version, &DialogLayout::tagline, &DialogLayout::ok,
+                      &DialogLayout::cancel, &DialogLayout::reset}) {
+        EXPECT_TRUE(Same((same.*part).rect, (laid.*part).rect));
+    }
+
+    // Each case makes one text longer than its place by 20 pixels.
+    const struct {
+        const char* what;
+        void (*longer)(DialogLayout&);
+        int grown;  // how much wider the dialog is
+    } cases[] = {
+        {"a label", [](DialogLayout& l) { l.rows[2].label.needed = 65; }, 20},
+        {"a slider's end", [](DialogLayout& l) { l.rows[3].low.needed = 134; }, 20},
+        {"a list's word", [](DialogLayout& l) { l.rows[0].control.needed = 178; }, 20},
+        {"the buttons", [](DialogLayout& l) { l.cancel.needed = 95; }, 0},
+        {"the tagline", [](DialogLayout& l) { l.tagline.needed = 253; }, 20},
+    };
+    for (const auto& c : cases) {
+        DialogLayout longer = TemplateLayout();
+        c.longer(longer);
+        const DialogLayout out = LayOutDialog(longer);
+        EXPECT_EQ(out.width, laid.width + c.grown) << c.what;
+        // Every text has its room; nothing overlaps what is beside it; nothing leaves the margins.
+        for (const LaidRow& row : out.rows) {
+            EXPECT_LE(row.label.rect.left + row.label.needed, row.control.rect.left) << c.what;
+            EXPECT_GE(row.control.rect.right - row.control.rect.left, row.control.needed) << c.what;
+            EXPECT_LE(row.control.rect.right, out.width - out.margin) << c.what;
+            if (!row.slider) continue;
+            EXPECT_GE(row.low.rect.right - row.low.rect.left, row.low.needed) << c.what;
+            EXPECT_LE(row.low.rect.right + out.gap, row.high.rect.left) << c.what;
+            EXPECT_EQ(row.high.rect.right, row.control.rect.right) << c.what;
+        }
+        EXPECT_GE(out.tagline.rect.right - out.tagline.rect.left, out.tagline.needed) << c.what;
+        EXPECT_GE(out.tagline.rect.left, out.margin) << c.what;
+        EXPECT_EQ(out.ok.rect.right - out.ok.rect.left, out.cancel.rect.right - out.cancel.rect.left)
+            << c.what;
+        EXPECT_GE(out.cancel.rect.right - out.cancel.rect.left, out.cancel.needed) << c.what;
+        EXPECT_EQ(out.width - out.cancel.rect.right, laid.width - laid.cancel.rect.right) << c.what;
+        EXPECT_EQ(out.cancel.rect.left - out.ok.rect.right, laid.cancel.rect.left - laid.ok.rect.right)
+            << c.what;
     }
 }

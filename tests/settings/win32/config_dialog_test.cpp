@@ -6,22 +6,44 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "config_dialog_ids.h"
 #include "registry_test_util.h"
+#include "settings/texts.h"
 
 namespace {
 
 constexpr INT_PTR kStillOpen = -2;
 constexpr DWORD kPollLimitMs = 20000;
 
-// One modal run of the dialog, from DialogBoxParamA to its result.
+// The language this run's Windows speaks, as its test names it (English unless told otherwise).
+uint32_t ExpectedLanguage() {
+    const char* tag = std::getenv("FENLIGHT_EXPECT_LANGUAGE");
+    return PickLanguage(tag != nullptr ? tag : "en");
+}
+
+std::wstring Wide(const std::string& text) {
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, int(std::size(wide)));
+    return wide;
+}
+
+std::string Utf8(const wchar_t* text) {
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+// One modal run of the dialog, from DialogBoxParamW to its result.
 struct RunningDialog {
     std::thread thread;
     std::atomic<INT_PTR> result{kStillOpen};
@@ -41,7 +63,7 @@ bool PollUntil(auto condition) {
     return true;
 }
 
-// Opens the dialog as the host does (class hook, then DialogBoxParamA with no owner) and waits until
+// Opens the dialog as the host does (class hook, then DialogBoxParamW with no owner) and waits until
 // it is on screen.
 void Open(RunningDialog& dialog) {
     dialog.result = kStillOpen;
@@ -52,11 +74,12 @@ void Open(RunningDialog& dialog) {
             dialog.result = 0;
             return;
         }
-        dialog.result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIG), nullptr, ConfigDialogProc, 0);
+        dialog.result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONFIG), nullptr, ConfigDialogProc, 0);
     });
-    const bool shown = PollUntil([&dialog] {
+    const std::wstring caption = Wide(LanguageText(ExpectedLanguage(), "dialog.caption").text);
+    const bool shown = PollUntil([&dialog, &caption] {
         if (dialog.result != kStillOpen) return true;
-        dialog.hwnd = FindWindowA("#32770", "Fenlight Setup");
+        dialog.hwnd = FindWindowW(L"#32770", caption.c_str());
         return dialog.hwnd != nullptr && IsWindowVisible(dialog.hwnd);
     });
     if (!shown || dialog.result != kStillOpen) {
@@ -86,9 +109,9 @@ LRESULT Ask(const RunningDialog& dialog, int id, UINT message, WPARAM wParam = 0
 }
 
 std::string Text(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, int(std::size(text)));
+    return Utf8(text);
 }
 
 // What a person sees in the five controls.
@@ -274,6 +297,150 @@ TEST_F(ConfigDialog, OkWithoutChangesWritesBackWhatWasLoaded) {
     }
 }
 
+// --- In the user's language: the program runs under Wine with LANG set to it, as well as in English. ---
+
+// The width a control's text takes in the control's own font, and its height.
+SIZE Extent(HWND control, const std::string& text) {
+    const std::wstring wide = Wide(text);
+    const HDC dc = GetDC(control);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    return size;
+}
+
+// Where a control draws, in the dialog's client area: a static only as far as its text reaches.
+RECT Drawn(HWND dialog, HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    if (lstrcmpiA(className, "Static") != 0) return rect;
+    const SIZE text = Extent(control, Text(control));
+    const LONG style = GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+    if (style == SS_CENTER) rect.left += (rect.right - rect.left - text.cx) / 2;
+    return RECT{rect.left, rect.top, rect.left + text.cx, rect.top + text.cy};
+}
+
+TEST(ConfigDialogLanguage, SpeaksTheUsersLanguageEveryTextFitsAndOkStoresTheSameNumbers) {
+    DeleteSettingsKey();
+    const uint32_t language = ExpectedLanguage();
+    RunningDialog dialog;
+    Open(dialog);
+    // Spelled out for the languages the tests run in, so that a wrong choice of file shows.
+    const struct {
+        const char* tag;
+        const char* cancel;
+        const char* direction;
+    } kSpoken[] = {{"en", "Cancel", "Direction:"},
+                   {"de", "Abbrechen", "Richtung:"},
+                   {"ja", "\u30AD\u30E3\u30F3\u30BB\u30EB", "\u65B9\u5411\uFF1A"},
+                   {"zh-CN", "\u53D6\u6D88", "\u65B9\u5411\uFF1A"}};
+    bool spoken = false;
+    for (const auto& words : kSpoken) {
+        if (std::string(words.tag) != kLanguageFiles[language].tag) continue;
+        EXPECT_EQ(Text(GetDlgItem(dialog.hwnd, IDCANCEL)), words.cancel);
+        EXPECT_EQ(Text(GetDlgItem(dialog.hwnd, IDC_DIRECTION_LABEL)), words.direction);
+        spoken = true;
+    }
+    EXPECT_TRUE(spoken) << kLanguageFiles[language].tag;
+    // Every text as the language's file gives it.
+    const struct {
+        int id;
+        const char* key;
+    } kButtons[] = {
+        {IDOK, "ok"}, {IDCANCEL, "cancel"}, {IDC_RESET, "reset"}, {IDC_TAGLINE, "dialog.tagline"}};
+    for (const auto& button : kButtons) {
+        EXPECT_EQ(Text(GetDlgItem(dialog.hwnd, button.id)), LanguageText(language, button.key).text);
+    }
+    EXPECT_EQ(Text(dialog.hwnd), LanguageText(language, "dialog.caption").text);
+    const struct {
+        SettingField field;
+        int label, control, low, high;
+    } kRows[] = {{kFieldDirection, IDC_DIRECTION_LABEL, IDC_DIRECTION_LIST, 0, 0},
+                 {kFieldColor, IDC_COLORS_LABEL, IDC_COLORS_LIST, 0, 0},
+                 {kFieldQuantity, IDC_PARTICLES_LABEL, 0, IDC_FEW, IDC_MANY},
+                 {kFieldSize, IDC_SIZE_LABEL, 0, IDC_SMALL, IDC_BIG},
+                 {kFieldSpeed, IDC_SPEED_LABEL, 0, IDC_SLOW, IDC_FAST}};
+    for (const auto& row : kRows) {
+        EXPECT_EQ(
+            Text(GetDlgItem(dialog.hwnd, row.label)),
+            LanguageText(language, "dialog.label", "label", SettingLabel(language, row.field).text).text);
+        if (row.low != 0) {
+            EXPECT_EQ(Text(GetDlgItem(dialog.hwnd, row.low)), SettingEnd(language, row.field, false).text);
+            EXPECT_EQ(Text(GetDlgItem(dialog.hwnd, row.high)), SettingEnd(language, row.field, true).text);
+            continue;
+        }
+        // Each item of a list fits the box the closed list shows it in.
+        const HWND list = GetDlgItem(dialog.hwnd, row.control);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(list, &info));
+        for (uint32_t value = 0; value < kSettingRules[row.field].words.size(); ++value) {
+            wchar_t item[64] = L"";
+            SendMessageW(list, CB_GETLBTEXT, value, reinterpret_cast<LPARAM>(item));
+            EXPECT_EQ(Utf8(item), SettingWord(language, row.field, value).text);
+            EXPECT_LE(Extent(list, Utf8(item)).cx, info.rcItem.right - info.rcItem.left) << Utf8(item);
+        }
+    }
+    // Every static's and button's text fits its control, and no control's drawing overlaps another's or
+    // leaves the dialog.
+    RECT client;
+    GetClientRect(dialog.hwnd, &client);
+    std::vector<std::pair<std::string, RECT>> drawn;
+    for (HWND child = GetWindow(dialog.hwnd, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = {};
+        GetClassNameA(child, className, sizeof className);
+        RECT inside;
+        GetClientRect(child, &inside);
+        const std::string text = Text(child);
+        if (lstrcmpiA(className, "Button") == 0) InflateRect(&inside, -2 * GetSystemMetrics(SM_CXEDGE), 0);
+        if (lstrcmpiA(className, "ComboBox") != 0) {
+            EXPECT_LE(Extent(child, text).cx, inside.right - inside.left) << text;
+        }
+        const RECT rect = Drawn(dialog.hwnd, child);
+        EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
+                    rect.bottom <= client.bottom)
+            << text << " leaves the dialog";
+        for (const auto& [otherText, other] : drawn) {
+            RECT both;
+            EXPECT_FALSE(IntersectRect(&both, &rect, &other)) << text << " overlaps " << otherText;
+        }
+        drawn.emplace_back(text.empty() ? className : text, rect);
+    }
+
+    // The message box of a failed save speaks the language too; then OK stores the numbers it stores in
+    // every language.
+    Ask(dialog, IDC_DIRECTION_LIST, CB_SETCURSEL, 2);
+    Ask(dialog, IDC_COLORS_LIST, CB_SETCURSEL, 3);
+    Ask(dialog, IDC_PARTICLES_SLIDER, TBM_SETPOS, TRUE, 120);
+    Ask(dialog, IDC_SIZE_SLIDER, TBM_SETPOS, TRUE, 3);
+    Ask(dialog, IDC_SPEED_SLIDER, TBM_SETPOS, TRUE, 97);
+    MakeStoreUnwritable(true);
+    PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog.hwnd, IDOK)));
+    HWND box = nullptr;
+    ASSERT_TRUE(PollUntil([&box] {
+        box = FindWindowA("#32770", "Fenlight");
+        return box != nullptr && IsWindowVisible(box);
+    }));
+    messageText.clear();
+    EnumChildWindows(box, CollectText, 0);
+    const std::string headline = LanguageText(language, "dialog.not-saved").text;
+    EXPECT_EQ(messageText.substr(0, headline.size()), headline) << messageText;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PollUntil([box] { return !IsWindow(box); }));
+    MakeStoreUnwritable(false);
+    Press(dialog, IDOK);
+    EXPECT_EQ(WaitClosed(dialog), TRUE);
+    EXPECT_EQ(ReadStoredDwords(), (StoredSettings{3, 2, 120, 3, 97}));
+    DeleteSettingsKey();
+}
+
 // --- The template, as stored in the resource and as the system builds it. ---
 
 struct ControlLayout {
@@ -298,8 +465,8 @@ const ControlLayout kControls[] = {
     {IDC_PARTICLES_SLIDER, "msctls_trackbar32", 0, "", {51, 95, 100, 20}, kTrackbarStyle, WS_EX_TRANSPARENT},
     {IDC_DIRECTION_LIST, "ComboBox", 0x85, "", {57, 44, 48, 95}, kListStyle, 0},
     {IDC_COLORS_LIST, "ComboBox", 0x85, "", {57, 67, 49, 72}, kListStyle, 0},
-    {-1, "Static", 0x82, "Fenlight " FENLIGHT_PROJECT_VERSION, {54, 15, 62, 8}, kLeft, 0},
-    {-1, "Static", 0x82, "Soft lights for idle screens", {30, 24, 116, 8}, kCentre, 0},
+    {IDC_VERSION, "Static", 0x82, "Fenlight " FENLIGHT_PROJECT_VERSION, {54, 15, 62, 8}, kLeft, 0},
+    {IDC_TAGLINE, "Static", 0x82, "Soft lights for idle screens", {30, 24, 116, 8}, kCentre, 0},
     {1019, "Static", 0x82, "Direction:", {22, 45, 32, 8}, kLeft, 0},
     {1020, "Static", 0x82, "Colors:", {29, 69, 24, 8}, kLeft, 0},
     {1010, "Static", 0x82, "Particles:", {21, 98, 30, 8}, kLeft, 0},
@@ -376,10 +543,10 @@ TEST(ConfigDialogTemplate, ResourceMatchesTheLayout) {
     WORD ordinal;
     EXPECT_EQ(r.StringOrOrdinal(ordinal), "");  // no menu
     EXPECT_EQ(r.StringOrOrdinal(ordinal), "");  // the ordinary dialog class
-    EXPECT_EQ(r.String(), "Fenlight Setup");
-    EXPECT_EQ(r.Word(), 8);    // points
-    EXPECT_EQ(r.Word(), 400);  // weight
-    r.Word();                  // italic, character set
+    EXPECT_EQ(r.String(), "");                  // the title, which the dialog writes as its texts
+    EXPECT_EQ(r.Word(), 8);                     // points
+    EXPECT_EQ(r.Word(), 400);                   // weight
+    r.Word();                                   // italic, character set
     EXPECT_EQ(r.String(), "MS Shell Dlg");
     for (size_t i = 0; i < count && i < kControlCount; ++i) {
         const ControlLayout& want = kControls[i];
@@ -398,8 +565,8 @@ TEST(ConfigDialogTemplate, ResourceMatchesTheLayout) {
         } else {
             EXPECT_EQ(lstrcmpiA(className.c_str(), want.className), 0) << className;
         }
-        // The settings' labels and the sliders' ends (1010 to 1020) are empty: the dialog writes them.
-        EXPECT_EQ(r.StringOrOrdinal(ordinal), want.id >= 1010 && want.id <= 1020 ? "" : want.text);
+        // Every text but the version line is empty: the dialog writes them in the user's language.
+        EXPECT_EQ(r.StringOrOrdinal(ordinal), want.id == IDC_VERSION ? want.text : "");
         r.at += r.Word();  // creation data
     }
 }
