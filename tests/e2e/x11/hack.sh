@@ -173,9 +173,7 @@ ends_cleanly kill -TERM "$HACK_PID" || e2e_fail "--fps ends cleanly"
 # show the next scheme's hue. The 31 s pass on the hack's clock (libfaketime, its offset read from a file at
 # each look) rather than on the wall's; without libfaketime they are waited out.
 FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
-pass_31_seconds() {
-    if [ -n "$FAKETIME_LIB" ]; then echo "+31s" >"$E2E_TMP/clock"; else sleep 31; fi
-}
+pass_31_seconds() { if [ -n "$FAKETIME_LIB" ]; then echo "+31s" >"$E2E_TMP/clock"; else sleep 31; fi; }
 hue_now() { shot "$WINDOW_ID" "$E2E_TMP/hue.png" && HUE=$(e2e_pixels "$E2E_TMP/hue.png" | cut -d' ' -f5) && [ "$HUE" -ge 0 ]; }
 same_as_stopped() { shot "$WINDOW_ID" "$E2E_TMP/$1.png" && [ "$(compare -metric AE "$E2E_TMP/stopped.png" "$E2E_TMP/$1.png" null: 2>&1)" = 0 ]; }
 # The last frame sent before the stop may still reach the screen after it.
