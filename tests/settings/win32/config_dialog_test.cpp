@@ -235,13 +235,30 @@ TEST_F(ConfigDialog, ResetAndCancelLeaveTheRegistryAlone) {
     EXPECT_EQ(ReadStoredDwords(), kDefaultSettings);
 }
 
-std::string messageText;
-
-BOOL CALLBACK CollectText(HWND child, LPARAM) {
+BOOL CALLBACK CollectText(HWND child, LPARAM text) {
     char className[32] = {};
     GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0) messageText += Text(child);
+    if (lstrcmpiA(className, "Static") == 0) *reinterpret_cast<std::string*>(text) += Text(child);
     return TRUE;
+}
+
+// OK with a store that cannot be written: the message box over the dialog, its text, once it is closed.
+std::string FailedSaveMessage(const RunningDialog& dialog) {
+    // Posted: the message box runs modally inside the dialog's OK handling.
+    PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog.hwnd, IDOK)));
+    HWND box = nullptr;
+    std::string text;
+    EXPECT_TRUE(PollUntil([&box] {
+        box = FindWindowA("#32770", "Fenlight");
+        return box != nullptr && IsWindowVisible(box);
+    }));
+    if (box == nullptr) return text;
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog.hwnd);
+    EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(PollUntil([box] { return !IsWindow(box); }));
+    return text;
 }
 
 TEST_F(ConfigDialog, OkThatCannotSaveSaysWhyAndStaysOpen) {
@@ -249,23 +266,11 @@ TEST_F(ConfigDialog, OkThatCannotSaveSaysWhyAndStaysOpen) {
     RunningDialog dialog;
     Open(dialog);
     Ask(dialog, IDC_PARTICLES_SLIDER, TBM_SETPOS, TRUE, 50);
-    // Posted: the message box runs modally inside the dialog's OK handling.
-    PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog.hwnd, IDOK)));
-    HWND box = nullptr;
-    ASSERT_TRUE(PollUntil([&box] {
-        box = FindWindowA("#32770", "Fenlight");
-        return box != nullptr && IsWindowVisible(box);
-    }));
-    EXPECT_EQ(GetWindow(box, GW_OWNER), dialog.hwnd);
-    messageText.clear();
-    EnumChildWindows(box, CollectText, 0);
+    const std::string messageText = FailedSaveMessage(dialog);
     const std::string headline = "The settings could not be saved.";
     EXPECT_EQ(messageText.substr(0, headline.size()), headline) << messageText;
     // Then the system's reason, whatever words this system has for it.
     EXPECT_NE(messageText.find_first_not_of(" \r\n", headline.size()), std::string::npos) << messageText;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(PollUntil([box] { return !IsWindow(box); }));
 
     EXPECT_EQ(dialog.result, kStillOpen) << "the dialog stays open for another try";
     EXPECT_TRUE(IsWindowVisible(dialog.hwnd));
@@ -421,19 +426,9 @@ TEST(ConfigDialogLanguage, SpeaksTheUsersLanguageEveryTextFitsAndOkStoresTheSame
     Ask(dialog, IDC_SIZE_SLIDER, TBM_SETPOS, TRUE, 3);
     Ask(dialog, IDC_SPEED_SLIDER, TBM_SETPOS, TRUE, 97);
     MakeStoreUnwritable(true);
-    PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog.hwnd, IDOK)));
-    HWND box = nullptr;
-    ASSERT_TRUE(PollUntil([&box] {
-        box = FindWindowA("#32770", "Fenlight");
-        return box != nullptr && IsWindowVisible(box);
-    }));
-    messageText.clear();
-    EnumChildWindows(box, CollectText, 0);
+    const std::string messageText = FailedSaveMessage(dialog);
     const std::string headline = LanguageText(language, "dialog.not-saved").text;
     EXPECT_EQ(messageText.substr(0, headline.size()), headline) << messageText;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(PollUntil([box] { return !IsWindow(box); }));
     MakeStoreUnwritable(false);
     Press(dialog, IDOK);
     EXPECT_EQ(WaitClosed(dialog), TRUE);
