@@ -1,9 +1,11 @@
 ; Fenlight's Windows installer (NSIS 3, Modern UI 2). tools/make-installer compiles it and defines:
 ;   DEFINES (the build's fenlight-defines.nsh, written by CMake: VERSION, FILE_VERSION (four numbers),
 ;   PRODUCT, PUBLISHER, COPYRIGHT, SCR_NAME (the installed file's name), SETTINGS_KEY (the saver's key under
-;   HKCU) and the MSI packages' upgrade codes), SCR_X64, SCR_X86 (the two builds), ICON, OUTFILE, LICENSE
-;   (the licence as a Windows text file) and, to sign the uninstaller and the installer, CODESIGN (the
-;   signing command, tools/codesign).
+;   HKCU), the MSI packages' upgrade codes and LANGUAGES, the build's fenlight-languages.nsh: the texts in
+;   every language), SCR_X64, SCR_X86 (the two builds), ICON, OUTFILE, LICENSE (the licence as a Windows text
+;   file) and, to sign the uninstaller and the installer, CODESIGN (the signing command, tools/codesign).
+; Its texts are LangStrings, $(NAME), in the system's language as NSIS picks it (English where Fenlight has
+; none of it); NSIS's own texts, its buttons and its standard pages, come from NSIS's language files.
 ; It puts the saver into the real System32 (the x86_64 build on 64-bit Windows, the i686 build on 32-bit
 ; Windows) and on 64-bit Windows the i686 build into SysWOW64, its uninstaller into a folder under Program
 ; Files and its entry into Apps & features. Silently (/S) it ends with 2 when it refuses (an older version
@@ -72,9 +74,11 @@ Page custom ChoicePage ChoicePageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_PAGE_CUSTOMFUNCTION_PRE FinishPagePre
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+; Room for the longer translations.
+!define MUI_FINISHPAGE_TEXT_LARGE
 ; Unticked by default: the Screen Saver page opens only when asked for.
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "&Open Screen Saver settings"
+!define MUI_FINISHPAGE_RUN_TEXT "$(open_settings)"
 !define MUI_FINISHPAGE_RUN_NOTCHECKED
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenSaverSettings
 !insertmacro MUI_PAGE_FINISH
@@ -82,12 +86,30 @@ Page custom ChoicePage ChoicePageLeave
 UninstPage custom un.ChoicePage un.ChoicePageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 
-!insertmacro MUI_LANGUAGE "English"
+; Every language's NSIS texts and ours, after the pages as MUI wants them.
+!include /CHARSET=UTF8 "${LANGUAGES}"
 
 ; Screen saver on or off for the current user, stored and announced to running programs.
 !macro SetSaverActive ON
   System::Call \
       "user32::SystemParametersInfo(i ${SPI_SETSCREENSAVEACTIVE}, i ${ON}, p 0, i ${SPIF_STORE_AND_ANNOUNCE})"
+!macroend
+
+; NSIS matches the system's language by its language alone, so Chinese written in traditional characters
+; would get the simplified Chinese texts; it gets English, as from the saver's setup dialog.
+!macro NoSimplifiedForTraditional
+  !ifdef LANG_SIMPCHINESE
+    ${If} $LANGUAGE == ${LANG_SIMPCHINESE}
+      System::Call 'kernel32::GetUserDefaultUILanguage() i .r0'
+      ; Taiwan, Hong Kong, Macao, and the traditional script named alone.
+      ${If} $0 == 1028
+      ${OrIf} $0 == 3076
+      ${OrIf} $0 == 5124
+      ${OrIf} $0 == 31748
+        StrCpy $LANGUAGE ${LANG_ENGLISH}
+      ${EndIf}
+    ${EndIf}
+  !endif
 !macroend
 
 ; The 64-bit registry on 64-bit Windows, for the installer and the uninstaller alike.
@@ -98,8 +120,9 @@ UninstPage custom un.ChoicePage un.ChoicePageLeave
 !macroend
 
 Function .onInit
+  !insertmacro NoSimplifiedForTraditional
   ${IfNot} ${AtLeastWin7}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 7 or later. Nothing was installed." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(old_windows)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -127,10 +150,10 @@ Function .onInit
 FunctionEnd
 
 Function ChoicePage
-  !insertmacro MUI_HEADER_TEXT "Screen saver" "Choose whether ${PRODUCT} becomes your screen saver now."
+  !insertmacro MUI_HEADER_TEXT "$(choice)" "$(choice_detail)"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateCheckbox} 0 0 100% 12u "&Use ${PRODUCT} as my screen saver"
+  ${NSD_CreateCheckbox} 0 0 100% 12u "$(use)"
   Pop $SelectBox
   ${If} $Select == 1
     ${NSD_Check} $SelectBox
@@ -151,11 +174,9 @@ FunctionEnd
 Function FinishPagePre
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ${If} $0 == "$SYSDIR\${SCR_NAME}"
-    StrCpy $FinishText "${PRODUCT} is installed and is now your screen saver.$\r$\n$\r$\nIts settings are in \
-        the Screen Saver page of Windows."
+    StrCpy $FinishText "$(finished_selected)"
   ${Else}
-    StrCpy $FinishText "${PRODUCT} is installed. Your screen saver is unchanged: to use ${PRODUCT}, pick it \
-        in the Screen Saver page of Windows."
+    StrCpy $FinishText "$(finished_unchanged)"
   ${EndIf}
 FunctionEnd
 
@@ -167,8 +188,7 @@ FunctionEnd
 !macro RefuseBesideMsiPackage UPGRADE_CODE
   System::Call 'msi::MsiEnumRelatedProductsW(w "${UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
   ${If} $0 == 0
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is installed on this computer from its MSI package. Remove that \
-        ${PRODUCT} in Apps & features (or msiexec /x $1) first, then run this setup again." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(beside_msi)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -184,8 +204,7 @@ Function AskBeforeDowngrade
   ${If} $0 != ""
     ${VersionCompare} $0 "${VERSION}" $1
     ${If} $1 == 1
-      MessageBox MB_YESNO|MB_ICONQUESTION "A newer version of ${PRODUCT} ($0) is installed. Replace it with \
-          the older version ${VERSION}?" /SD IDNO IDYES downgrade
+      MessageBox MB_YESNO|MB_ICONQUESTION "$(downgrade)" /SD IDNO IDYES downgrade
       SetErrorLevel 2
       Quit
       downgrade:
@@ -202,14 +221,13 @@ Function WhyNotWritten
     System::Call 'kernel32::CloseHandle(p r2)'
   ${EndIf}
   ${If} $3 == 32 ; ERROR_SHARING_VIOLATION
-    StrCpy $1 "$0 is in use. Close ${PRODUCT} and try again."
+    StrCpy $1 "$(in_use)"
     SetErrorLevel 3
   ${ElseIf} $3 == 5 ; ERROR_ACCESS_DENIED
-    StrCpy $1 "$0 cannot be written: access is denied. A security program or the file's permissions may \
-        protect it; allow the change and try again."
+    StrCpy $1 "$(denied)"
     SetErrorLevel 4
   ${Else}
-    StrCpy $1 "$0 cannot be written (Windows error $3)."
+    StrCpy $1 "$(not_written)"
     SetErrorLevel 4
   ${EndIf}
 FunctionEnd
@@ -235,7 +253,7 @@ FunctionEnd
       ${EndIf}
     !endif
     ${EnableX64FSRedirection}
-    Abort "$0 could not be replaced."
+    Abort "$(not_replaced)"
     retry_${ID}:
   ${Loop}
   SetErrorLevel 0
@@ -309,23 +327,24 @@ Section
   ${If} $Select == 1
     WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\${SCR_NAME}"
     !insertmacro SetSaverActive 1
-    DetailPrint "${PRODUCT} is your screen saver."
+    DetailPrint "$(now_selected)"
   ${EndIf}
 SectionEnd
 
 Function un.onInit
+  !insertmacro NoSimplifiedForTraditional
   !insertmacro UseNativeRegistry
   StrCpy $RemoveSettings 0
 FunctionEnd
 
 Function un.ChoicePage
-  !insertmacro MUI_HEADER_TEXT "Uninstall ${PRODUCT}" "${PRODUCT} will be removed from this computer."
+  !insertmacro MUI_HEADER_TEXT "$(uninstall)" "$(uninstall_detail)"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 24u "Your ${PRODUCT} settings (direction, colors, particles, size and speed) \
-      are kept for a later install, unless you remove them too."
+  ; Four lines, for the longer translations.
+  ${NSD_CreateLabel} 0 0 100% 32u "$(settings_kept_later)"
   Pop $0
-  ${NSD_CreateCheckbox} 0 30u 100% 12u "&Also remove my settings"
+  ${NSD_CreateCheckbox} 0 38u 100% 12u "$(remove_settings)"
   Pop $RemoveSettingsBox
   nsDialogs::Show
 FunctionEnd
@@ -360,7 +379,7 @@ Section Uninstall
     ${OrIf} $2 == $1
       DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
       !insertmacro SetSaverActive 0
-      DetailPrint "The screen saver is off."
+      DetailPrint "$(saver_off)"
     ${EndIf}
   ${EndIf}
 
@@ -368,9 +387,9 @@ Section Uninstall
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     ${un.GetParent} "${SETTINGS_KEY}" $3
     DeleteRegKey /ifempty HKCU $3
-    DetailPrint "Your ${PRODUCT} settings were removed."
+    DetailPrint "$(settings_removed)"
   ${Else}
-    DetailPrint "Your ${PRODUCT} settings were kept."
+    DetailPrint "$(settings_kept)"
   ${EndIf}
 
   Delete "$INSTDIR\LICENSE.txt"
@@ -381,8 +400,7 @@ Section Uninstall
 
   ; Last: a restart now ends the uninstaller where it stands.
   ${If} ${RebootFlag}
-    MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT} is in use; it will be removed when Windows restarts. \
-        Restart now?" /SD IDNO IDNO +2
+    MessageBox MB_YESNO|MB_ICONQUESTION "$(restart)" /SD IDNO IDNO +2
     Reboot
   ${EndIf}
 SectionEnd

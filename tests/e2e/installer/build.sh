@@ -43,6 +43,60 @@ without_makensis() {
     [[ $out == *"$(package_of makensis) (for makensis)"* ]] && [ ! -e "$E2E_TMP/none.exe" ]
 }
 
+# The NSIS names of the languages cmake/Languages.cmake lists, English first.
+nsis_languages() { sed -n '/^set(FENLIGHT_LANGUAGES/,/)/p' "$root/cmake/Languages.cmake" | grep -oP '=\K\w+'; }
+
+# has_every_language: fenlight-languages.nsh loads NSIS's file of each, in that order, each followed by a
+# LangString for every installer text of en.txt.
+has_every_language() {
+    local nsh=${NSH%/*}/fenlight-languages.nsh name
+    e2e_is languages "$(sed -n 's/^!insertmacro MUI_LANGUAGE "\(.*\)"$/\1/p' "$nsh")" "$(nsis_languages)" || return 1
+    for name in $(nsis_languages); do
+        e2e_is "$name's texts" "$(grep -c "^LangString \w* \${LANG_${name^^}} " "$nsh")" \
+            "$(grep -c '^installer\.' "$root/settings/languages/en.txt")" || return 1
+    done
+}
+
+# makensis_takes_every_language: make-installer, its makensis saying what it made (-V3 for -V2): a language
+# table for each language in the installer and the uninstaller, and no warning but the one on the name
+# setup.exe (a missing LangString would be one).
+makensis_takes_every_language() {
+    local dir=$E2E_TMP/makensis-report
+    mkdir -p "$dir" && printf '#!/usr/bin/env bash\nexec %q "${@/#-V2/-V3}" >%q\n' "$(command -v makensis)" \
+        "$dir/log" >"$dir/makensis" && chmod 755 "$dir/makensis" && PATH=$dir:$PATH make_setup "$dir/setup.exe" &&
+        e2e_is "parts with $(nsis_languages | wc -l) language tables:" \
+            "$(grep -cE "^(Install|Uninstall): .* $(nsis_languages | wc -l) language tables " "$dir/log")" 2 &&
+        ! grep -E '^  [0-9]+: ' "$dir/log" | grep -v '^  9000: '
+}
+
+# nsh_from: packaging/windows/languages.cmake on English and German files in languages/, into made.nsh; a
+# message cmake gives is in made.log, one line.
+nsh_from() {
+    local dir=$E2E_TMP/languages
+    printf '%s\n' "cmake_minimum_required(VERSION 3.25)" "include(\"$root/cmake/Languages.cmake\")" \
+        "set(FENLIGHT_LANGUAGES en=English de=German)" "set(FENLIGHT_LANGUAGE_DIR \"$dir\")" \
+        "include(\"$root/packaging/windows/languages.cmake\")" "fenlight_installer_languages(\"$dir/made.nsh\")" \
+        >"$dir/make.cmake"
+    cmake -P "$dir/make.cmake" 2>&1 | tr -s ' \n' ' ' >"$dir/made.log"
+    [ "${PIPESTATUS[0]}" = 0 ]
+}
+
+# texts_escaped: texts with NSIS's $ and ", the files' escapes, what a CMake list would split at and the
+# values put in become NSIS strings that say them; a language without a text gets English's, and a value the
+# installer has none for stops the build, saying where.
+texts_escaped() {
+    local dir=$E2E_TMP/languages
+    mkdir -p "$dir"
+    printf '%s\n' 'installer.say-it = A "quoted" $0, $$5\nC:\\new\\n; [x \' 'installer.values = {file}' >"$dir/en.txt"
+    printf '%s\n' '# German' ' installer.values  =  {file} von {version}: {error} {code} {installed} ' >"$dir/de.txt"
+    nsh_from && diff <(grep "^LangString .* \${LANG_GERMAN} " "$dir/made.nsh") - <<'EOF' || return 1
+LangString say_it ${LANG_GERMAN} "A $\"quoted$\" $$0, $$$$5$\r$\nC:\new\n; [x \"
+LangString values ${LANG_GERMAN} "$0 von ${VERSION}: $3 $1 $0"
+EOF
+    echo 'installer.values = {datei}' >"$dir/de.txt"
+    ! nsh_from && grep -q "de.txt's installer.values puts in {datei}," "$dir/made.log"
+}
+
 check_build() {
     local size
     size=$(stat -c %s "$SETUP")
@@ -58,4 +112,7 @@ check_build() {
         times_are "$MSI_X64" "$SOURCE_DATE_EPOCH"
     e2e_check "the same MSI again when wixl's clock is off" same_with_wixl_off
     e2e_check "without makensis make-installer fails and names the package" without_makensis
+    e2e_check "fenlight-languages.nsh has every language's texts, English first" has_every_language
+    e2e_check "makensis takes every language, for the installer and the uninstaller" makensis_takes_every_language
+    e2e_check "the installer's texts are NSIS strings that say them" texts_escaped
 }

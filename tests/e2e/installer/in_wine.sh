@@ -132,10 +132,10 @@ screen_settled() {
     return 1
 }
 
-# open_pages TITLE KEY PROGRAM...: starts PROGRAM (under wine), waits for its first page and presses KEY (a
-# check box's Alt key, if any) and Enter; PAGES_PID is its pid, pages.log has the programs it started and its
-# message boxes. Keys go to their window each time, as without a window manager Wine may hand the focus to
-# another.
+# open_pages TITLE KEY PROGRAM...: starts PROGRAM (under wine), waits for its first page (its texts kept in
+# first-page.txt) and presses KEY (a check box's Alt key, if any) and Enter; PAGES_PID is its pid, pages.log
+# has the programs it started and its message boxes. Keys go to their window each time, as without a window
+# manager Wine may hand the focus to another.
 open_pages() {
     WINEDEBUG=-all,+process,+msgbox wine "${@:3}" >/dev/null 2>"$E2E_TMP/pages.log" &
     PAGES_PID=$!
@@ -143,6 +143,7 @@ open_pages() {
     e2e_wait_for 30 page_up "$1" || { e2e_log "no window $1"; return 1; }
     LAST_SCREEN=
     e2e_wait_for 10 screen_settled
+    probe texts "$1" >"$E2E_TMP/first-page.txt"
     xdotool windowfocus --sync "$PAGE" 2>/dev/null
     xdotool key ${2:+"$2"} Return
 }
@@ -158,10 +159,12 @@ close_pages() {
 
 enter_closes() { xdotool windowfocus --sync "$PAGE" key Return; sleep 0.5; ! page_up "$1"; }
 
-# last_page TITLE: the page with Finish or Close (or an aborted install's) is shown and has finished drawing.
+# last_page TITLE: the page with Finish or Close (or an aborted install's) is shown and has finished drawing;
+# LAST_BUTTONS names them in another language.
+LAST_BUTTONS='&(Finish|Close)|Installation Aborted'
 last_page() {
     probe texts "$1" >"$E2E_TMP/last-page.txt" &&
-        grep -qxE '&(Finish|Close)|Installation Aborted' "$E2E_TMP/last-page.txt" &&
+        grep -qxE "$LAST_BUTTONS" "$E2E_TMP/last-page.txt" &&
         screen_settled && import -display "$DISPLAY" -window "$PAGE" "$E2E_TMP/last-page.png" 2>/dev/null
 }
 

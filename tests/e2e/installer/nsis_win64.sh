@@ -158,6 +158,39 @@ uninstall_while_previewing() {
     e2e_check "and the saver ends with 0" saver_ends_with 0
 }
 
+# in_language LOCALE COMMAND...: COMMAND with the Windows programs it starts in that language (Wine takes it
+# from LANG), and NSIS's names of the last pages' buttons in it.
+declare -A LAST_BUTTONS_IN=([de_DE.UTF-8]='&Fertigstellen')
+in_language() { LANG=$1 LC_ALL= LC_MESSAGES= LAST_BUTTONS=${LAST_BUTTONS_IN[$1]:-$LAST_BUTTONS} "${@:2}"; }
+
+# says_german PAGE KEY...: the first or last page's texts (in German Windows' code page, 1252) have every line
+# of each installer.KEY of de.txt, a ticked box's after "[x] ".
+says_german() {
+    local shown line
+    shown=$(iconv -f CP1252 -t UTF-8 "$E2E_TMP/$1-page.txt" | sed 's/^\[x\] //') || return 1
+    while IFS= read -r line; do
+        [ -z "$line" ] || grep -qxF -- "$line" <<<"$shown" || { e2e_log "$1 page: no [$line]"; return 1; }
+    done < <(for key in "${@:2}"; do sed -n "s/^installer\.$key = //p" "$root/settings/languages/de.txt"; done |
+        sed 's/\\n/\n/g')
+}
+
+# On a system in German the installer's pages say Fenlight's German texts and NSIS's own (the window's name,
+# the buttons) in German; silently it installs and uninstalls as in English. Chinese of Taiwan gets English,
+# as in the setup dialog: Fenlight has no traditional Chinese.
+in_german() {
+    e2e_check "in German the installer's pages install the saver" \
+        in_language de_DE.UTF-8 through_pages 'Installation von Fenlight' "" installed_with_entry "" "$SETUP"
+    e2e_check "saying German's texts" says_german first choice choice-detail use
+    e2e_check "and NSIS's own in German" grep -qx Abbrechen "$E2E_TMP/first-page.txt"
+    e2e_check "on the finish page too" says_german last finished-selected open-settings
+    e2e_check "and the uninstaller /S removes it" in_language de_DE.UTF-8 uninstall_quietly
+    e2e_check "in German setup.exe /S ends with 0" in_language de_DE.UTF-8 run_setup /S
+    e2e_check "and installs the saver" installed_with_entry
+    e2e_check "and the uninstaller /S removes it again" in_language de_DE.UTF-8 uninstall_quietly
+    e2e_check "in Chinese of Taiwan the installer's pages are English's" \
+        in_language zh_TW.UTF-8 through_pages 'Fenlight Setup' "" installed_with_entry "" "$SETUP"
+}
+
 check_nsis_win64() {
     e2e_can_start "$PROBE"
     in_new_prefix win64
@@ -169,4 +202,5 @@ check_nsis_win64() {
     through_the_pages
     beside_the_msi
     uninstall_while_previewing
+    in_german
 }
