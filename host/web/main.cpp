@@ -33,7 +33,8 @@ struct PageView {
     PageFrames frames;
     StoredSettings settings;
     PageDismissal dismissal;
-    std::string text;  // the latest string handed to the page's script
+    uint32_t language;  // the visitor's, as fenlight_texts picked it
+    std::string text;   // the latest string handed to the page's script
 };
 
 PageView page;
@@ -287,7 +288,16 @@ EMSCRIPTEN_KEEPALIVE const char* fenlight_fragment() {
     return ToScript(FormatPageSettings(page.settings));
 }
 
+// The panel's controls in the page's language.
 EMSCRIPTEN_KEEPALIVE const char* fenlight_describe() {
-    return ToScript(DescribePageSettings(page.settings));
+    return ToScript(DescribePageSettings(page.settings, page.language));
+}
+
+// The page's texts, and its language's tag, in the first language of `preferred` Fenlight speaks (the
+// address's choice, then the browser's languages, most wanted first), else English; the panel is described
+// in it from then on.
+EMSCRIPTEN_KEEPALIVE const char* fenlight_texts(const char* preferred) {
+    page.language = PickLanguage(preferred != nullptr ? preferred : "");
+    return ToScript(DescribePageTexts(page.language));
 }
 }

@@ -1,7 +1,7 @@
 // The page around the saver's program: the still frame or the animation, the panel, the settings in the
-// address and in the visitor's store, full screen. What the settings mean and when full screen ends is the
-// program's business. Everything here lives in this function's scope: the program (fenlight.js) adds only
-// its own factory, createFenlight, to the page.
+// address and in the visitor's store, full screen, the texts in the visitor's language. What the settings
+// mean, when full screen ends and which language is shown is the program's business. Everything here lives
+// in this function's scope: the program (fenlight.js) adds only its own factory, createFenlight, to the page.
 (function () {
 'use strict';
 var KEY = 'fenlight';
@@ -52,6 +52,33 @@ function number(name, max, fallback, pattern) {
 var program = null;
 function call(name, result, args) {
   return program.ccall(name, result, args.map(function (a) { return typeof a; }), args);
+}
+
+// The page's texts in the visitor's language, which the program picks: the one the address names
+// (?lang=de), else the first of the browser's it has, else English. Each element the page marks gets its
+// text (data-text) or its accessible name (data-label); no text of the page is written here or in the HTML
+// but what shows without the program.
+var texts = {};
+function preferred() {
+  var browser = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language];
+  // A language's tag is short (35 characters at most in practice): a longer one does not crowd out the
+  // browser's.
+  return [(query.get('lang') || '').slice(0, 35)].concat(browser).join(',').slice(0, LONGEST);
+}
+// KEY's text with each {NAME} of VALUES put in.
+function text(key, values) {
+  return (texts[key] || '').replace(/\{(\w+)\}/g, function (whole, name) {
+    return values && Object.prototype.hasOwnProperty.call(values, name) ? String(values[name]) : whole;
+  });
+}
+function translate() {
+  var picked = JSON.parse(call('fenlight_texts', 'string', [preferred()]));
+  texts = picked.texts;
+  html.lang = picked.lang;
+  document.querySelectorAll('[data-text]').forEach(function (e) { e.textContent = text(e.dataset.text); });
+  document.querySelectorAll('[data-label]').forEach(function (e) {
+    e.setAttribute('aria-label', text(e.dataset.label));
+  });
 }
 
 // The panel's controls, as the program describes them; built once, then only their values follow.
@@ -229,8 +256,7 @@ function watchContext() {
     clearTimeout(waiting);
     waiting = setTimeout(function () {
       html.dataset.state = 'lost';
-      message.textContent = 'The graphics stopped (the browser took WebGL away). Fenlight goes on if it ' +
-        'comes back; reloading the page may help.';
+      message.textContent = text('page.lost');
       message.hidden = false;
     }, LOST_WAIT);
   });
@@ -244,9 +270,9 @@ function watchContext() {
 }
 
 function start() {
-  var refused = 'Fenlight could not start: this browser\'s WebGL refused its shaders.';
+  var refused = text('page.refused');
   canvas.addEventListener('fenlightshaders', function () { fail(refused); });
-  var noWebGL = 'Fenlight draws with WebGL, which this browser does not offer or has turned off.';
+  var noWebGL = text('page.no-webgl');
   if (still) {
     // Exactly width x height device pixels at the top left, whatever the pixel ratio.
     var width = number('width', 8192, 960), height = number('height', 8192, 540);
@@ -260,8 +286,7 @@ function start() {
     var seconds = number('seconds', 3600, 20, /^\d+(\.\d+)?$/);
     var drawn = call('fenlight_still', 'number', [fragment(), seed, seconds, width, height]);
     if (drawn === 3) {
-      return fail('This browser cannot draw a still frame of ' + width + ' x ' + height + ' pixels; ask for ' +
-                  'a smaller one.');
+      return fail(text('page.too-big', { width: width, height: height }));
     }
     if (drawn) return fail(drawn === 2 ? refused : noWebGL);
     show(call('fenlight_fragment', 'string', []));
@@ -277,13 +302,21 @@ function start() {
   html.dataset.state = 'running';
 }
 
+// Without its program the page has no texts but this one, in English as the page's language says.
 var notLoaded = 'Fenlight could not start: its program failed to load.';
+function loaded() {
+  translate();
+  start();
+  if (still) return;
+  shareButton();
+  offerDownloads();
+}
 if (typeof createFenlight !== 'function') {
   fail(notLoaded);
 } else {
-  createFenlight({ canvas: canvas, onAbort: function () { fail(notLoaded); } }).then(function (loaded) {
-    program = loaded;
-    start();
+  createFenlight({ canvas: canvas, onAbort: function () { fail(notLoaded); } }).then(function (made) {
+    program = made;
+    loaded();
   }, function () { fail(notLoaded); });
 }
 // Installed and offline: the service worker keeps the page's files (a page built without one goes on
@@ -299,31 +332,39 @@ function shareButton() {
   var share = navigator.share && navigator.share.bind(navigator);
   var clipboard = navigator.clipboard;
   if (!share && !(clipboard && clipboard.writeText)) return button.remove();
-  var label = share ? 'Share link' : 'Copy link', back = 0;
+  // The address names a language only where the visitor chose one, so the link leaves it to whoever opens it.
+  var label = text(share ? 'page.share-link' : 'page.copy-link'), back = 0;
   button.textContent = label;
-  function say(text) {
-    button.textContent = text;
+  function say(words) {
+    button.textContent = words;
     clearTimeout(back);
     back = setTimeout(function () { button.textContent = label; }, 2000);
   }
   button.addEventListener('click', function () {
     if (share) return share({ title: document.title, url: location.href }).catch(function () {});
-    clipboard.writeText(location.href).then(function () { say('Link copied'); },
-                                            function () { say('Could not copy'); });
+    clipboard.writeText(location.href).then(function () { say(text('page.link-copied')); },
+                                            function () { say(text('page.not-copied')); });
   });
 }
 function megabytes(bytes) {
   return bytes >= 1048576 ? (bytes / 1048576).toFixed(1) + ' MB' : Math.max(1, Math.round(bytes / 1024)) + ' KB';
 }
-// An entry names a file beside the page, its size and the system it is for.
+// An entry names a file beside the page, its size and its kind, which the page has a text for ("deb": what
+// the Debian package is), with the architecture where that text names one.
+var SAFE = /^[A-Za-z0-9][\w.+-]*$/;
 function offered(entry) {
-  return entry && typeof entry.name === 'string' && /^[A-Za-z0-9][\w.+-]*$/.test(entry.name) &&
-    typeof entry.system === 'string' && Number.isSafeInteger(entry.size) && entry.size > 0;
+  var kind = entry && typeof entry.kind === 'string' && /^[a-z0-9-]+$/.test(entry.kind) &&
+    Object.prototype.hasOwnProperty.call(texts, 'page.download.' + entry.kind) && texts['page.download.' + entry.kind];
+  return !!kind && typeof entry.name === 'string' && SAFE.test(entry.name) &&
+    Number.isSafeInteger(entry.size) && entry.size > 0 &&
+    (entry.arch === undefined ? kind.indexOf('{arch}') < 0 : typeof entry.arch === 'string' && SAFE.test(entry.arch));
 }
+// Fetched at once; shown once the page has its texts.
+var listed = still ? null : fetch('downloads.json', { cache: 'no-cache' }).then(function (reply) {
+  return reply.ok ? reply.json() : null;
+}).catch(function () { return null; });
 function offerDownloads() {
-  fetch('downloads.json', { cache: 'no-cache' }).then(function (reply) {
-    return reply.ok ? reply.json() : null;
-  }).then(function (list) {
+  listed.then(function (list) {
     var entries = list && Array.isArray(list.files) ? list.files.filter(offered) : [];
     if (!entries.length) return;
     var items = document.getElementById('downloads');
@@ -332,7 +373,7 @@ function offerDownloads() {
       var link = item.appendChild(document.createElement('a'));
       link.href = entry.name;
       link.download = '';
-      link.textContent = entry.system;
+      link.textContent = text('page.download.' + entry.kind, { arch: entry.arch });
       var detail = item.appendChild(document.createElement('span'));
       detail.textContent = entry.name + ', ' + megabytes(entry.size);
     });
@@ -340,9 +381,5 @@ function offerDownloads() {
     document.getElementById('get').hidden = false;
   }).catch(function () {});
 }
-if (!still) {
-  keepOffline();
-  shareButton();
-  offerDownloads();
-}
+if (!still) keepOffline();
 })();

@@ -75,28 +75,6 @@ std::string FormatPageSettings(const StoredSettings& settings) {
     return text;
 }
 
-std::string DescribePageSettings(const StoredSettings& settings) {
-    std::string json = "[";
-    for (const SettingField field : kShownOrder) {
-        const SettingRule& rule = kSettingRules[field];
-        if (json.size() > 1) json += ',';
-        json += std::string("{\"name\":\"") + rule.option + "\",\"label\":\"" + rule.label +
-                "\",\"value\":" + std::to_string(GetSettingField(settings, field));
-        if (!rule.words.empty()) {
-            std::string words, shown;
-            for (uint32_t i = 0; i < rule.words.size(); ++i) {
-                const std::string comma = i > 0 ? "," : "";
-                words += comma + "\"" + rule.words[i] + "\"";
-                shown += comma + "\"" + CapitalisedWord(rule.words[i]).text + "\"";
-            }
-            json += ",\"words\":[" + words + "],\"shown\":[" + shown + "]}";
-        } else {
-            json += ",\"min\":" + std::to_string(rule.min) + ",\"max\":" + std::to_string(rule.max) + "}";
-        }
-    }
-    return json + "]";
-}
-
 void EnterPageFullScreen(PageDismissal& page) {
     page = PageDismissal{false, false, {0, 0}, {0, 0}};
 }

@@ -1,13 +1,15 @@
 // The web page's decisions, free of the browser so native tests reach them: the five settings as a URL
-// fragment (and the same text in localStorage), the panel's description of its controls, and full screen
-// ended by the Windows saver's own dismissal rules.
+// fragment (and the same text in localStorage), the panel's description of its controls and the page's texts
+// in the visitor's language, and full screen ended by the Windows saver's own dismissal rules.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "host/dismissal.h"
 #include "settings/settings.h"
+#include "settings/texts.h"
 
 // The speed the lights drift at where the system asks for reduced motion, unless a speed was chosen.
 constexpr uint32_t kCalmSpeed = 12;
@@ -21,9 +23,16 @@ constexpr uint32_t kCalmSpeed = 12;
 StoredSettings ReadPageSettings(const char* fragment, const char* stored, bool calm = false);
 // The fragment that names all five values, in the order above.
 std::string FormatPageSettings(const StoredSettings& settings);
-// The panel's controls as JSON: for each setting its name in links, its label, its value now and either
-// the words of its list (as links spell them, and as the panel shows them) or its range.
-std::string DescribePageSettings(const StoredSettings& settings);
+// The panel's controls as JSON: for each setting its name in links, its label in LANGUAGE (settings/texts.h),
+// its value now and either the words of its list (as links spell them, and as the panel shows them in
+// LANGUAGE) or its range.
+std::string DescribePageSettings(const StoredSettings& settings, uint32_t language = kEnglish);
+// The page's texts in LANGUAGE as JSON: {"lang":TAG,"texts":{KEY:TEXT,...}} with every key of the page
+// ("page." and the shared "reset"), English's text where the language has none. A text's {NAME} is left
+// for the page to fill in. The page's script puts each text where its HTML marks the key.
+std::string DescribePageTexts(uint32_t language);
+// TEXT as a JSON string, quoted: quotes, backslashes and control characters escaped, the rest (UTF-8) as is.
+std::string PageJsonString(std::string_view text);
 
 // Full screen as a saver: the dismissal rules of Fenlight.scr judge the page's input.
 struct PageDismissal {

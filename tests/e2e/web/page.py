@@ -143,6 +143,11 @@ class Browser:
             else:
                 return reply["result"]
 
+    def prefer(self, languages):
+        """The languages the page is told the visitor reads (navigator.languages), from the next page on."""
+        agent = self.send("Browser.getVersion", to_browser=True)["userAgent"]
+        self.send("Emulation.setUserAgentOverride", userAgent=agent, acceptLanguage=languages)
+
     def run(self, expression):
         result = self.send("Runtime.evaluate", expression=expression, returnByValue=True, awaitPromise=True,
                            userGesture=True)
@@ -228,6 +233,12 @@ class Firefox:
         return value[0]
 
     wait_for = Browser.wait_for
+
+    def prefer(self, languages):
+        self.send("Marionette:SetContext", value="chrome")
+        self.send("WebDriver:ExecuteScript", args=[languages],
+                  script="Services.prefs.setCharPref('intl.accept_languages', arguments[0])")
+        self.send("Marionette:SetContext", value="content")
 
     def open(self, url, width=1280, height=720, ratio=1):
         if ratio != self.ratio:  # the device pixel ratio is a preference of the browser's own
@@ -534,14 +545,39 @@ MANIFEST = ("fetch(document.querySelector('link[rel=manifest]').href).then(r => 
             " image.onerror = () => done([i.sizes, 'failed']); image.src = i.src; })))"
             ".then(icons => [m.name, m.display, m.icons.some(i => i.purpose === 'maskable'), icons]))")
 GET = "document.getElementById('get')"
+# A release's list: each entry's kind names the page's text for it, the architecture put in where the text
+# has a place for it. Entries the page cannot name safely are left out.
+RELEASE = json.dumps({"version": "9.1", "files": [
+    {"name": "Fenlight-9.1-setup.exe", "size": 1572864, "kind": "installer"},
+    {"name": "fenlight_9.1_amd64.deb", "size": 921600, "kind": "deb", "arch": "amd64"},
+    {"name": "../elsewhere.exe", "size": 10, "kind": "installer"},  # not beside the page
+    {"name": "Fenlight-9.1-x64.msi", "size": 10, "system": "Windows, 64-bit"},  # no kind
+    {"name": "Fenlight-9.1.exe", "size": 10, "kind": "exe"},  # a kind the page has no text for
+    {"name": "fenlight-9.1-1.x86_64.rpm", "size": 10, "kind": "rpm"},  # no architecture for its text
+    {"name": "fenlight_9.1_arm64.deb", "size": 10, "kind": "deb", "arch": "<b>arm64</b>"},
+    {"name": "Fenlight-9.1-windows.zip", "size": 0, "kind": "zip"}]})
 DOWNLOADS = [  # (downloads.json in the page's folder, or None for none; the download links the visitor sees)
     (None, []),
     ('{"files": []}', []),
-    ('{"version": "9.1", "files": [{"name": "Fenlight-9.1-setup.exe", "size": 1572864, "system": "Windows'
-     ' installer"}, {"name": "fenlight_9.1_amd64.deb", "size": 921600, "system": "Debian, Ubuntu (amd64)"},'
-     ' {"name": "../elsewhere.exe", "size": 10, "system": "not beside the page"}]}',
-     ["Windows installer|Fenlight-9.1-setup.exe, 1.5 MB", "Debian, Ubuntu (amd64)|fenlight_9.1_amd64.deb, 900 KB"]),
+    (RELEASE, ["Windows: the installer, 64-bit and 32-bit|Fenlight-9.1-setup.exe, 1.5 MB",
+               "Linux, Debian and Ubuntu (amd64): the xscreensaver hack and the Wayland saver|"
+               "fenlight_9.1_amd64.deb, 900 KB"]),
 ]
+LINKS = (f"[{GET}.hidden, [...{GET}.querySelectorAll('li')].map(i =>"
+         " i.querySelector('a').textContent + '|' + i.querySelector('span').textContent)]")
+
+
+def serve_with_downloads(web, work, listed):
+    """A copy of the page in work/page with `listed` as its downloads.json (None: none), served."""
+    folder = os.path.join(work, "page")
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.copytree(web, folder)
+    if os.path.exists(os.path.join(folder, "downloads.json")):
+        os.remove(os.path.join(folder, "downloads.json"))
+    if listed is not None:
+        with open(os.path.join(folder, "downloads.json"), "w") as out:
+            out.write(listed)
+    return folder, *serve(folder)
 
 
 def installed_checks(browser, web, work):
@@ -551,22 +587,13 @@ def installed_checks(browser, web, work):
           and all(size == loaded for size, loaded in icons),
           f"the web app manifest loads, with its icons at their sizes, one maskable ({name}, {icons})")
     for listed, expected in DOWNLOADS:
-        folder = os.path.join(work, "page")
-        shutil.rmtree(folder, ignore_errors=True)
-        shutil.copytree(web, folder)
-        if os.path.exists(os.path.join(folder, "downloads.json")):
-            os.remove(os.path.join(folder, "downloads.json"))
-        if listed is not None:
-            with open(os.path.join(folder, "downloads.json"), "w") as out:
-                out.write(listed)
-        base, server = serve(folder)
+        folder, base, server = serve_with_downloads(web, work, listed)
         browser.open(base + "/")
         # Once the list is fetched: shown at once, or (what must not happen) not within a second.
         fetched = browser.wait_for("performance.getEntriesByName(new URL('downloads.json', location).href)"
                                    ".length", 10)
         shown = poll(lambda: browser.run(f"!{GET}.hidden"), bool, 10 if expected else 1)
-        links = browser.run(f"[{GET}.hidden, [...{GET}.querySelectorAll('li')].map(i =>"
-                            " i.querySelector('a').textContent + '|' + i.querySelector('span').textContent)]")
+        links = browser.run(LINKS)
         check(fetched and links == [not expected, expected] and shown == bool(expected),
               f"downloads {listed and listed[:20]}...: {'the files with their sizes' if expected else 'none'}"
               f" shown ({links})")
@@ -597,6 +624,86 @@ def installed_checks(browser, web, work):
           f" cache ({first} then {caches}), and with the server gone the page opens at it ({state}, {count}"
           f" bright pixels, the new version's files: {version})")
     browser.errors()  # the missing list's 404 and the offline requests
+
+
+def language_texts(tag):
+    """The texts of settings/languages/TAG.txt by key, with English's settings words, which are the settings
+    table's own."""
+    texts = {"colors": "Colors", "colors.amber": "Amber"} if tag == "en" else {}
+    with open(os.path.join(os.path.dirname(__file__), "../../../settings/languages", tag + ".txt"),
+              encoding="utf-8") as file:
+        for line in file:
+            key, equals, text = line.partition("=")
+            if equals and not line.lstrip().startswith("#"):
+                texts[key.strip()] = text.strip().replace("\\n", "\n").replace("\\\\", "\\")
+    return texts
+
+
+# The page's language and its words in the panel: a setting's label, a button, a list word, the picture's
+# name; then the marked elements left without their text (none should be).
+PANEL = ("[document.documentElement.lang, document.querySelector('label[for=colors]').textContent,"
+         " document.getElementById('hide').textContent,"
+         " [...document.getElementById('colors').options].find(o => o.value === 'amber').text,"
+         " document.getElementById('canvas').getAttribute('aria-label'),"
+         " [...document.querySelectorAll('[data-text]')].filter(e => !e.textContent).map(e => e.dataset.text)"
+         ".concat([...document.querySelectorAll('[data-label]')].filter(e => !e.getAttribute('aria-label'))"
+         ".map(e => e.dataset.label))]")
+SHARE = "document.getElementById('share')"
+
+
+def panel_in(tag):
+    texts = language_texts(tag)
+    return [tag, texts["colors"], texts["page.hide"], texts["colors.amber"], texts["page.picture"], []]
+
+
+def language_checks(browser, base, web, work):
+    """The page in the browser's language, French; in the one its address names; English for a language
+    Fenlight does not have. Links copied name no language the visitor did not choose."""
+    for address, prefer, tag, what in (("/", None, "fr", "the browser's French"),
+                                       ("/?lang=de", None, "de", "the address's German over the browser's French"),
+                                       ("/?lang=xx", None, "fr", "the browser's French where the address's is unknown"),
+                                       ("/", "eo, tlh", "en", "English where the browser's languages are unknown")):
+        if prefer:
+            browser.prefer(prefer)
+        state = browser.open(base + address)
+        shown, errors = browser.run(PANEL), browser.errors()
+        check(state == "running" and shown == panel_in(tag) and not errors,
+              f"{address} with the browser's languages {prefer or 'fr'} is in {what} ({shown}) {errors}")
+    browser.prefer("fr")
+
+    french, german = language_texts("fr"), language_texts("de")
+    _, listing, server = serve_with_downloads(web, work, RELEASE)
+    browser.open(listing + "/")
+    shown = poll(lambda: browser.run(f"!{GET}.hidden"), bool, 10)
+    links, title = browser.run(LINKS), browser.run("document.getElementById('get-title').textContent")
+    wanted = [False, [french["page.download.installer"] + "|Fenlight-9.1-setup.exe, 1.5 MB",
+                      french["page.download.deb"].replace("{arch}", "amd64") + "|fenlight_9.1_amd64.deb, 900 KB"]]
+    check(shown and links == wanted and title == french["page.get"] + " 9.1",
+          f"the downloads are named in French, with their architecture ({title}: {links})")
+    server.shutdown()
+    server.server_close()
+
+    if not isinstance(browser, Browser):
+        return  # (Marionette's page has no clipboard to read back)
+    browser.send("Emulation.setFocusEmulationEnabled", enabled=True)
+    browser.send("Browser.grantPermissions", to_browser=True, origin=base,
+                 permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+    for address, said, kept in (("/#colors=amber", french["page.link-copied"], False),
+                                ("/?lang=de#colors=amber", german["page.link-copied"], True)):
+        browser.open(base + address)
+        browser.run(f"{SHARE}.click()")
+        heard = browser.wait_for(f"{SHARE}.textContent === {json.dumps(said)}", 10)
+        copied, url = browser.run("navigator.clipboard.readText()"), browser.run("location.href")
+        check(heard and copied == url and "colors=amber" in copied and ("lang=de" in copied) == kept,
+              f"Copy link says so in the page's language and copies {address}'s link"
+              f" {'with' if kept else 'without'} the language ({copied})")
+    browser.send("Emulation.setFocusEmulationEnabled", enabled=False)
+
+
+def firefox_checks(browser, base, snapshot, work):
+    run_checks(browser, base, snapshot, work)
+    browser.prefer("fr")
+    language_checks(browser, base, sys.argv[1], work)
 
 
 def no_webgl(browser, base, *_):
@@ -637,9 +744,12 @@ def main():
           f" says what it needs without JavaScript ({ {name: meta.get(name) for name in wanted} })")
 
     base, _ = serve(web)
+    # (On Linux --lang alone leaves the page's languages at the system's; --accept-lang sets them.)
     runs = [(lambda profile: Browser(profile), chromium_checks, "Chromium"),
             (lambda profile: Browser(profile, "--disable-webgl"), no_webgl, "Chromium without WebGL"),
-            (Firefox, run_checks, "Firefox ESR")]
+            (lambda profile: Browser(profile, "--lang=fr", "--accept-lang=fr"),
+             lambda browser, base, _, work: language_checks(browser, base, web, work), "Chromium in French"),
+            (Firefox, firefox_checks, "Firefox ESR")]
     for start, checks, name in runs:
         if name.startswith("Firefox") and not shutil.which("firefox-esr"):
             print("SKIP the checks in Firefox: firefox-esr is not installed (tools/install-deps installs it)")

@@ -1,6 +1,10 @@
 // What the browser test cannot reach cheaply: each setting's link-over-store precedence, the panel's
-// description, and the anchor rule of full screen ended by the saver's mouse threshold.
+// description and the page's texts in a language, and the anchor rule of full screen ended by the saver's
+// mouse threshold.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "host/web/page_rules.h"
 #include "host/win_words.h"
@@ -59,6 +63,61 @@ TEST(PageHost, PanelIsDescribedWithTheWordsItShows) {
         R"({"name":"particles","label":"Particles","value":77,"min":20,"max":120},)"
         R"({"name":"size","label":"Size","value":26,"min":0,"max":100},)"
         R"({"name":"speed","label":"Speed","value":33,"min":0,"max":100}])");
+}
+
+TEST(PageHost, PanelIsDescribedInTheVisitorsLanguage) {
+    // Links keep their words in every language; labels and shown words are the language's, English's where
+    // the language is not one Fenlight has.
+    const struct {
+        const char* preferred;
+        std::vector<const char*> parts;
+    } cases[] = {
+        {"fr-CA,en",
+         {R"({"name":"colors","label":"Couleurs","value":5,"words":["emerald","lapis","amber","amethyst",)",
+          R"("shown":["Émeraude","Lapis","Ambre","Améthyste","Aléatoire","Cyclique"]})",
+          R"({"name":"speed","label":"Vitesse","value":33,"min":0,"max":100})"}},
+        {"eo,xx-YY", {R"({"name":"colors","label":"Colors","value":5,)", R"("shown":["Up","Down",)"}},
+    };
+    for (const auto& c : cases) {
+        const std::string described = DescribePageSettings(kDefaultSettings, PickLanguage(c.preferred));
+        for (const char* part : c.parts) EXPECT_NE(described.find(part), std::string::npos) << described;
+    }
+}
+
+TEST(PageHost, PageTextsInTheVisitorsLanguageWithItsTag) {
+    const std::string french = DescribePageTexts(PickLanguage("fr"));
+    EXPECT_EQ(french.rfind(R"({"lang":"fr","texts":{)", 0), 0u) << french;
+    // The page's own texts and the shared Reset, with the values the page puts in left for it.
+    for (const char* part :
+         {R"("page.hide":"Masquer")", R"("reset":"Réinitialiser")", R"({width} x {height})",
+          R"("page.download.deb":"Linux, Debian et Ubuntu ({arch})", R"("page.keys":)"}) {
+        EXPECT_NE(french.find(part), std::string::npos) << part;
+    }
+    // Neither the dialog's nor the installer's, nor the other shared ones.
+    for (const char* part : {R"("ok":)", R"("cancel":)", R"("dialog.)", R"("installer.)"}) {
+        EXPECT_EQ(french.find(part), std::string::npos) << part;
+    }
+    // A language Fenlight does not have, or no language at all, is English.
+    const std::string english = DescribePageTexts(kEnglish);
+    EXPECT_EQ(english.rfind(R"({"lang":"en","texts":{"reset":"Reset",)", 0), 0u) << english;
+    EXPECT_NE(english.find(R"("page.hide":"Hide")"), std::string::npos);
+    EXPECT_EQ(DescribePageTexts(PickLanguage("eo,tlh")), english);
+    EXPECT_EQ(DescribePageTexts(kLanguageCount), english);
+}
+
+TEST(PageHost, TextsAreEscapedForJson) {
+    const struct {
+        const char* text;
+        const char* json;
+    } cases[] = {
+        {R"(say "hi")", R"("say \"hi\"")"},
+        {R"(C:\Fenlight\)", R"("C:\\Fenlight\\")"},
+        {"one\ntwo\r\n", R"("one\ntwo\u000d\n")"},
+        {"\t\x01\x1f\x7f", R"("\u0009\u0001\u001f\u007f")"},
+        {"Émeraude · 漢字 </script>", "\"Émeraude · 漢字 </script>\""},
+        {"", R"("")"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PageJsonString(c.text), c.json) << c.text;
 }
 
 TEST(PageHost, FullScreenEndsOnTheSaversRules) {
