@@ -72,13 +72,12 @@ exits_with() {
 # as_user), by exec ("${E2E_SESSION[@]}" PROGRAM & gives the program's own pid). The check ends, skipped
 # (77), where sway cannot start.
 e2e_start_sway() {
-    local pid display
+    local display
     # Sway's user passes through it to its own folder.
     chmod 711 "$E2E_TMP"
-    read -r E2E_SWAY_DIR pid display < <("$E2E_TOOLS/sway-start" "$@" 2>"$E2E_TMP/sway-start.err") ||
+    read -r E2E_SWAY_DIR E2E_SWAY_PID display < <("$E2E_TOOLS/sway-start" "$@" 2>"$E2E_TMP/sway-start.err") ||
         e2e_skipped "$(sed 's/^sway-start: //' "$E2E_TMP/sway-start.err")"
-    track "$pid"
-    E2E_SWAY_PID=$pid
+    track "$E2E_SWAY_PID"
     E2E_SESSION=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$E2E_SWAY_DIR"
                  XDG_RUNTIME_DIR="$E2E_SWAY_DIR" WAYLAND_DISPLAY="$display"
                  SWAYSOCK="$(compgen -G "$E2E_SWAY_DIR/sway-ipc.*.sock")")

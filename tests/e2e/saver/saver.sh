@@ -50,11 +50,10 @@ check_key_and_second_start() {
 }
 
 check_preview() {
-    local stop=$E2E_TMP/stop-parent
-    open_parent 40 60 320 240 "$stop" || { e2e_fail "preview parent window made"; return; }
     # Wine keeps the OpenGL picture of a child window whose parent belongs to another process off the
     # X screen (Windows shows it), so the frames the preview presents are counted in Wine's GL trace.
-    local trace="$E2E_TMP/preview-gl.log"
+    local stop=$E2E_TMP/stop-parent trace=$E2E_TMP/preview-gl.log
+    open_parent 40 60 320 240 "$stop" || { e2e_fail "preview parent window made"; return; }
     WINEDEBUG=-all,+wgl spawn SAVER_PID wine "$SCR" /p "$PARENT" >/dev/null 2>"$trace"
     child_fills_parent() { CHILD=$(probe child "$PARENT") && [ "$CHILD" = "0 0 320 240 parent 320 240 child" ]; }
     e2e_check "/p $PARENT makes a child that fills the parent" wait_for 30 child_fills_parent
