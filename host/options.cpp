@@ -78,16 +78,6 @@ bool FindOption(const OptionGrammar& grammar, const char* name, size_t length, F
     return found.name != nullptr;
 }
 
-bool ParseWord(const char* text, std::span<const char* const> words, uint32_t& value) {
-    for (size_t i = 0; i < words.size(); ++i) {
-        if (std::strcmp(text, words[i]) == 0) {
-            value = uint32_t(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string RangeText(uint32_t low, uint32_t high) {
     return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
 }
@@ -106,7 +96,7 @@ ParseResult Error(const OptionGrammar& grammar, const std::string& message) {
 
 bool ParseSettingValue(SettingField field, const char* text, uint32_t& value) {
     const SettingRule& rule = kSettingRules[field];
-    if (!rule.words.empty()) return ParseWord(text, rule.words, value);
+    if (!rule.words.empty()) return FindWord(rule.words, text, value);
     return ParseBoundedDecimal(text, rule.max, value) && value >= rule.min;
 }
 

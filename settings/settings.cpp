@@ -60,6 +60,16 @@ uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, c
     return InRangeOrDefault(field, value);
 }
 
+bool FindWord(std::span<const char* const> words, std::string_view text, uint32_t& value) {
+    for (uint32_t i = 0; i < words.size(); ++i) {
+        if (text == words[i]) {
+            value = i;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ParseBoundedDecimal(std::string_view text, uint32_t max, uint32_t& value) {
     if (text.empty()) return false;
     uint64_t total = 0;

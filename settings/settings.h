@@ -106,6 +106,10 @@ uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, c
 // sign, no spaces, at most max; a number past max is refused, never wrapped.
 bool ParseBoundedDecimal(std::string_view text, uint32_t max, uint32_t& value);
 
+// A list's word as every host reads one, exactly as the list spells it: its value, or false for no word of
+// it.
+bool FindWord(std::span<const char* const> words, std::string_view text, uint32_t& value);
+
 // Range check of all five values: each one outside its range becomes its default.
 StoredSettings ValidateSettings(const StoredSettings& settings);
 

@@ -11,16 +11,11 @@ namespace {
 // Anything that is not a value of the setting: the validation turns it into the default.
 constexpr uint32_t kNotAValue = 0xFFFFFFFFu;
 
-uint32_t ParseValue(const SettingRule& rule, const char* text, size_t length) {
-    if (!rule.words.empty()) {
-        for (uint32_t i = 0; i < rule.words.size(); ++i) {
-            const char* word = rule.words[i];
-            if (std::strlen(word) == length && std::strncmp(word, text, length) == 0) return i;
-        }
-        return kNotAValue;
-    }
+uint32_t ParseValue(const SettingRule& rule, std::string_view text) {
     uint32_t value = 0;
-    return ParseBoundedDecimal({text, length}, UINT32_MAX, value) ? value : kNotAValue;
+    const bool read = !rule.words.empty() ? FindWord(rule.words, text, value)
+                                          : ParseBoundedDecimal(text, UINT32_MAX, value);
+    return read ? value : kNotAValue;
 }
 
 // Puts every setting `text` names into `settings`, as read: a value that is none of the setting's is
@@ -33,13 +28,10 @@ void ReadPairs(const char* text, StoredSettings& settings) {
         if (end == nullptr) end = pair + std::strlen(pair);
         const char* equals = static_cast<const char*>(std::memchr(pair, '=', size_t(end - pair)));
         if (equals != nullptr) {
-            const size_t nameLength = size_t(equals - pair);
             for (const SettingField field : kShownOrder) {
                 const SettingRule& rule = kSettingRules[field];
-                if (std::strlen(rule.option) != nameLength ||
-                    std::strncmp(rule.option, pair, nameLength) != 0)
-                    continue;
-                SetSettingField(settings, field, ParseValue(rule, equals + 1, size_t(end - equals - 1)));
+                if (std::string_view(pair, size_t(equals - pair)) != rule.option) continue;
+                SetSettingField(settings, field, ParseValue(rule, {equals + 1, size_t(end - equals - 1)}));
             }
         }
         pair = *end == '&' ? end + 1 : end;
