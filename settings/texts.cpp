@@ -18,17 +18,24 @@ static std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-bool FindText(std::string_view file, std::string_view key, std::string_view& text) {
+bool NextText(std::string_view& file, std::string_view& key, std::string_view& text) {
     while (!file.empty()) {
         const size_t end = file.find('\n');
         const std::string_view line = Part(file, 0, end);
         file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos || Trimmed(line).front() == '#') continue;
-        if (Trimmed(Part(line, 0, equals)) == key) {
-            text = Trimmed(Part(line, equals + 1));
-            return true;
-        }
+        key = Trimmed(Part(line, 0, equals));
+        text = Trimmed(Part(line, equals + 1));
+        return true;
+    }
+    return false;
+}
+
+bool FindText(std::string_view file, std::string_view key, std::string_view& text) {
+    std::string_view found;
+    while (NextText(file, found, text)) {
+        if (found == key) return true;
     }
     return false;
 }

@@ -19,6 +19,10 @@ extern const LanguageFile kLanguageFiles[];
 extern const uint32_t kLanguageCount;
 constexpr uint32_t kEnglish = 0;
 
+// The next text of FILE, its KEY and TEXT as the file spells them (escapes not yet resolved), FILE left after
+// its line; false at the file's end.
+bool NextText(std::string_view& file, std::string_view& key, std::string_view& text);
+
 // KEY's text as FILE spells it (its escapes not yet resolved); false when the file has no such line.
 bool FindText(std::string_view file, std::string_view key, std::string_view& text);
 

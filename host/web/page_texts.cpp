@@ -12,14 +12,6 @@ bool PageKey(std::string_view key) {
     return key.substr(0, 5) == "page." || key == "reset";
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 std::string JsonOf(const ShownText& text) {
     return PageJsonString({text.text, text.length});
 }
@@ -73,17 +65,14 @@ std::string DescribePageTexts(uint32_t language) {
     std::string json =
         std::string("{\"lang\":") + PageJsonString(kLanguageFiles[language].tag) + ",\"texts\":{";
     // The keys are English's: every language has exactly those.
-    std::string_view file = kLanguageFiles[kEnglish].text;
+    std::string_view file = kLanguageFiles[kEnglish].text, key, english;
     bool first = true;
-    while (!file.empty()) {
-        const size_t end = file.find('\n');
-        const std::string_view line = file.substr(0, end);
-        file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
-        const size_t equals = line.find('=');
-        if (equals == std::string_view::npos || Trimmed(line).substr(0, 1) == "#") continue;
-        const std::string_view key = Trimmed(line.substr(0, equals));
+    while (NextText(file, key, english)) {
         if (!PageKey(key)) continue;
-        json += (first ? "" : ",") + PageJsonString(key) + ":" + JsonOf(LanguageText(language, key));
+        if (!first) json += ',';
+        json += PageJsonString(key);
+        json += ':';
+        json += JsonOf(LanguageText(language, key));
         first = false;
     }
     return json + "}}";
