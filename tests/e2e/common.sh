@@ -28,9 +28,6 @@ on_exit() {
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
     [ ${#E2E_IMMUTABLE[@]} -eq 0 ] || chattr -i "${E2E_IMMUTABLE[@]}" 2>/dev/null
 }
-# The installer checks still call tools/lib.sh's track and wait_for by these names.
-e2e_track() { track "$1"; }
-e2e_wait_for() { wait_for "$@"; }
 
 # e2e_immutable FILE: chattr +i FILE (root only); undone at the end however the check ends, or no one could
 # delete it: also when the check is killed outright (a CTest time-out), a watcher in a session of its own

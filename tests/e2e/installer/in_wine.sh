@@ -77,10 +77,9 @@ fails() { ! "$@"; }
 
 # run_to_end PROGRAM ARGS...: runs the Windows program to its end, with a deadline; its exit code.
 run_to_end() {
-    wine "$@" >/dev/null 2>&1 &
-    local pid=$!
-    e2e_track "$pid"
-    e2e_wait_for 60 gone "$pid" || { e2e_log "$* still running"; return 1; }
+    local pid
+    spawn pid wine "$@" >/dev/null 2>&1
+    wait_for 60 gone "$pid" || { e2e_log "$* still running"; return 1; }
     wait "$pid"
 }
 
@@ -102,7 +101,7 @@ uninstall_quietly() {
     mapfile -t command < <(entry_command QuietUninstallString)
     [ ${#command[@]} -gt 0 ] || return 1
     wine "${command[@]}" >/dev/null 2>&1
-    e2e_wait_for 60 uninstalled
+    wait_for 60 uninstalled
 }
 
 # Nothing of Fenlight left in Program Files, System32 or (on 64-bit) SysWOW64.
@@ -137,12 +136,10 @@ screen_settled() {
 # has the programs it started and its message boxes. Keys go to their window each time, as without a window
 # manager Wine may hand the focus to another.
 open_pages() {
-    WINEDEBUG=-all,+process,+msgbox wine "${@:3}" >/dev/null 2>"$E2E_TMP/pages.log" &
-    PAGES_PID=$!
-    e2e_track "$PAGES_PID"
-    e2e_wait_for 30 page_up "$1" || { e2e_log "no window $1"; return 1; }
+    WINEDEBUG=-all,+process,+msgbox spawn PAGES_PID wine "${@:3}" >/dev/null 2>"$E2E_TMP/pages.log"
+    wait_for 30 page_up "$1" || { e2e_log "no window $1"; return 1; }
     LAST_SCREEN=
-    e2e_wait_for 10 screen_settled
+    wait_for 10 screen_settled
     probe texts "$1" >"$E2E_TMP/first-page.txt"
     xdotool windowfocus --sync "$PAGE" 2>/dev/null
     xdotool key ${2:+"$2"} Return
@@ -152,9 +149,9 @@ open_pages() {
 # Enter until the window is gone and the program has ended (the installer's working folder is the install
 # folder, which cannot be removed while it runs).
 close_pages() {
-    e2e_wait_for 30 last_page "$1" || { e2e_log "no last page"; return 1; }
+    wait_for 30 last_page "$1" || { e2e_log "no last page"; return 1; }
     [ -z "$2" ] || xdotool key "$2"
-    e2e_wait_for 30 enter_closes "$1" && e2e_wait_for 30 gone "$PAGES_PID"
+    wait_for 30 enter_closes "$1" && wait_for 30 gone "$PAGES_PID"
 }
 
 enter_closes() { xdotool windowfocus --sync "$PAGE" key Return; sleep 0.5; ! page_up "$1"; }
@@ -175,7 +172,7 @@ message_box() { xdotool search --onlyvisible --name "^$1\$" | grep -vx "$PAGE" |
 box_answered() {
     local box
     grep -aq MSGBOX_OnInit "$E2E_TMP/pages.log" && box=$(message_box "$1") && [ -n "$box" ] &&
-        e2e_wait_for 20 key_closes "$box" "$2" "$1"
+        wait_for 20 key_closes "$box" "$2" "$1"
 }
 
 key_closes() { xdotool windowfocus --sync "$1" key "$2"; sleep 0.5; [ "$(message_box "$3")" != "$1" ]; }
@@ -183,7 +180,7 @@ key_closes() { xdotool windowfocus --sync "$1" key "$2"; sleep 0.5; [ "$(message
 # message_box_says TITLE TEXT ANSWER PROGRAM...: after Enter on its first page, PROGRAM shows a message box
 # holding TEXT; ANSWER (a key) answers it.
 message_box_says() {
-    open_pages "$1" "" "${@:4}" && e2e_wait_for 60 box_answered "$1" "$3" && close_pages "$1" "" &&
+    open_pages "$1" "" "${@:4}" && wait_for 60 box_answered "$1" "$3" && close_pages "$1" "" &&
         grep -aq "$2" "$E2E_TMP/pages.log"
 }
 

@@ -114,7 +114,7 @@ through_the_pages() {
     e2e_check "and says the screen saver is unchanged" grep -q "screen saver is unchanged" "$page"
     e2e_check "and offers its settings, unticked" grep -qx "&Open Screen Saver settings" "$page"
     e2e_check "which, ticked, opens the Screen Saver page" \
-        e2e_wait_for 10 grep -q 'control.exe\\*" desk.cpl,,@screensaver' "$E2E_TMP/pages.log"
+        wait_for 10 grep -q 'control.exe\\*" desk.cpl,,@screensaver' "$E2E_TMP/pages.log"
     local uninstall
     mapfile -t uninstall < <(entry_command UninstallString)
     e2e_check "the uninstaller's pages remove the folder and the entry with the settings ticked" \
@@ -127,7 +127,7 @@ through_the_pages() {
 # the last) until the command DONE holds and the program has ended.
 through_pages() {
     open_pages "$1" "$2" "${@:5}" || return 1
-    e2e_wait_for 60 "$3" || { e2e_log "not done: $3"; return 1; }
+    wait_for 60 "$3" || { e2e_log "not done: $3"; return 1; }
     close_pages "$1" "$4"
 }
 
@@ -151,7 +151,7 @@ uninstall_while_previewing() {
     run_setup /S
     open_parent 0 0 160 120 "$stop"
     start_installed /p "$PARENT"
-    e2e_wait_for 30 wine "$PROBE" child "$PARENT" >/dev/null
+    wait_for 30 wine "$PROBE" child "$PARENT" >/dev/null
     e2e_check "an uninstall while the saver runs offers the restart that removes it" \
         message_box_says 'Fenlight Uninstall' 'removed when Windows restarts' n "$FOLDER\\uninst.exe"
     touch "$stop"
