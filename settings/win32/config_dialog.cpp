@@ -138,7 +138,10 @@ static LaidControl Measure(HWND dialog, HDC dc, int id) {
             }
             laid.needed = std::max(laid.needed, TextWidth(dc, item));
         }
-        laid.needed += (rect.right - rect.left) - (info.rcItem.right - info.rcItem.left);
+        // The item's box draws its text from its very edge: two edges' width either side keep it off the
+        // button.
+        laid.needed += (rect.right - rect.left) - (info.rcItem.right - info.rcItem.left) +
+                       4 * GetSystemMetrics(SM_CXEDGE);
     } else if (lstrcmpiW(className, L"Button") == 0) {
         RECT margin{};
         if (!SendMessageW(control, BCM_GETTEXTMARGIN, 0, reinterpret_cast<LPARAM>(&margin))) margin = {};
