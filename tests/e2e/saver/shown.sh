@@ -11,9 +11,9 @@ saver_display() { start_xvfb "${WIDTH}x${HEIGHT}" || exit 1; e2e_new_wineprefix 
 probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
 
 # open_dialog [TAIL...]: "$SCR" TAIL shows the setup dialog, which gets the keyboard focus: DIALOG is its
-# window, DIALOG_PID the program's pid.
+# window (titled DIALOG_TITLE, in English "Fenlight Setup"), DIALOG_PID the program's pid.
 DIALOG_PID= DIALOG=
-dialog_up() { DIALOG=$(e2e_find_window '^Fenlight Setup$'); [ -n "$DIALOG" ]; }
+dialog_up() { DIALOG=$(e2e_find_window "^${DIALOG_TITLE:-Fenlight Setup}\$"); [ -n "$DIALOG" ]; }
 open_dialog() {
     spawn DIALOG_PID wine "$SCR" "$@" >/dev/null 2>&1
     wait_for 30 dialog_up && xdotool windowfocus --sync "$DIALOG" 2>/dev/null

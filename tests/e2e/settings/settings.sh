@@ -6,6 +6,8 @@
 #   saver        - values written with "wine reg add" change what "/s" shows: Color 2 amber lights,
 #                  Color 1 blue ones; Quantity 20 visibly fewer lights than Quantity 120
 # Usage: settings.sh Fenlight.scr saver_probe.exe [--screenshot FILE]   (FILE: the dialog as it first opens)
+# In another language, its name for the dialog's title too (the screenshots in docs/ are taken so):
+#   LANG=de_DE.UTF-8 DIALOG_TITLE=Fenlight-Einstellungen settings.sh ... --screenshot docs/setup-dialog-de.png
 . "$(dirname "$0")/../common.sh"
 . "$E2E_DIR/saver/shown.sh"
 
