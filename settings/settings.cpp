@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 uint32_t GetSettingField(const StoredSettings& settings, SettingField field) {
@@ -58,6 +60,34 @@ uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, c
     const uint32_t value =
         uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
     return InRangeOrDefault(field, value);
+}
+
+std::string_view TextPart(std::string_view text, size_t at, size_t length) {
+    at = std::min(at, text.size());
+    return {text.data() + at, std::min(length, text.size() - at)};
+}
+
+static std::string_view Trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    return first == std::string_view::npos
+               ? std::string_view{}
+               : TextPart(text, first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool NextNamedLine(std::string_view& text, uint32_t& number, NamedLine& line) {
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view whole = Trimmed(TextPart(text, 0, end));
+        text = TextPart(text, end == std::string_view::npos ? text.size() : end + 1);
+        ++number;
+        if (whole.empty() || whole.front() == '#') continue;
+        const size_t equals = whole.find('=');
+        line = equals == std::string_view::npos ? NamedLine{whole, {}, false}
+                                                : NamedLine{Trimmed(TextPart(whole, 0, equals)),
+                                                            Trimmed(TextPart(whole, equals + 1)), true};
+        return true;
+    }
+    return false;
 }
 
 bool FindWord(std::span<const char* const> words, std::string_view text, uint32_t& value) {

@@ -106,6 +106,19 @@ uint32_t AcceptStoredValue(SettingField field, bool found, uint32_t byteCount, c
 // sign, no spaces, at most max; a number past max is refused, never wrapped.
 bool ParseBoundedDecimal(std::string_view text, uint32_t max, uint32_t& value);
 
+// One line of a file of NAME = VALUE lines (the Wayland program's settings, the languages' texts): NAME and
+// VALUE without the spaces around them, or, for a line without '=', the whole line as NAME and `named`
+// false. Blank lines and # comments are passed over; `number` counts every line read, for messages.
+// TEXT from AT, at most LENGTH long: substr without its range check, whose exception would bring the string
+// library's exception classes into the saver.
+std::string_view TextPart(std::string_view text, size_t at, size_t length = std::string_view::npos);
+
+struct NamedLine {
+    std::string_view name, value;
+    bool named;
+};
+bool NextNamedLine(std::string_view& text, uint32_t& number, NamedLine& line);
+
 // A list's word as every host reads one, exactly as the list spells it: its value, or false for no word of
 // it.
 bool FindWord(std::span<const char* const> words, std::string_view text, uint32_t& value);

@@ -3,39 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-// TEXT's part from AT, at most LENGTH long: substr without its range check, whose exception would bring the
-// exception classes of the string library into the saver.
-static std::string_view Part(std::string_view text, size_t at, size_t length = std::string_view::npos) {
-    at = std::min(at, text.size());
-    return {text.data() + at, std::min(length, text.size() - at)};
-}
-
-static std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool NextText(std::string_view& file, std::string_view& key, std::string_view& text) {
-    while (!file.empty()) {
-        const size_t end = file.find('\n');
-        const std::string_view line = Part(file, 0, end);
-        file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
-        const size_t equals = line.find('=');
-        if (equals == std::string_view::npos || Trimmed(line).front() == '#') continue;
-        key = Trimmed(Part(line, 0, equals));
-        text = Trimmed(Part(line, equals + 1));
-        return true;
-    }
-    return false;
-}
-
 bool FindText(std::string_view file, std::string_view key, std::string_view& text) {
-    std::string_view found;
-    while (NextText(file, found, text)) {
-        if (found == key) return true;
+    uint32_t number = 0;
+    NamedLine line{};
+    while (NextNamedLine(file, number, line)) {
+        if (line.named && line.name == key) {
+            text = line.value;
+            return true;
+        }
     }
     return false;
 }
@@ -53,7 +28,7 @@ static bool SameTag(std::string_view a, std::string_view b) {
 }
 
 static std::string_view LanguageSubtag(std::string_view tag) {
-    return Part(tag, 0, tag.find_first_of("-_"));
+    return TextPart(tag, 0, tag.find_first_of("-_"));
 }
 
 // Chinese written in traditional characters: named by its script, or by a region that writes it.
@@ -81,8 +56,8 @@ uint32_t PickLanguage(std::string_view preferred) {
     while (!preferred.empty()) {
         const size_t end = preferred.find_first_of(std::string_view(", \0", 3));
         // An Accept-Language weight (";q=0.8") is not part of the tag.
-        const std::string_view item = Part(preferred, 0, end);
-        const std::string_view wanted = Part(item, 0, item.find(';'));
+        const std::string_view item = TextPart(preferred, 0, end);
+        const std::string_view wanted = TextPart(item, 0, item.find(';'));
         preferred.remove_prefix(end == std::string_view::npos ? preferred.size() : end + 1);
         if (wanted.empty()) continue;
         for (uint32_t language = 0; language < kLanguageCount; ++language) {
@@ -100,7 +75,7 @@ static void Append(ShownText& shown, std::string_view text) {
     size_t room = sizeof shown.text - 1 - shown.length;
     if (text.size() > room) {
         while (room > 0 && (uint8_t(text[room]) & 0xC0) == 0x80) --room;
-        text = Part(text, 0, room);
+        text = TextPart(text, 0, room);
     }
     std::memcpy(shown.text + shown.length, text.data(), text.size());
     shown.length += text.size();
@@ -114,12 +89,12 @@ static ShownText Shown(std::string_view raw, std::string_view name, std::string_
         if (raw.size() >= 2 && raw[0] == '\\' && (raw[1] == 'n' || raw[1] == '\\')) {
             Append(shown, raw[1] == 'n' ? "\n" : "\\");
             raw.remove_prefix(2);
-        } else if (!name.empty() && raw[0] == '{' && Part(raw, 1, name.size()) == name &&
-                   Part(raw, 1 + name.size(), 1) == "}") {
+        } else if (!name.empty() && raw[0] == '{' && TextPart(raw, 1, name.size()) == name &&
+                   TextPart(raw, 1 + name.size(), 1) == "}") {
             Append(shown, value);
             raw.remove_prefix(name.size() + 2);
         } else {
-            Append(shown, Part(raw, 0, 1));
+            Append(shown, TextPart(raw, 0, 1));
             raw.remove_prefix(1);
         }
     }

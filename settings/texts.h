@@ -8,7 +8,8 @@
 
 #include "settings/settings.h"
 
-// One language's file as its program carries it: lines KEY = TEXT (settings/languages/en.txt tells the form).
+// One language's file as its program carries it: lines KEY = TEXT (settings/languages/en.txt tells the form),
+// read with NextNamedLine.
 struct LanguageFile {
     const char* tag;  // as BCP 47 writes it: "de", "pt-BR"
     std::string_view text;
@@ -18,10 +19,6 @@ struct LanguageFile {
 extern const LanguageFile kLanguageFiles[];
 extern const uint32_t kLanguageCount;
 constexpr uint32_t kEnglish = 0;
-
-// The next text of FILE, its KEY and TEXT as the file spells them (escapes not yet resolved), FILE left after
-// its line; false at the file's end.
-bool NextText(std::string_view& file, std::string_view& key, std::string_view& text);
 
 // KEY's text as FILE spells it (its escapes not yet resolved); false when the file has no such line.
 bool FindText(std::string_view file, std::string_view key, std::string_view& text);

@@ -49,12 +49,6 @@ bool ApplyWaylandOption(void* record, int32_t id, const char* value) {
     }
 }
 
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 SettingField FieldNamed(const std::string& name) {
     for (const SettingField field : kShownOrder) {
         if (name == kSettingRules[field].option) return field;
@@ -130,21 +124,16 @@ const char* WaylandUsage() {
 std::vector<std::string> ReadSettingsText(const std::string& text, StoredSettings& settings,
                                           uint32_t& present) {
     std::vector<std::string> warnings;
-    size_t start = 0;
-    for (int32_t number = 1; start < text.size(); ++number) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = Trimmed(text.substr(start, end - start));
-        start = end + 1;
-        if (line.empty() || line[0] == '#') continue;
+    std::string_view rest = text;
+    uint32_t number = 0;
+    NamedLine line{};
+    while (NextNamedLine(rest, number, line)) {
         const std::string where = "line " + std::to_string(number) + ": ";
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            warnings.push_back(where + "'" + line + "' is not 'name = value'");
+        const std::string name(line.name), value(line.value);
+        if (!line.named) {
+            warnings.push_back(where + "'" + name + "' is not 'name = value'");
             continue;
         }
-        const std::string name = Trimmed(line.substr(0, equals));
-        const std::string value = Trimmed(line.substr(equals + 1));
         const SettingField field = FieldNamed(name);
         if (field == kFieldCount) {
             warnings.push_back(where + "unknown setting '" + name + "'");

@@ -65,14 +65,16 @@ std::string DescribePageTexts(uint32_t language) {
     std::string json =
         std::string("{\"lang\":") + PageJsonString(kLanguageFiles[language].tag) + ",\"texts\":{";
     // The keys are English's: every language has exactly those.
-    std::string_view file = kLanguageFiles[kEnglish].text, key, english;
+    std::string_view file = kLanguageFiles[kEnglish].text;
+    uint32_t number = 0;
+    NamedLine line{};
     bool first = true;
-    while (NextText(file, key, english)) {
-        if (!PageKey(key)) continue;
+    while (NextNamedLine(file, number, line)) {
+        if (!line.named || !PageKey(line.name)) continue;
         if (!first) json += ',';
-        json += PageJsonString(key);
+        json += PageJsonString(line.name);
         json += ':';
-        json += JsonOf(LanguageText(language, key));
+        json += JsonOf(LanguageText(language, line.name));
         first = false;
     }
     return json + "}}";
