@@ -164,6 +164,24 @@ static void Place(HWND dialog, int id, const LaidControl& laid) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The layout's place of each control: the five outside the settings' rows, and a row's four parts (a list's
+// ends are 0, no control).
+static constexpr struct {
+    int id;
+    LaidControl DialogLayout::*place;
+} kOtherControls[] = {{IDC_VERSION, &DialogLayout::version},
+                      {IDC_TAGLINE, &DialogLayout::tagline},
+                      {IDOK, &DialogLayout::ok},
+                      {IDCANCEL, &DialogLayout::cancel},
+                      {IDC_RESET, &DialogLayout::reset}};
+static constexpr struct {
+    int SettingControls::*id;
+    LaidControl LaidRow::*place;
+} kRowParts[] = {{&SettingControls::label, &LaidRow::label},
+                 {&SettingControls::control, &LaidRow::control},
+                 {&SettingControls::low, &LaidRow::low},
+                 {&SettingControls::high, &LaidRow::high}};
+
 // Every text where it fits: the template's places for those that fit them, wider ones where not.
 static void LayOut(HWND dialog) {
     const HDC dc = GetDC(dialog);
@@ -171,37 +189,25 @@ static void LayOut(HWND dialog) {
     RECT client{}, units{7, 0, 4, 0};
     GetClientRect(dialog, &client);
     MapDialogRect(dialog, &units);
-    DialogLayout laid{int32_t(client.right),
-                      int32_t(units.left),
-                      int32_t(units.right),
-                      Measure(dialog, dc, IDC_VERSION),
-                      Measure(dialog, dc, IDC_TAGLINE),
-                      Measure(dialog, dc, IDOK),
-                      Measure(dialog, dc, IDCANCEL),
-                      Measure(dialog, dc, IDC_RESET),
-                      {}};
+    DialogLayout laid{
+        int32_t(client.right), int32_t(units.left), int32_t(units.right), {}, {}, {}, {}, {}, {}};
+    for (const auto& other : kOtherControls) laid.*other.place = Measure(dialog, dc, other.id);
     for (size_t i = 0; i < std::size(kSettingControls); ++i) {
-        const SettingControls& controls = kSettingControls[i];
-        const bool slider = !IsList(controls);
-        laid.rows[i] = {Measure(dialog, dc, controls.label), Measure(dialog, dc, controls.control),
-                        slider ? Measure(dialog, dc, controls.low) : LaidControl{},
-                        slider ? Measure(dialog, dc, controls.high) : LaidControl{}, slider};
+        laid.rows[i].slider = !IsList(kSettingControls[i]);
+        for (const auto& part : kRowParts) {
+            const int id = kSettingControls[i].*part.id;
+            if (id != 0) laid.rows[i].*part.place = Measure(dialog, dc, id);
+        }
     }
     SelectObject(dc, font);
     ReleaseDC(dialog, dc);
     const DialogLayout out = LayOutDialog(laid);
-    Place(dialog, IDC_VERSION, out.version);
-    Place(dialog, IDC_TAGLINE, out.tagline);
-    Place(dialog, IDOK, out.ok);
-    Place(dialog, IDCANCEL, out.cancel);
-    Place(dialog, IDC_RESET, out.reset);
+    for (const auto& other : kOtherControls) Place(dialog, other.id, out.*other.place);
     for (size_t i = 0; i < std::size(kSettingControls); ++i) {
-        const SettingControls& controls = kSettingControls[i];
-        Place(dialog, controls.label, out.rows[i].label);
-        Place(dialog, controls.control, out.rows[i].control);
-        if (!out.rows[i].slider) continue;
-        Place(dialog, controls.low, out.rows[i].low);
-        Place(dialog, controls.high, out.rows[i].high);
+        for (const auto& part : kRowParts) {
+            const int id = kSettingControls[i].*part.id;
+            if (id != 0) Place(dialog, id, out.rows[i].*part.place);
+        }
     }
     if (out.width == laid.width) return;
     RECT outer{};
