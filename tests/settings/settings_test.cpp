@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "settings/dialog_layout.h"
 #include "settings/dialog_placement.h"
@@ -203,23 +204,23 @@ DialogLayout TemplateLayout() {
     return laid;
 }
 
-bool Same(const ScreenRect& a, const ScreenRect& b) {
-    return std::tie(a.left, a.top, a.right, a.bottom) == std::tie(b.left, b.top, b.right, b.bottom);
+// Every control's rectangle, for comparing two layouts.
+std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> Rects(const DialogLayout& laid) {
+    std::vector<const LaidControl*> controls{&laid.version, &laid.tagline, &laid.ok, &laid.cancel,
+                                             &laid.reset};
+    for (const LaidRow& row : laid.rows)
+        controls.insert(controls.end(), {&row.label, &row.control, &row.low, &row.high});
+    std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> rects;
+    for (const LaidControl* c : controls)
+        rects.emplace_back(c->rect.left, c->rect.top, c->rect.right, c->rect.bottom);
+    return rects;
 }
 
 TEST(DialogLayout, TextsThatFitKeepTheTemplateAndLongerOnesMoveWhatIsBesideThem) {
     const DialogLayout laid = TemplateLayout();
     const DialogLayout same = LayOutDialog(laid);
     EXPECT_EQ(same.width, laid.width);
-    for (int row = 0; row < kFieldCount; ++row) {
-        for (auto part : {&LaidRow::label, &LaidRow::control, &LaidRow::low, &LaidRow::high}) {
-            EXPECT_TRUE(Same((same.rows[row].*part).rect, (laid.rows[row].*part).rect)) << row;
-        }
-    }
-    for (auto part : {&DialogLayout::version, &DialogLayout::tagline, &DialogLayout::ok,
-                      &DialogLayout::cancel, &DialogLayout::reset}) {
-        EXPECT_TRUE(Same((same.*part).rect, (laid.*part).rect));
-    }
+    EXPECT_EQ(Rects(same), Rects(laid));
 
     // Each case makes one text longer than its place by 20 pixels (a label by 20 and the gap after it).
     const struct {

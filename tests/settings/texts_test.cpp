@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -36,56 +36,48 @@ Texts ReadFile(const std::string& tag) {
 // What a text must keep in every language: its {names}, its Alt letter's & (an & before a space is the word)
 // and its new lines.
 std::multiset<std::string> Kept(const std::string& text) {
-    std::multiset<std::string> kept;
-    for (size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1)) {
-        kept.insert(text.substr(at, text.find('}', at) - at + 1));
+    static const std::regex kept(R"(\{[^}]*\}|&(?! )|\\n)");
+    std::multiset<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kept); it != std::sregex_iterator(); ++it) {
+        found.insert(it->str());
     }
-    for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
-        if (text.substr(at + 1, 1) != " ") kept.insert("&");
-    }
-    for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
-        kept.insert("\\n");
-    return kept;
+    return found;
 }
 
 TEST(LanguageFiles, EveryLanguageHasEnglishsTextsAndNoOther) {
+    // The settings' English is the table's own (a copy in en.txt would be a second one), their keys every
+    // other language's.
     Texts english = ReadFile("en");
-    // The settings' English is the table's own: a copy in the file would be a second one.
-    std::set<std::string> tableKeys;
     for (const SettingRule& rule : kSettingRules) {
         const std::string option = rule.option;
-        tableKeys.insert(option);
-        for (const char* word : rule.words) tableKeys.insert(option + "." + word);
-        if (rule.low != nullptr) tableKeys.insert({option + ".low", option + ".high"});
+        std::set<std::string> keys{option};
+        for (const char* word : rule.words) keys.insert(option + "." + word);
+        if (rule.low != nullptr) keys.insert({option + ".low", option + ".high"});
+        for (const std::string& key : keys)
+            EXPECT_TRUE(english.emplace(key, "").second) << "en.txt has " << key;
     }
-    for (const std::string& key : tableKeys) EXPECT_EQ(english.count(key), 0u) << key;
-    std::set<std::string> files;
+    ASSERT_EQ(std::string(kLanguageFiles[kEnglish].tag), "en");
+    std::set<std::string> files, built{"en"};
     for (const auto& entry : std::filesystem::directory_iterator(FENLIGHT_LANGUAGE_DIR)) {
         files.insert(entry.path().stem().string());
     }
-    ASSERT_EQ(std::string(kLanguageFiles[kEnglish].tag), "en");
-    std::set<std::string> built;
     for (uint32_t language = 1; language < kLanguageCount; ++language) {
         const std::string tag = kLanguageFiles[language].tag;
         built.insert(tag);
         Texts texts = ReadFile(tag);
-        for (const std::string& key : tableKeys) {
-            EXPECT_FALSE(texts[key].empty()) << tag << " has no " << key;
-            texts.erase(key);
-        }
         for (const auto& [key, text] : english) {
             const auto it = texts.find(key);
             if (it == texts.end()) {
                 ADD_FAILURE() << tag << " has no " << key;
                 continue;
             }
+            EXPECT_FALSE(it->second.empty()) << tag << " " << key;
             EXPECT_EQ(Kept(it->second), Kept(text)) << tag << " " << key << " = " << it->second;
             texts.erase(it);
         }
         for (const auto& [key, text] : texts)
             ADD_FAILURE() << tag << " has " << key << ", which English has not";
     }
-    files.erase("en");
     EXPECT_EQ(files, built) << "a file in settings/languages that the build leaves out, or the reverse";
 }
 
@@ -93,24 +85,19 @@ TEST(Languages, PickLanguage) {
     const struct {
         std::string preferred;
         const char* tag;
-    } cases[] = {
-        {"de-DE", "de"},
-        {"de-AT,en", "de"},
-        {"en-US,de", "en"},
-        {"pt-PT", "pt-BR"},
-        {"PT_br", "pt-BR"},
-        {"fr-CA;q=0.9, ja", "fr"},
-        {"zh", "zh-CN"},
-        {"zh-Hans-SG", "zh-CN"},
-        {"zh-TW", "en"},
-        {"zh-Hant,ko", "ko"},
-        {"zh-HK", "en"},
-        {"sw-KE", "en"},
-        {"", "en"},
-        {"x,,tr", "tr"},
-        {std::string("ja\0ru", 5), "ja"},
-        {"ru-RU ja-JP", "ru"},
-    };
+    } cases[] = {{"de-DE", "de"},
+                 {"en-US,de", "en"},
+                 {"pt-PT", "pt-BR"},
+                 {"PT_br", "pt-BR"},
+                 {"fr-CA;q=0.9, ja", "fr"},
+                 {"zh", "zh-CN"},
+                 {"zh-Hans-SG", "zh-CN"},
+                 {"zh-TW", "en"},
+                 {"zh-Hant,ko", "ko"},
+                 {"sw-KE", "en"},
+                 {"x,,tr", "tr"},
+                 {"", "en"},
+                 {std::string("ja\0ru", 5), "ja"}};
     for (const auto& c : cases) {
         EXPECT_STREQ(kLanguageFiles[PickLanguage(c.preferred)].tag, c.tag) << c.preferred;
     }
@@ -122,7 +109,6 @@ TEST(Languages, TextsAsShown) {
     // English's for a language the program does not have, and nothing for a key nobody has.
     EXPECT_STREQ(LanguageText(kLanguageCount, "cancel").text, "Cancel");
     EXPECT_EQ(LanguageText(german, "no.such.key").length, 0u);
-    EXPECT_STREQ(LanguageText(kEnglish, "dialog.label", "label", "Colors").text, "Colors:");
     EXPECT_STREQ(LanguageText(kEnglish, "dialog.error", "code", "5").text, "Error 5.");
     EXPECT_NE(std::string(LanguageText(kEnglish, "installer.finished-selected").text).find("saver.\n\nIts"),
               std::string::npos);
@@ -131,16 +117,10 @@ TEST(Languages, TextsAsShown) {
     for (int i = 0; i < 300; ++i) longest += "\xC3\xA9";  // é
     const ShownText cut = LanguageText(kEnglish, "dialog.label", "label", longest);
     EXPECT_EQ(std::string(cut.text), longest.substr(0, sizeof cut.text - 2) + ":");
-
-    EXPECT_STREQ(SettingLabel(kEnglish, kFieldColor).text, "Colors");
+    // A setting's English is the table's; another language's its file's.
     EXPECT_STREQ(SettingWord(kEnglish, kFieldColor, 2).text, "Amber");
     EXPECT_STREQ(SettingEnd(kEnglish, kFieldSize, true).text, "Big");
-    EXPECT_STREQ(SettingEnd(kEnglish, kFieldQuantity, false).text, "Few");
-    EXPECT_STREQ(SettingWord(german, kFieldDirection, 5).text, "");
-    EXPECT_STREQ(SettingEnd(german, kFieldDirection, true).text, "");
-    std::string_view raw;
-    ASSERT_TRUE(FindText(kLanguageFiles[german].text, "direction.in", raw));
-    EXPECT_EQ(SettingWord(german, kFieldDirection, 2).text, raw);
+    EXPECT_STREQ(SettingWord(german, kFieldColor, 2).text, "Bernstein");
 }
 
 }  // namespace
