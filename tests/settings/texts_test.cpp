@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
@@ -19,16 +20,13 @@ using Texts = std::map<std::string, std::string>;
 Texts ReadFile(const std::string& tag) {
     std::ifstream file(std::string(FENLIGHT_LANGUAGE_DIR) + "/" + tag + ".txt");
     EXPECT_TRUE(file) << tag;
+    const std::string content{std::istreambuf_iterator<char>(file), {}};
+    std::string_view rest = content;
+    uint32_t number = 0;
     Texts texts;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const size_t equals = line.find(" = ");
-        EXPECT_NE(equals, std::string::npos) << tag << ": not KEY = TEXT: " << line;
-        if (equals == std::string::npos) continue;
-        EXPECT_TRUE(texts.emplace(line.substr(0, equals), line.substr(equals + 3)).second)
-            << tag << ": twice: " << line;
-        EXPECT_EQ(line.find_last_not_of(" \t\r"), line.size() - 1) << tag << ": space at the end: " << line;
+    for (NamedLine line{}; NextNamedLine(rest, number, line);) {
+        EXPECT_TRUE(line.named) << tag << " line " << number << " is not KEY = TEXT";
+        EXPECT_TRUE(texts.emplace(line.name, line.value).second) << tag << " line " << number << " repeats a key";
     }
     return texts;
 }

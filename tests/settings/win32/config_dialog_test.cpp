@@ -352,20 +352,8 @@ TEST(ConfigDialogLanguage, SpeaksTheUsersLanguageEveryTextFitsAndOkStoresTheSame
         spoken = true;
     }
     EXPECT_TRUE(spoken) << kLanguageFiles[language].tag;
-    // Each item of a list fits the box the closed list shows it in (every other text is checked below).
-    for (const int id : {IDC_DIRECTION_LIST, IDC_COLORS_LIST}) {
-        const HWND list = GetDlgItem(dialog.hwnd, id);
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof info;
-        ASSERT_TRUE(GetComboBoxInfo(list, &info));
-        for (LRESULT i = 0; i < SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
-            wchar_t item[64] = L"";
-            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-            EXPECT_LE(Extent(list, Utf8(item)).cx, info.rcItem.right - info.rcItem.left) << Utf8(item);
-        }
-    }
-    // Every static's and button's text fits its control, and no control's drawing overlaps another's or
-    // leaves the dialog.
+    // Every text fits its control (a list's every item the box the closed list shows it in), and no
+    // control's drawing overlaps another's or leaves the dialog.
     RECT client;
     GetClientRect(dialog.hwnd, &client);
     std::vector<std::pair<std::string, RECT>> drawn;
@@ -373,13 +361,24 @@ TEST(ConfigDialogLanguage, SpeaksTheUsersLanguageEveryTextFitsAndOkStoresTheSame
          child = GetWindow(child, GW_HWNDNEXT)) {
         char className[32] = {};
         GetClassNameA(child, className, sizeof className);
-        RECT inside;
-        GetClientRect(child, &inside);
-        const std::string text = Text(child);
-        if (lstrcmpiA(className, "Button") == 0) InflateRect(&inside, -2 * GetSystemMetrics(SM_CXEDGE), 0);
-        if (lstrcmpiA(className, "ComboBox") != 0) {
-            EXPECT_LE(Extent(child, text).cx, inside.right - inside.left) << text;
+        RECT room;
+        GetClientRect(child, &room);
+        std::vector<std::string> texts{Text(child)};
+        COMBOBOXINFO list{};
+        list.cbSize = sizeof list;
+        if (lstrcmpiA(className, "Button") == 0) InflateRect(&room, -2 * GetSystemMetrics(SM_CXEDGE), 0);
+        if (lstrcmpiA(className, "ComboBox") == 0 && GetComboBoxInfo(child, &list)) {
+            room = list.rcItem;
+            texts.clear();
+            for (LRESULT i = 0; i < SendMessageW(child, CB_GETCOUNT, 0, 0); ++i) {
+                wchar_t item[64] = L"";
+                SendMessageW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+                texts.push_back(Utf8(item));
+            }
         }
+        for (const std::string& text : texts)
+            EXPECT_LE(Extent(child, text).cx, room.right - room.left) << text;
+        const std::string text = texts.empty() ? "" : texts[0];
         const RECT rect = Drawn(dialog.hwnd, child);
         EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
                     rect.bottom <= client.bottom)
