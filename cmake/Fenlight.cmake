@@ -87,8 +87,9 @@ function(fenlight_add_test_run program name)
     add_test(NAME ${name} COMMAND ${program} --gtest_brief=1 ${R_ARGS})
   endif()
   # In English unless a language is asked for: under Wine the programs speak the language LANG names.
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 ENVIRONMENT "LANG=C.UTF-8;${R_ENVIRONMENT}"
-                                          ENVIRONMENT_MODIFICATION "LC_ALL=unset:;LC_MESSAGES=unset:")
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77
+                       ENVIRONMENT "LANG=C.UTF-8;${R_ENVIRONMENT}"
+                       ENVIRONMENT_MODIFICATION "LC_ALL=unset:;LC_MESSAGES=unset:")
 endfunction()
 
 # fenlight_add_test(NAME name SOURCES ... LIBS ... [NATIVE_ONLY] [WINDOWS_ONLY] [LABELS ...])
